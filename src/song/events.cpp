@@ -1,0 +1,392 @@
+#include "song/events.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+#include "song/errors.h"
+
+namespace tonvela {
+
+namespace {
+
+std::atomic<uint32_t> g_serial{0};
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define TONVELA_NO_EVENT_POOL 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+#define TONVELA_NO_EVENT_POOL 1
+#endif
+#endif
+
+#ifndef TONVELA_NO_EVENT_POOL
+// Size-class pool for event objects. A heap allocation per event dominates load time and
+// memory, so blocks are carved from large chunks and recycled through per-thread free lists.
+// Chunks are never returned to the system; they are recorded globally so that they stay
+// reachable and are reused by the next song.
+constexpr size_t kGranule = 8;
+constexpr size_t kMaxPooled = 128;
+constexpr size_t kClasses = kMaxPooled / kGranule + 1;
+constexpr size_t kChunkBytes = 256 * 1024;
+
+struct FreeBlock {
+    FreeBlock* next;
+};
+
+std::mutex g_chunkMutex;
+std::vector<void*>* g_chunks = nullptr;  // intentionally never freed
+
+void* newChunk() {
+    void* chunk = std::malloc(kChunkBytes);
+    if (!chunk) throw std::bad_alloc();
+    std::lock_guard lock(g_chunkMutex);
+    if (!g_chunks) g_chunks = new std::vector<void*>();
+    g_chunks->push_back(chunk);
+    return chunk;
+}
+
+struct ThreadPool {
+    FreeBlock* free[kClasses] = {};
+    char* bump = nullptr;
+    char* bumpEnd = nullptr;
+
+    void* allocate(size_t cls) {
+        if (FreeBlock* b = free[cls]) {
+            free[cls] = b->next;
+            return b;
+        }
+        size_t bytes = cls * kGranule;
+        if (static_cast<size_t>(bumpEnd - bump) < bytes) {
+            bump = static_cast<char*>(newChunk());
+            bumpEnd = bump + kChunkBytes;
+        }
+        void* p = bump;
+        bump += bytes;
+        return p;
+    }
+    void release(void* p, size_t cls) {
+        auto* b = static_cast<FreeBlock*>(p);
+        b->next = free[cls];
+        free[cls] = b;
+    }
+};
+
+thread_local ThreadPool t_pool;
+#endif
+
+}  // namespace
+
+void* anyEvent::operator new(size_t size) {
+#ifndef TONVELA_NO_EVENT_POOL
+    if (size <= kMaxPooled) return t_pool.allocate((size + kGranule - 1) / kGranule);
+#endif
+    return ::operator new(size);
+}
+
+void anyEvent::operator delete(void* p, size_t size) {
+    if (!p) return;
+#ifndef TONVELA_NO_EVENT_POOL
+    if (size <= kMaxPooled) {
+        t_pool.release(p, (size + kGranule - 1) / kGranule);
+        return;
+    }
+#endif
+    ::operator delete(p);
+}
+
+uint32_t nextEventSerial() { return g_serial.load(std::memory_order_relaxed); }
+
+// ---------------------------------------------------------------------------------------------
+void ByteWriter::putVarLen(uint32_t value) {
+    uint8_t buf[5];
+    int n = 0;
+    buf[n++] = value & 0x7F;
+    while ((value >>= 7) != 0) buf[n++] = static_cast<uint8_t>((value & 0x7F) | 0x80);
+    while (n > 0) out_.push_back(buf[--n]);
+}
+
+void ByteWriter::putBE32(uint32_t v) {
+    uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
+                    static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+    put(b, 4);
+}
+
+void ByteWriter::putBE16(uint16_t v) {
+    put(static_cast<uint8_t>(v >> 8));
+    put(static_cast<uint8_t>(v));
+}
+
+uint8_t ByteReader::byte() {
+    if (pos >= end) throw MidiError("Unexpected end of data inside an event");
+    return *pos++;
+}
+
+uint32_t ByteReader::varLen() {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (pos >= end) throw MidiError("Unexpected end of data inside a variable-length number");
+        uint8_t b = *pos++;
+        value = (value << 7) | (b & 0x7F);
+        if (!(b & 0x80)) return value;
+    }
+    throw MidiError("Data may have been broken.", "variable-length number longer than four bytes");
+}
+
+// ---------------------------------------------------------------------------------------------
+anyEvent::anyEvent(int32_t t, uint8_t st)
+    : time(t < 0 ? 0 : t), serial(g_serial.fetch_add(1, std::memory_order_relaxed)), status(st) {}
+
+void anyEvent::setChannelBits(int channel) {
+    if (status >= 0xF0 || channel < 0 || channel > 15) return;
+    status = static_cast<uint8_t>((status & 0xF0) | channel);
+}
+
+bool eventLess(const anyEvent* a, const anyEvent* b) {
+    if (a->time != b->time) return a->time < b->time;
+    if (a->serial != b->serial) return a->serial < b->serial;
+    // Same serial only for a note of duration 0 and its own note off: the note goes first.
+    return a->kind() == kindNote && b->kind() != kindNote;
+}
+
+std::string positionText(const anyEvent& e) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%3.3d:%2.2d:%3.3d ", e.bar + 1, e.beat + 1, e.tick);
+    return buf;
+}
+
+// ---------------------------------------------------------------------------------------------
+namespace {
+inline uint8_t clamp7(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 127 ? 127 : v); }
+}  // namespace
+
+NoteOnEvent::NoteOnEvent(int32_t t, uint8_t st) : MIDIEvent(t, static_cast<uint8_t>(0x90 | (st & 0x0F))) {}
+
+NoteOnEvent::NoteOnEvent(const NoteOnEvent& o) : MIDIEvent(o.time, static_cast<uint8_t>(0x90 | (o.status & 0x0F))) {
+    data1_ = o.data1_;
+    data2_ = o.data2_;
+    duration_ = o.duration_;
+}
+
+void NoteOnEvent::readData(ByteReader& in) {
+    data1_ = in.byte();
+    data2_ = in.byte();
+    if (data2_ == 0) status ^= 0x10;
+}
+
+void NoteOnEvent::writeData(ByteWriter& out) const {
+    out.put(data1_ & 0x7F);
+    out.put(data2_ & 0x7F);
+}
+
+void NoteOnEvent::setNote(int key) { data1_ = clamp7(key); }
+
+void NoteOnEvent::setVelocity(int v) { data2_ = static_cast<uint8_t>(v <= 0 ? 1 : v > 127 ? 127 : v); }
+
+NoteOffEvent::NoteOffEvent(int32_t t, uint8_t st) : NoteOnEvent(t, st) {}
+
+void NoteOffEvent::readData(ByteReader& in) {
+    data1_ = in.byte();
+    in.byte();  // release velocity is not kept
+    data2_ = 0;
+}
+
+PolyAfterEvent::PolyAfterEvent(int32_t t, uint8_t st) : NoteOnEvent(t, st) {
+    status = static_cast<uint8_t>(0xA0 | (st & 0x0F));
+}
+
+void PolyAfterEvent::readData(ByteReader& in) {
+    data1_ = in.byte();
+    data2_ = in.byte();
+}
+
+ControlChangeEvent::ControlChangeEvent(int32_t t, uint8_t st)
+    : MIDIEvent(t, static_cast<uint8_t>(0xB0 | (st & 0x0F))) {}
+
+ControlChangeEvent::ControlChangeEvent(const ControlChangeEvent& o)
+    : MIDIEvent(o.time, static_cast<uint8_t>(0xB0 | (o.status & 0x0F))) {
+    data1_ = o.data1_;
+    data2_ = o.data2_;
+}
+
+void ControlChangeEvent::readData(ByteReader& in) {
+    data1_ = in.byte();
+    data2_ = in.byte();
+}
+
+void ControlChangeEvent::writeData(ByteWriter& out) const {
+    out.put(data1_ & 0x7F);
+    out.put(data2_ & 0x7F);
+}
+
+void ControlChangeEvent::setController(int c) { data1_ = clamp7(c); }
+void ControlChangeEvent::setValue(int v) { data2_ = clamp7(v); }
+
+ProgramChangeEvent::ProgramChangeEvent(int32_t t, uint8_t st)
+    : MIDIEvent(t, static_cast<uint8_t>(0xC0 | (st & 0x0F))) {}
+
+ProgramChangeEvent::ProgramChangeEvent(const ProgramChangeEvent& o)
+    : MIDIEvent(o.time, static_cast<uint8_t>(0xC0 | (o.status & 0x0F))) {
+    data1_ = o.data1_;
+}
+
+void ProgramChangeEvent::readData(ByteReader& in) { data1_ = in.byte(); }
+void ProgramChangeEvent::writeData(ByteWriter& out) const { out.put(data1_ & 0x7F); }
+
+ChannelAfterTouchEvent::ChannelAfterTouchEvent(int32_t t, uint8_t st)
+    : MIDIEvent(t, static_cast<uint8_t>(0xD0 | (st & 0x0F))) {}
+
+void ChannelAfterTouchEvent::readData(ByteReader& in) { data1_ = in.byte(); }
+void ChannelAfterTouchEvent::writeData(ByteWriter& out) const { out.put(data1_ & 0x7F); }
+
+PitchBendEvent::PitchBendEvent(int32_t t, uint8_t st)
+    : MIDIEvent(t, static_cast<uint8_t>(0xE0 | (st & 0x0F))) {}
+
+PitchBendEvent::PitchBendEvent(const PitchBendEvent& o)
+    : MIDIEvent(o.time, static_cast<uint8_t>(0xE0 | (o.status & 0x0F))), raw_(o.raw_) {}
+
+void PitchBendEvent::readData(ByteReader& in) {
+    uint8_t lo = in.byte();
+    uint8_t hi = in.byte();
+    raw_ = static_cast<uint16_t>((lo & 0x7F) + (hi & 0x7F) * 128);
+}
+
+void PitchBendEvent::writeData(ByteWriter& out) const {
+    out.put(raw_ & 0x7F);
+    out.put((raw_ >> 7) & 0x7F);
+}
+
+void PitchBendEvent::setBend(int b) { setRawBend(b + 8192); }
+void PitchBendEvent::setRawBend(int raw) { raw_ = static_cast<uint16_t>(raw < 0 ? 0 : raw > 16383 ? 16383 : raw); }
+
+// ---------------------------------------------------------------------------------------------
+sysexEvent::sysexEvent(int32_t t, uint8_t st, int32_t index) : anyEvent(t, st), sysexIndex(index) {}
+
+void sysexEvent::readData(ByteReader& in) {
+    uint32_t n = in.varLen();
+    if (n > in.remaining()) throw MidiError("System exclusive data runs past the end of the file");
+    sysexData.insert(sysexData.end(), in.pos, in.pos + n);
+    in.pos += n;
+}
+
+void sysexEvent::writeData(ByteWriter& out) const {
+    out.putVarLen(static_cast<uint32_t>(sysexData.size()));
+    out.put(sysexData.data(), sysexData.size());
+}
+
+namespace {
+int addressPosition(int manufacturer) { return manufacturer == 0x43 ? 3 : manufacturer == 0x41 ? 4 : -1; }
+}  // namespace
+
+int32_t sysexEvent::address() const {
+    int p = addressPosition(manufacturer());
+    if (p < 0 || sysexData.size() < static_cast<size_t>(p + 3)) return -1;
+    return (sysexData[p] << 16) + (sysexData[p + 1] << 8) + sysexData[p + 2];
+}
+
+void sysexEvent::setAddress(int32_t a) {
+    int p = addressPosition(manufacturer());
+    if (p < 0) return;
+    size_t need = std::max<size_t>(p == 3 ? 8 : 0, static_cast<size_t>(p + 3));
+    if (sysexData.size() < need) sysexData.resize(need, 0);
+    sysexData[p] = static_cast<uint8_t>((a >> 16) & 0xFF);
+    sysexData[p + 1] = static_cast<uint8_t>((a >> 8) & 0xFF);
+    sysexData[p + 2] = static_cast<uint8_t>(a & 0xFF);
+}
+
+int sysexEvent::dataAt(int i) const {
+    int p = addressPosition(manufacturer());
+    if (p < 0) return 0;
+    size_t pos = static_cast<size_t>(i) + p + 3;
+    if (i < 0 || pos >= sysexData.size()) return -1;
+    return sysexData[pos];
+}
+
+void sysexEvent::setDataAt(int i, int v) {
+    int p = addressPosition(manufacturer());
+    if (p < 0 || i < 0) return;
+    size_t need = static_cast<size_t>(i) + p + 5;  // address, data up to i, checksum or F7 slot
+    if (sysexData.size() < need) sysexData.resize(need, 0);
+    sysexData.back() = 0xF7;
+    sysexData[static_cast<size_t>(i) + p + 3] = static_cast<uint8_t>(v);
+}
+
+void sysexEvent::makeXGParameter(int n) {
+    sysexData = {0x43, 0x10, 0x4C, 0x00, 0x00};
+    sysexData.insert(sysexData.end(), static_cast<size_t>(n < 0 ? 0 : n) + 1, 0);
+    sysexData.push_back(0xF7);
+}
+
+// ---------------------------------------------------------------------------------------------
+metaEvent::metaEvent(int32_t t, uint8_t type) : anyEvent(t, 0xFF), metaType(type) {}
+
+void metaEvent::readData(ByteReader& in) {
+    metaType = in.byte();
+    uint32_t n = in.varLen();
+    if (n > in.remaining()) throw MidiError("Meta event data runs past the end of the file");
+    if (n > 0) data.assign(in.pos, in.pos + n);
+    in.pos += n;
+}
+
+void metaEvent::writeData(ByteWriter& out) const {
+    out.put(metaType);
+    out.putVarLen(static_cast<uint32_t>(data.size()));
+    out.put(data.data(), data.size());
+}
+
+std::string metaEvent::dataText() const {
+    std::string s;
+    for (uint8_t b : data) {
+        s += std::to_string(b);
+        s += ' ';
+    }
+    return s;
+}
+
+uint32_t metaEvent::numericValue() const {
+    uint32_t v = 0;
+    for (uint8_t b : data) v = (v << 8) | b;
+    return v;
+}
+
+TempoEvent::TempoEvent(int32_t t, uint8_t, int32_t tempo) : metaEvent(t, 0x51) { setTempo(tempo); }
+
+int32_t TempoEvent::getTempo() const {
+    uint32_t v = numericValue();
+    return v == 0 ? 500000 : static_cast<int32_t>(v & 0x7FFFFFFF);
+}
+
+void TempoEvent::setTempo(int32_t us) {
+    uint32_t v = static_cast<uint32_t>(us < 0 ? 0 : us > 0xFFFFFF ? 0xFFFFFF : us);
+    data = {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+}
+
+int timeBeatEvent::denominator() const {
+    if (data.size() < 2 || data[1] > 30) return 0;
+    return 1 << data[1];
+}
+
+metaEvent* makeMetaEvent(int32_t t, uint8_t type) {
+    switch (type) {
+    case 0x00: return new seqNumEvent(t);
+    case 0x01: return new textEvent(t);
+    case 0x02: return new copyrightEvent(t);
+    case 0x03: return new trackNameEvent(t);
+    case 0x04: return new instNameEvent(t);
+    case 0x05: return new lyricEvent(t);
+    case 0x06: return new MarkerEvent(t);
+    case 0x07: return new queuePointEvent(t);
+    case 0x21: return new portNoEvent(t);
+    case 0x2F: return new trackEndEvent(t);
+    case 0x51: return new TempoEvent(t);
+    case 0x54: return new SMPTEOffsetEvent(t);
+    case 0x58: return new timeBeatEvent(t);
+    case 0x59: return new keyEvent(t);
+    default: return new metaEvent(t, type);
+    }
+}
+
+}  // namespace tonvela

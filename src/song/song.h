@@ -1,0 +1,113 @@
+#pragma once
+
+// The song: tracks, the bar table, tempo and time-signature queries, and the Standard MIDI
+// File reader and writer. Reading and writing work on bytes in memory; the file functions are
+// thin layers over them. Errors are thrown as MidiError with the user-facing message.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "song/errors.h"
+#include "song/events.h"
+#include "song/track.h"
+
+namespace tonvela {
+
+using midiTracks = std::vector<std::unique_ptr<midiTrack>>;
+
+struct LoadOptions {
+    // Read what can be read from a damaged file instead of failing; see LoadReport::repairs.
+    bool recover = false;
+};
+
+struct LoadReport {
+    std::vector<std::string> repairs;  // one line per repair made by a recovering load
+};
+
+struct TimeSignature {
+    int32_t ticksPerBeat;
+    int32_t beatsPerBar;
+};
+
+struct BarBeatTick {
+    int32_t bar, beat, tick;
+};
+
+class midiSong {
+public:
+    midiSong();
+    virtual ~midiSong();
+    midiSong(const midiSong&) = delete;
+    midiSong& operator=(const midiSong&) = delete;
+
+    // ---- reading and writing --------------------------------------------------------------
+    // Replaces the content with the file at path (Standard MIDI File, or RIFF RMID).
+    LoadReport load(const std::string& path, const LoadOptions& options = {});
+    // Same from bytes in memory; fileName is set to `name`.
+    LoadReport loadBytes(const uint8_t* data, size_t size, const std::string& name = {},
+                         const LoadOptions& options = {});
+    // Encodes the song as a Standard MIDI File. On success the written tracks' journals are
+    // cleared and overlapping notes are re-paired as a reload would pair them; on failure
+    // nothing in the song changes.
+    virtual void write(std::vector<uint8_t>& out);
+    // Writes to a temporary file beside path, flushes it and renames it over path, so a failed
+    // save never leaves a truncated or missing file. Throws "Dooh! Save failed. ..." on failure.
+    void writeFile(const std::string& path);
+
+    // ---- time -----------------------------------------------------------------------------
+    void buildBarTable();
+    TimeSignature timeSignatureAt(int32_t time) const;
+    BarBeatTick timeToBarBeatTick(int32_t time) const;
+    int32_t barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) const;
+    int32_t tempoAt(int32_t time);
+    const keyEvent* keySignatureAt(int32_t time) const;
+    int sharpsAt(int32_t time) const;
+    int32_t msToTicks(int64_t ms, int32_t time);
+    void computePosition(anyEvent* e) const;
+
+    // ---- song-wide ------------------------------------------------------------------------
+    midiTrack* trackOf(const anyEvent* e) const;
+    int masterTune();
+    std::string title() const;
+    void setTitle(const std::string& text);
+    void setCopyright(const std::string& text);
+    void markDrumTracks();
+    int trackCount() const { return static_cast<int>(tracks.size()); }
+    midiTrack* track(int i) const { return tracks[static_cast<size_t>(i)].get(); }
+    bool isPreset(const anyEvent* e) const { return e == &gmOnEvent || e == &xgOnEvent || e == &gsResetEvent; }
+    // Drops every track and list; the song is as new (time base kept).
+    void clearSong();
+
+    // ---- fields ---------------------------------------------------------------------------
+    int32_t songEnd = 0;
+    sysexEvent* tuneEvent = nullptr;
+    int32_t firstNoteTime = INT32_MAX;
+    int16_t format = 1;
+    uint16_t timeBase = 480;
+    midiTracks tracks;
+    midiTrack* firstTrack = nullptr;
+    std::vector<timeBeatEvent*> timeSignatures;
+    sysexEvent gmOnEvent;
+    sysexEvent xgOnEvent;
+    sysexEvent gsResetEvent;
+    copyrightEvent* songCopyright = nullptr;
+    int32_t tempo = 500000;
+    std::vector<sysexEvent*> sysexEvents;
+    std::vector<keyEvent*> keySignatures;
+    uint8_t systemFlags = 0;
+    std::vector<int32_t> barStarts;
+    std::string fileName;
+
+private:
+    void rebuildSignatureIndex();
+    std::vector<int32_t> tsPrefixMax_;  // running maximum of timeSignatures' times
+};
+
+// Reads a whole file into memory; throws MidiError with the system's message on failure.
+std::vector<uint8_t> readFileBytes(const std::string& path);
+// Writes bytes to path through a temporary file in the same folder and an atomic rename.
+void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace tonvela

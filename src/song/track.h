@@ -1,0 +1,132 @@
+#pragma once
+
+// A track: an ordered list of references to events, with its edit journal.
+// Slots may be empty (nullptr) while an operation runs; every reader skips empty slots and
+// pack() removes them. Positions are list indexes; -1 means "not found".
+// Not thread-safe: one thread edits a song at a time (the player only reads while playing).
+
+#include <bitset>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "song/events.h"
+
+namespace tonvela {
+
+class midiSong;
+
+class midiTrack {
+public:
+    // An empty name becomes "Track" + index.
+    midiTrack(midiSong* song, int index, const std::string& name);
+    ~midiTrack();  // drops every reference it holds (events freed at 0)
+    midiTrack(const midiTrack&) = delete;
+    midiTrack& operator=(const midiTrack&) = delete;
+
+    // ---- the event list -------------------------------------------------------------------
+    int size() const { return static_cast<int>(events_.size()); }
+    anyEvent* at(int position) const { return events_[static_cast<size_t>(position)]; }
+    const std::vector<anyEvent*>& events() const { return events_; }
+    // Direct access for operations that manage references themselves (reader, bulk tools).
+    std::vector<anyEvent*>& slots() { return events_; }
+    void reserve(size_t n) { events_.reserve(n); }
+    int countEvents() const;  // non-empty slots
+
+    // Adds a reference. Computes the event's position, journals "+" when asked, updates endTime,
+    // firstNoteTime and the channel flags; sorted inserts after every event at the same time.
+    int addEvent(anyEvent* e, bool sorted, bool journal);
+    // Adds many events as if addEvent(e, sorted=true, journal) were called for each in order,
+    // in O((n + k) log k) instead of O(n * k).
+    void addEvents(std::span<anyEvent* const> added, bool journal);
+    void appendEvent(anyEvent* e);
+    void insertEventAt(int position, anyEvent* e);
+    void deleteEventAt(int position);
+    void pack();
+    // Sorts by time, then creation serial (stable for equal keys).
+    void sortEvents();
+    bool isSorted() const;
+    int positionOf(const anyEvent* e) const;  // -1 when not held
+    void clear();                              // drops every reference
+
+    void updatePosition(anyEvent* e);
+    void pairNotes();
+    void splitNotes();
+    void setName(const std::string& text);
+    int firstChannel() const;
+    void resetTrack();
+    void makeChannelLabel();
+
+    // ---- journaled edits ------------------------------------------------------------------
+    void beginUndoStep(const std::string& label);
+    void removeEvent(anyEvent* e);
+    void moveEvent(anyEvent* e, int32_t deltaTicks);
+    void setEventTime(anyEvent* e, int32_t time);
+    void setChannel(anyEvent* e, int channel);
+    void setNumber(ControlChangeEvent* e, int number);
+    void setKey(NoteOnEvent* e, int key);
+    void setProgram(ProgramChangeEvent* e, int program);
+    void setControlValue(ControlChangeEvent* e, int value);
+    void setVelocity(NoteOnEvent* e, int velocity);
+    void setDuration(NoteOnEvent* e, int32_t duration);
+    void setBend(PitchBendEvent* e, int raw);
+    void setTempo(TempoEvent* e, int32_t microseconds);
+    void undo();
+    int undoCount();
+    std::string undoLabel() const;
+
+    // ---- queries (skip empty slots; -1 or nullptr when not found) -------------------------
+    int findNoteOff(int from, const NoteOnEvent* note) const;
+    int findNextSameKey(int from, const NoteOnEvent* note) const;
+    int findNextSameKeyAfter(const NoteOnEvent* note) const;
+    int findNextOnChannel(int from, const NoteOnEvent* note) const;
+    int findNextNoteFrom(int32_t time, const anyEvent* e) const;
+    int findPreviousNote(const NoteOnEvent* note) const;
+    int findSustainPedal(int32_t fromTime, int32_t toTime) const;
+    int findNextOfKind(int from, int kind) const;
+    int findNextOfKindAfter(const anyEvent* e, int kind) const;
+    int findAllNotesOff(int from, int channel) const;
+    int findKindInRange(int kind, int32_t fromTime, int32_t toTime, int startPosition) const;
+    int controllerAt(int32_t time, int controller, int defaultValue) const;
+    int programAt(int32_t time, int channel) const;
+    int bendAt(int32_t time) const;
+    int bendRangeAt(int32_t time) const;
+    uint32_t legatoInfo(int position) const;
+
+    // ---- fields ---------------------------------------------------------------------------
+    std::bitset<16> channels;
+    int32_t endTime = 0;
+    midiSong* song;
+    bool paired = true;
+    int32_t firstNoteTime = -1;
+    std::string channelLabel;
+    std::vector<std::string> journal;
+    // Statistics, filled by the song analysis only.
+    int32_t highestKey = 0, lowestKey = 0, meanKey = 0, noteCount = 0, keyVariance = 0,
+            meanDuration = 0, durationDeviation = 0, chordNotes = 0, meanVelocity = 0;
+    int32_t port = 0;
+    bool isDrum = false;
+    trackEndEvent endEvent{0};
+    std::vector<std::string> journalFields;
+    std::vector<anyEvent*> removedEvents;  // parked by journaled removals, kept for undo
+    std::string name;
+    int index;
+    trackNameEvent* nameEvent = nullptr;
+
+private:
+    friend class midiSong;
+    void noteAdded(anyEvent* e);  // endTime, firstNoteTime, channel flags
+    void releaseRef(anyEvent* e);
+    void writeJournal(char letter, const anyEvent* e, int64_t old);
+    int insertionPoint(int32_t time) const;
+
+    std::vector<anyEvent*> events_;
+    int holes_ = 0;          // empty slots not yet packed
+    bool maybeUnsorted_ = false;  // set by operations that can break time order
+};
+
+// Journal handle of an event: its identity as a signed decimal number.
+std::string eventHandle(const anyEvent* e);
+
+}  // namespace tonvela
