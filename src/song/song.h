@@ -100,9 +100,21 @@ public:
     std::vector<int32_t> barStarts;
     std::string fileName;
 
+    // Copyright texts of every copyright event, in track order, joined by one space.
+    std::string copyrightText() const;
+
 private:
-    void rebuildSignatureIndex();
-    std::vector<int32_t> tsPrefixMax_;  // running maximum of timeSignatures' times
+    // What a successful write changes in the song, applied only once the bytes are safe.
+    struct WriteResult {
+        std::vector<std::pair<NoteOnEvent*, int32_t>> durations;  // re-paired overlapping notes
+        std::vector<midiTrack*> written;                          // journals to clear
+        std::vector<midiTrack*> toSort;                           // tracks written in sorted order
+        std::vector<std::pair<midiTrack*, int32_t>> endTimes;     // raised to their last note off
+    };
+    WriteResult encode(std::vector<uint8_t>& out);
+    void commitWrite(WriteResult& result) noexcept;
+    void splitFormat0();
+    void loadImpl(const uint8_t* data, size_t size, const LoadOptions& options, LoadReport& report);
 };
 
 // Reads a whole file into memory; throws MidiError with the system's message on failure.

@@ -1,0 +1,77 @@
+#pragma once
+
+// Helpers for turning ticks into bar:beat:tick quickly when many times are converted in order.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "song/events.h"
+
+namespace tonvela {
+
+struct TimeSignature;
+struct BarBeatTick;
+
+// A bar table larger than this means a broken file, not a song.
+constexpr size_t kMaxBars = 1000000;
+
+// Applies a time signature event to the defaults (4 beats of one quarter note). A beat is never
+// shorter than one tick, so bars always advance.
+inline void applyTimeSignature(const timeBeatEvent* e, uint16_t timeBase, TimeSignature& ts);
+
+// The time signature in force at t, for calls with non-decreasing t (restarts when t goes back).
+// Gives exactly what a scan from the start that stops at the first later entry gives.
+class SignatureCursor {
+public:
+    SignatureCursor(const std::vector<timeBeatEvent*>& list, uint16_t timeBase) : list_(list), timeBase_(timeBase) {}
+    TimeSignature at(int32_t t);
+
+private:
+    const std::vector<timeBeatEvent*>& list_;
+    uint16_t timeBase_;
+    size_t prefix_ = 0;
+    int32_t last_ = INT32_MIN;
+};
+
+BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const TimeSignature& ts, int32_t time);
+
+}  // namespace tonvela
+
+#include "song/song.h"
+
+namespace tonvela {
+
+inline void applyTimeSignature(const timeBeatEvent* e, uint16_t timeBase, TimeSignature& ts) {
+    ts.ticksPerBeat = timeBase;
+    ts.beatsPerBar = 4;
+    if (e && e->numerator() > 0 && e->denominator() > 0) {
+        ts.beatsPerBar = e->numerator();
+        ts.ticksPerBeat = timeBase * 4 / e->denominator();
+    }
+    if (ts.ticksPerBeat < 1) ts.ticksPerBeat = 1;
+}
+
+inline TimeSignature SignatureCursor::at(int32_t t) {
+    if (t < last_) prefix_ = 0;
+    last_ = t;
+    while (prefix_ < list_.size() && list_[prefix_]->time <= t) ++prefix_;
+    TimeSignature ts{timeBase_, 4};
+    applyTimeSignature(prefix_ ? list_[prefix_ - 1] : nullptr, timeBase_, ts);
+    return ts;
+}
+
+inline BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const TimeSignature& ts, int32_t time) {
+    auto it = std::upper_bound(barStarts.begin(), barStarts.end(), time);
+    int64_t i = (it - barStarts.begin()) - 1;
+    if (i < 0) {
+        int32_t barLen = ts.ticksPerBeat * ts.beatsPerBar;
+        if (barLen < 1) barLen = 1;
+        return {time / barLen, (time % barLen) / ts.ticksPerBeat, time % ts.ticksPerBeat};
+    }
+    int32_t offset = time - barStarts[static_cast<size_t>(i)];
+    return {static_cast<int32_t>(i), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
+}
+
+}  // namespace tonvela

@@ -1,0 +1,220 @@
+// Standard MIDI File writing. Encoding never touches the song: note offs are generated on the
+// fly from the durations, and what a save changes in the song (cleared journals, re-paired
+// overlapping notes) is applied only after the bytes are safely written.
+
+#include <algorithm>
+#include <queue>
+
+#include "song/pairing.h"
+#include "song/song.h"
+
+namespace tonvela {
+
+namespace {
+
+// Writes one track chunk from events given in (time, serial) order.
+class ChunkWriter {
+public:
+    ChunkWriter(ByteWriter& out, NotePairing& repair) : out_(out), repair_(repair) {
+        out_.put(reinterpret_cast<const uint8_t*>("MTrk"), 4);
+        lengthAt_ = out_.size();
+        out_.putBE32(0);
+    }
+
+    void event(const anyEvent* e) {
+        if (e->status == 0) return;
+        flushOffsUpTo(e->time);
+        if (e->kind() == kindTrackName) {
+            if (nameWritten_) return;
+            nameWritten_ = true;
+        }
+        put(e->time, e->status);
+        e->writeData(out_);
+        if (e->kind() == kindNote) {
+            auto* n = static_cast<const NoteOnEvent*>(e);
+            repair_.noteOn(const_cast<NoteOnEvent*>(n));
+            // A note off at its own note's tick follows the note directly; every other note
+            // off goes ahead of the events of its tick.
+            if (n->duration() <= 0)
+                off(n->time, n->status, static_cast<uint8_t>(n->note()));
+            else
+                pending_.push({static_cast<int64_t>(n->time) + n->duration(), seq_++, n->status,
+                               static_cast<uint8_t>(n->note())});
+        }
+    }
+
+    // Finishes the chunk; returns the time of the last note off written (or -1).
+    int32_t finish() {
+        flushOffsUpTo(INT64_MAX);
+        put(lastTime_, 0xFF);
+        out_.put(0x2F);
+        out_.put(0x00);
+        auto& bytes = out_.bytes();
+        uint32_t length = static_cast<uint32_t>(bytes.size() - lengthAt_ - 4);
+        bytes[lengthAt_] = static_cast<uint8_t>(length >> 24);
+        bytes[lengthAt_ + 1] = static_cast<uint8_t>(length >> 16);
+        bytes[lengthAt_ + 2] = static_cast<uint8_t>(length >> 8);
+        bytes[lengthAt_ + 3] = static_cast<uint8_t>(length);
+        return lastOff_;
+    }
+
+private:
+    struct PendingOff {
+        int64_t time;
+        uint64_t seq;
+        uint8_t status;
+        uint8_t key;
+        bool operator>(const PendingOff& o) const { return time != o.time ? time > o.time : seq > o.seq; }
+    };
+
+    void flushOffsUpTo(int64_t time) {
+        while (!pending_.empty() && pending_.top().time <= time) {
+            PendingOff p = pending_.top();
+            pending_.pop();
+            off(static_cast<int32_t>(std::min<int64_t>(p.time, INT32_MAX)), p.status, p.key);
+        }
+    }
+
+    void off(int32_t time, uint8_t status, uint8_t key) {
+        put(time, status);
+        out_.put(key & 0x7F);
+        out_.put(0);
+        repair_.noteOff(status & 0x0F, key, time);
+        lastOff_ = time;
+    }
+
+    void put(int32_t time, uint8_t status) {
+        out_.putVarLen(static_cast<uint32_t>(time - lastTime_));
+        lastTime_ = time;
+        if (status != lastStatus_ || status >= 0xF0) {
+            out_.put(status);
+            lastStatus_ = status;
+        }
+    }
+
+    ByteWriter& out_;
+    NotePairing& repair_;
+    size_t lengthAt_;
+    int32_t lastTime_ = 0;
+    uint8_t lastStatus_ = 0;
+    bool nameWritten_ = false;
+    int32_t lastOff_ = -1;
+    uint64_t seq_ = 0;
+    std::priority_queue<PendingOff, std::vector<PendingOff>, std::greater<PendingOff>> pending_;
+};
+
+// The events of a track in (time, serial) order: the list itself when it is in order,
+// otherwise a sorted copy of the references.
+const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyEvent*>& scratch, bool& wasSorted) {
+    wasSorted = t.isSorted();
+    if (wasSorted) return t.events();
+    scratch.clear();
+    for (anyEvent* e : t.events())
+        if (e) scratch.push_back(e);
+    std::stable_sort(scratch.begin(), scratch.end(), eventLess);
+    return scratch;
+}
+
+}  // namespace
+
+midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes) {
+    WriteResult result;
+    ByteWriter out(bytes);
+    size_t totalEvents = 0;
+    for (const auto& t : tracks) totalEvents += t->events().size();
+    bytes.reserve(bytes.size() + 64 + totalEvents * 4);
+
+    out.put(reinterpret_cast<const uint8_t*>("MThd"), 4);
+    out.putBE32(6);
+    out.putBE16(format != 0 ? 1 : 0);
+    out.putBE16(static_cast<uint16_t>(format != 0 ? tracks.size() : 1));
+    out.putBE16(timeBase);
+
+    std::vector<const anyEvent*> presets;
+    if (systemFlags & 1) presets.push_back(&gmOnEvent);
+    if (systemFlags & 2)
+        presets.push_back(&gsResetEvent);
+    else if (systemFlags & 4)
+        presets.push_back(&xgOnEvent);
+
+    std::vector<anyEvent*> scratch;
+    if (format != 0) {
+        for (size_t i = 0; i < tracks.size(); ++i) {
+            midiTrack& t = *tracks[i];
+            NotePairing repair;
+            repair.deferTo(&result.durations);
+            ChunkWriter chunk(out, repair);
+            if (i == 0)
+                for (const anyEvent* p : presets) chunk.event(p);
+            bool sorted;
+            for (const anyEvent* e : orderedEvents(t, scratch, sorted))
+                if (e) chunk.event(e);
+            int32_t lastOff = chunk.finish();
+            repair.finish(t.endTime);
+            result.written.push_back(&t);
+            if (!sorted) result.toSort.push_back(&t);
+            if (lastOff > t.endTime) result.endTimes.emplace_back(&t, lastOff);
+        }
+        return result;
+    }
+
+    // Format 0: one chunk with the events of every track in (time, serial) order; only the
+    // first track keeps its name event.
+    NotePairing repair;
+    repair.deferTo(&result.durations);
+    ChunkWriter chunk(out, repair);
+    for (const anyEvent* p : presets) chunk.event(p);
+    std::vector<std::vector<anyEvent*>> copies(tracks.size());
+    std::vector<const std::vector<anyEvent*>*> lists;
+    for (size_t i = 0; i < tracks.size(); ++i) {
+        bool sorted;
+        const auto& l = orderedEvents(*tracks[i], copies[i], sorted);
+        lists.push_back(&l);
+        result.written.push_back(tracks[i].get());
+    }
+    struct Head {
+        const anyEvent* e;
+        size_t track;
+        size_t index;
+    };
+    auto later = [](const Head& a, const Head& b) { return eventLess(b.e, a.e); };
+    std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
+    auto advance = [&](size_t track, size_t index) {
+        const auto& l = *lists[track];
+        while (index < l.size()) {
+            const anyEvent* e = l[index];
+            if (e && !(track != 0 && e->kind() == kindTrackName)) {
+                heads.push({e, track, index});
+                return;
+            }
+            ++index;
+        }
+    };
+    for (size_t i = 0; i < lists.size(); ++i) advance(i, 0);
+    while (!heads.empty()) {
+        Head h = heads.top();
+        heads.pop();
+        chunk.event(h.e);
+        advance(h.track, h.index + 1);
+    }
+    chunk.finish();
+    repair.finish(0);
+    return result;
+}
+
+void midiSong::commitWrite(WriteResult& result) noexcept {
+    for (auto& [note, duration] : result.durations) note->setDuration(duration);
+    for (midiTrack* t : result.written) {
+        t->journal.clear();
+        for (anyEvent* e : t->removedEvents) t->releaseRef(e);
+        t->removedEvents.clear();
+    }
+    for (midiTrack* t : result.toSort) {
+        t->pack();
+        std::sort(t->events_.begin(), t->events_.end(), eventLess);
+        t->maybeUnsorted_ = false;
+    }
+    for (auto& [t, end] : result.endTimes) t->endTime = std::max(t->endTime, end);
+}
+
+}  // namespace tonvela

@@ -1,0 +1,302 @@
+#include "song/song.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "song/position_cursor.h"
+
+namespace tonvela {
+
+namespace {
+
+void makePreset(sysexEvent& e, std::initializer_list<uint8_t> bytes) {
+    e.sysexData.assign(bytes);
+    e.refCount = INT32_MAX;
+}
+
+}  // namespace
+
+midiSong::midiSong()
+    : gmOnEvent(0, 0xF0), xgOnEvent(0, 0xF0), gsResetEvent(0, 0xF0) {
+    makePreset(gmOnEvent, {0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    makePreset(xgOnEvent, {0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7});
+    makePreset(gsResetEvent, {0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7});
+}
+
+midiSong::~midiSong() { clearSong(); }
+
+void midiSong::clearSong() {
+    tracks.clear();  // each track drops its references
+    firstTrack = nullptr;
+    songEnd = 0;
+    firstNoteTime = INT32_MAX;
+    songCopyright = nullptr;
+    tuneEvent = nullptr;
+    timeSignatures.clear();
+    sysexEvents.clear();
+    keySignatures.clear();
+    systemFlags = 0;
+    barStarts.clear();
+}
+
+// ---- time ---------------------------------------------------------------------------------------
+
+TimeSignature midiSong::timeSignatureAt(int32_t time) const {
+    TimeSignature ts{timeBase, 4};
+    const timeBeatEvent* found = nullptr;
+    for (const timeBeatEvent* e : timeSignatures) {
+        if (e->time > time) break;
+        found = e;
+    }
+    applyTimeSignature(found, timeBase, ts);
+    return ts;
+}
+
+void midiSong::buildBarTable() {
+    barStarts.clear();
+    SignatureCursor cursor(timeSignatures, timeBase);
+    int64_t t = 0;
+    barStarts.push_back(0);
+    while (t <= songEnd) {
+        TimeSignature ts = cursor.at(static_cast<int32_t>(t));
+        t += static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
+        if (t > INT32_MAX || barStarts.size() >= kMaxBars)
+            throw MidiError("The song is too long (more than " + std::to_string(kMaxBars) + " bars).");
+        barStarts.push_back(static_cast<int32_t>(t));
+    }
+    barStarts.push_back(static_cast<int32_t>(t));
+}
+
+BarBeatTick midiSong::timeToBarBeatTick(int32_t time) const {
+    TimeSignature ts = timeSignatureAt(time);
+    return barBeatTickWith(barStarts, ts, time);
+}
+
+void midiSong::computePosition(anyEvent* e) const {
+    BarBeatTick b = timeToBarBeatTick(e->time);
+    e->bar = b.bar;
+    e->beat = b.beat;
+    e->tick = b.tick;
+}
+
+int32_t midiSong::barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) const {
+    int64_t t = 0;
+    for (int32_t i = 0; i < bar; ++i) {
+        TimeSignature ts = timeSignatureAt(static_cast<int32_t>(t));
+        t += static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
+        if (t > INT32_MAX) return INT32_MAX;
+    }
+    TimeSignature ts = timeSignatureAt(static_cast<int32_t>(t));
+    t += static_cast<int64_t>(beat) * ts.ticksPerBeat + tick;
+    return static_cast<int32_t>(std::clamp<int64_t>(t, 0, INT32_MAX));
+}
+
+int32_t midiSong::tempoAt(int32_t time) {
+    int32_t value = 500000;
+    if (firstTrack) {
+        for (const anyEvent* e : firstTrack->events()) {
+            if (!e) continue;
+            if (e->time > time) break;
+            if (e->kind() == kindTempo) value = static_cast<const TempoEvent*>(e)->getTempo();
+        }
+    }
+    tempo = value;
+    return value;
+}
+
+const keyEvent* midiSong::keySignatureAt(int32_t time) const {
+    const keyEvent* found = nullptr;
+    for (const keyEvent* e : keySignatures)
+        if (e->time <= time) found = e;
+    return found;
+}
+
+int midiSong::sharpsAt(int32_t time) const {
+    const keyEvent* k = keySignatureAt(time);
+    return k ? k->sharps() : 0;
+}
+
+int32_t midiSong::msToTicks(int64_t ms, int32_t time) {
+    int64_t t = ms * 1000 * timeBase / std::max<int32_t>(tempoAt(time), 1);
+    return static_cast<int32_t>(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX));
+}
+
+// ---- song-wide ----------------------------------------------------------------------------------
+
+midiTrack* midiSong::trackOf(const anyEvent* e) const {
+    for (const auto& t : tracks)
+        if (t->positionOf(e) >= 0) return t.get();
+    return nullptr;
+}
+
+int midiSong::masterTune() {
+    for (sysexEvent* e : sysexEvents) {
+        int m = e->manufacturer();
+        int32_t a = e->address();
+        const auto& d = e->sysexData;
+        if (m == 0x43 && a == 0) {
+            tuneEvent = e;
+            return e->dataAt(0) * 4096 + e->dataAt(1) * 256 + e->dataAt(2) * 16 + e->dataAt(3) - 1024;
+        }
+        if (m == 0x41 && a == 0x400000) {
+            tuneEvent = e;
+            auto at = [&](size_t i) { return i < d.size() ? d[i] : 0; };
+            return at(7) * 4096 + at(8) * 256 + at(9) * 16 + at(10) - 1024;
+        }
+        if (m == 0x41 && a == 0x100000) {
+            tuneEvent = e;
+            return d.size() > 7 ? d[7] : 0;
+        }
+    }
+    return 0;
+}
+
+std::string midiSong::title() const {
+    if (!firstTrack) return {};
+    if (firstTrack->name == "Track0") return std::filesystem::path(fileName).stem().string();
+    return firstTrack->name;
+}
+
+void midiSong::setTitle(const std::string& text) {
+    if (firstTrack) firstTrack->setName(text);
+}
+
+void midiSong::setCopyright(const std::string& text) {
+    if (text.empty()) {
+        if (songCopyright) {
+            if (midiTrack* t = trackOf(songCopyright)) {
+                t->deleteEventAt(t->positionOf(songCopyright));
+                t->pack();
+            }
+            songCopyright = nullptr;
+        }
+        return;
+    }
+    if (!songCopyright) {
+        if (!firstTrack) return;
+        songCopyright = new copyrightEvent(0);
+        firstTrack->addEvent(songCopyright, true, true);
+    }
+    songCopyright->setText(text);
+}
+
+std::string midiSong::copyrightText() const {
+    std::string text;
+    bool first = true;
+    for (const auto& t : tracks) {
+        for (const anyEvent* e : t->events()) {
+            if (!e || e->kind() != kindCopyright) continue;
+            if (!first) text += ' ';
+            text += static_cast<const copyrightEvent*>(e)->text();
+            first = false;
+        }
+    }
+    return text;
+}
+
+void midiSong::markDrumTracks() {
+    bool any = false;
+    for (auto& t : tracks) {
+        t->isDrum = t->controllerAt(t->firstNoteTime, 0, 0) == 127;
+        any = any || t->isDrum;
+    }
+    if (any) return;
+    for (auto& t : tracks) t->isDrum = t->firstChannel() == 9;
+}
+
+// ---- files --------------------------------------------------------------------------------------
+
+std::vector<uint8_t> readFileBytes(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw MidiError(std::strerror(errno));
+    std::vector<uint8_t> bytes;
+    struct stat st {};
+    if (::fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        throw MidiError(std::strerror(EISDIR));
+    }
+    if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+    bool failed = std::ferror(f);
+    int err = errno;
+    std::fclose(f);
+    if (failed) throw MidiError(std::strerror(err));
+    return bytes;
+}
+
+void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+    const std::string failed = "Dooh! Save failed. '.mid' file may be broken.";
+    std::filesystem::path target(path);
+    std::string dir = target.has_parent_path() ? target.parent_path().string() : ".";
+    std::string tmpl = (std::filesystem::path(dir) / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(tmpl.begin(), tmpl.end());
+    name.push_back('\0');
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) throw MidiError(failed, std::strerror(errno));
+    auto fail = [&](int err) {
+        ::close(fd);
+        ::unlink(name.data());
+        throw MidiError(failed, std::strerror(err));
+    };
+    // Keep the permissions of the file being replaced; a new file gets the usual ones.
+    struct stat st {};
+    mode_t mode;
+    if (::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0) fail(errno);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        done += static_cast<size_t>(w);
+    }
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+        int err = errno;
+        ::unlink(name.data());
+        throw MidiError(failed, std::strerror(err));
+    }
+    if (::rename(name.data(), path.c_str()) != 0) {
+        int err = errno;
+        ::unlink(name.data());
+        throw MidiError(failed, std::strerror(err));
+    }
+}
+
+LoadReport midiSong::load(const std::string& path, const LoadOptions& options) {
+    std::vector<uint8_t> bytes = readFileBytes(path);
+    return loadBytes(bytes.data(), bytes.size(), path, options);
+}
+
+void midiSong::writeFile(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    WriteResult result = encode(bytes);
+    writeFileAtomically(path, bytes);
+    commitWrite(result);
+}
+
+void midiSong::write(std::vector<uint8_t>& out) {
+    std::vector<uint8_t> bytes;
+    WriteResult result = encode(bytes);
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    commitWrite(result);
+}
+
+}  // namespace tonvela
