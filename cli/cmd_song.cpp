@@ -6,22 +6,12 @@
 #include <stdexcept>
 
 #include "commands.h"
+#include "song/dump.h"
 #include "song/song.h"
 
 namespace tonvela::cli {
 
 namespace {
-
-std::string hex(const uint8_t* p, size_t n) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string s;
-    s.reserve(n * 2);
-    for (size_t i = 0; i < n; ++i) {
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
-}
 
 // Loads FILE; on failure prints "PATH: MESSAGE" and returns false.
 bool loadSong(midiSong& song, const std::string& path, bool recover) {
@@ -64,48 +54,6 @@ int runInfo(const std::vector<std::string>& args) {
     return 0;
 }
 
-void dumpEvent(std::string& line, int track, const anyEvent* e) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, "%d %d %3.3d:%2.2d:%3.3d k%d %02X ", track, e->time, e->bar + 1, e->beat + 1,
-                  e->tick, e->kind(), e->status);
-    line = buf;
-    int hi = e->status & 0xF0;
-    if (e->status < 0xF0) {
-        switch (hi) {
-        case 0x80:
-        case 0x90: {
-            auto* n = static_cast<const NoteOnEvent*>(e);
-            std::snprintf(buf, sizeof buf, "note=%d vel=%d dur=%d", n->note(), n->velocity(), n->duration());
-            break;
-        }
-        case 0xA0: {
-            auto* n = static_cast<const PolyAfterEvent*>(e);
-            std::snprintf(buf, sizeof buf, "note=%d pressure=%d", n->note(), n->pressure());
-            break;
-        }
-        case 0xB0: {
-            auto* c = static_cast<const ControlChangeEvent*>(e);
-            std::snprintf(buf, sizeof buf, "ctrl=%d val=%d", c->controller(), c->value());
-            break;
-        }
-        case 0xC0: std::snprintf(buf, sizeof buf, "prog=%d", static_cast<const ProgramChangeEvent*>(e)->program()); break;
-        case 0xD0:
-            std::snprintf(buf, sizeof buf, "pressure=%d", static_cast<const ChannelAfterTouchEvent*>(e)->pressure());
-            break;
-        default: std::snprintf(buf, sizeof buf, "bend=%d", static_cast<const PitchBendEvent*>(e)->bend()); break;
-        }
-        line += buf;
-    } else if (e->status == 0xFF) {
-        auto* m = static_cast<const metaEvent*>(e);
-        std::snprintf(buf, sizeof buf, "meta=%02X data=", m->metaType);
-        line += buf;
-        line += hex(m->data.data(), m->data.size());
-    } else {
-        auto* s = static_cast<const sysexEvent*>(e);
-        line += "sysex=" + hex(s->sysexData.data(), s->sysexData.size());
-    }
-}
-
 int runDump(const std::vector<std::string>& args) {
     ArgList a = parseArgs(args, {"track"}, {"recover"});
     if (a.positional.size() != 1) throw std::invalid_argument("usage: dump FILE [--track N] [--recover]");
@@ -122,15 +70,12 @@ int runDump(const std::vector<std::string>& args) {
         std::fprintf(stderr, "%s: no track %d (the song has %d)\n", a.positional[0].c_str(), only, song.trackCount());
         return 1;
     }
-    std::string line;
     std::string out;
     for (int i = 0; i < song.trackCount(); ++i) {
         if (only >= 0 && i != only) continue;
         for (const anyEvent* e : song.track(i)->events()) {
             if (!e) continue;
-            dumpEvent(line, i, e);
-            out += line;
-            out += '\n';
+            out += dumpLine(i, *e);
             if (out.size() > (1 << 16)) {
                 std::fwrite(out.data(), 1, out.size(), stdout);
                 out.clear();

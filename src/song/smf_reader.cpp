@@ -277,6 +277,11 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex) {
         repair(where + ": data ends " + tr.what + "; the track ends at tick " + std::to_string(t));
         finishTrack(static_cast<int32_t>(std::min<int64_t>(t, INT32_MAX)));
         return end_;
+    } catch (const MidiError& e) {
+        if (!recover_) throw;
+        repair(where + ": " + e.message() + " The track ends at tick " + std::to_string(std::min<int64_t>(t, INT32_MAX)) + ".");
+        finishTrack(static_cast<int32_t>(std::min<int64_t>(t, INT32_MAX)));
+        return end_;
     }
     return p_;
 }

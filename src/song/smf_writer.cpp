@@ -24,10 +24,6 @@ public:
     void event(const anyEvent* e) {
         if (e->status == 0) return;
         flushOffsUpTo(e->time);
-        if (e->kind() == kindTrackName) {
-            if (nameWritten_) return;
-            nameWritten_ = true;
-        }
         put(e->time, e->status);
         e->writeData(out_);
         if (e->kind() == kindNote) {
@@ -97,7 +93,6 @@ private:
     size_t lengthAt_;
     int32_t lastTime_ = 0;
     uint8_t lastStatus_ = 0;
-    bool nameWritten_ = false;
     int32_t lastOff_ = -1;
     uint64_t seq_ = 0;
     std::priority_queue<PendingOff, std::vector<PendingOff>, std::greater<PendingOff>> pending_;

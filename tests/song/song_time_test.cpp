@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "smf_builder.h"
+#include "song/song.h"
+
+using namespace tonvela;
+using namespace tonvela::test;
+
+namespace {
+
+// A song with one track holding the given meta/channel bytes, ending at `end` ticks.
+void loadWith(midiSong& song, Bytes events, int division = 480) {
+    load(song, smf(1, {events}, division));
+}
+
+}  // namespace
+
+TEST(SongTime, BarTableEndsWithTheBarAfterTheSongTwice) {
+    struct Case {
+        int end;
+        std::vector<int32_t> bars;
+    } cases[] = {{1000, {0, 1920, 1920}}, {1920, {0, 1920, 3840, 3840}}, {0, {0, 1920, 1920}}};
+    for (const auto& c : cases) {
+        midiSong song;
+        Bytes ev;
+        ByteWriter w(ev);
+        w.putVarLen(static_cast<uint32_t>(c.end));
+        ev.insert(ev.end(), {0xFF, 0x01, 0x00});
+        loadWith(song, ev);
+        EXPECT_EQ(song.barStarts, c.bars) << c.end;
+        EXPECT_EQ(song.songEnd, c.end);
+    }
+}
+
+TEST(SongTime, BarBeatTickFollowsTimeSignatures) {
+    midiSong song;
+    // 3/4 at 0, then 6/8 at bar 2 (tick 2880); the song runs to tick 10000.
+    loadWith(song, {0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8, 0x96, 0x40, 0xFF, 0x58, 0x04, 6, 3, 24, 8, 0xCE, 0x10, 0xFF,
+                    0x01, 0x00});
+    struct Case {
+        int32_t time;
+        BarBeatTick bbt;
+    } cases[] = {{1440, {1, 0, 0}}, {1500, {1, 0, 60}}, {2879, {1, 2, 479}}, {2880, {2, 0, 0}}, {3130, {2, 1, 10}},
+                 {4320, {3, 0, 0}}};
+    for (const auto& c : cases) {
+        BarBeatTick b = song.timeToBarBeatTick(c.time);
+        EXPECT_EQ(b.bar, c.bbt.bar) << c.time;
+        EXPECT_EQ(b.beat, c.bbt.beat) << c.time;
+        EXPECT_EQ(b.tick, c.bbt.tick) << c.time;
+        EXPECT_EQ(song.barBeatTickToTime(c.bbt.bar, c.bbt.beat, c.bbt.tick), c.time) << c.time;
+    }
+    TimeSignature ts = song.timeSignatureAt(5000);
+    EXPECT_EQ(ts.ticksPerBeat, 240);
+    EXPECT_EQ(ts.beatsPerBar, 6);
+    // Every event got its position at load.
+    const anyEvent* second = song.track(0)->at(1);
+    EXPECT_EQ(second->bar, 2);
+}
+
+TEST(SongTime, AbsurdTimeSignatureStillAdvancesBars) {
+    midiSong song;
+    // Denominator 2^30 would give a beat of zero ticks; the bar table must still end.
+    loadWith(song, {0x00, 0xFF, 0x58, 0x04, 4, 30, 24, 8, 0x83, 0x60, 0xFF, 0x01, 0x00}, 96);
+    EXPECT_EQ(song.barStarts.back(), 484);
+}
+
+TEST(SongTime, TempoAndMilliseconds) {
+    midiSong song;
+    // Tempo 500000 at 0 and 250000 at 960.
+    loadWith(song, {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x87, 0x40, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90});
+    EXPECT_EQ(song.tempoAt(959), 500000);
+    EXPECT_EQ(song.tempoAt(960), 250000);
+    EXPECT_EQ(song.msToTicks(500, 0), 480);
+    EXPECT_EQ(song.msToTicks(500, 1000), 960);
+}
+
+TEST(SongTime, TitleMasterTuneAndDrums) {
+    midiSong song;
+    // Unnamed first track; XG master tune 00 04 01 00; a bank-127 track.
+    Bytes t0 = {0x00, 0xF0, 0x0B, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x00, 0x00, 0x04, 0x01, 0x00, 0xF7};
+    Bytes drums = {0x00, 0xB1, 0x00, 0x7F, 0x00, 0x91, 0x24, 0x64, 0x60, 0x81, 0x24, 0x00};
+    Bytes ch10 = {0x00, 0x99, 0x24, 0x64, 0x60, 0x89, 0x24, 0x00};
+    Bytes b = smf(1, {t0, drums, ch10});
+    song.loadBytes(b.data(), b.size(), "/music/waltz.mid");
+    EXPECT_EQ(song.title(), "waltz");
+    EXPECT_EQ(song.masterTune(), 16);
+    ASSERT_NE(song.tuneEvent, nullptr);
+    EXPECT_TRUE(song.track(1)->isDrum);
+    EXPECT_FALSE(song.track(2)->isDrum);  // bank-127 tracks win over channel 10
+
+    midiSong named;
+    Bytes c = smf(1, {{0x00, 0xFF, 0x03, 0x04, 'S', 'o', 'n', 'g'}, ch10});
+    named.loadBytes(c.data(), c.size(), "/x/y.mid");
+    EXPECT_EQ(named.title(), "Song");
+    EXPECT_TRUE(named.track(1)->isDrum);
+    EXPECT_EQ(named.masterTune(), 0);
+}
+
+TEST(SongTime, CopyrightIsJournaledAndRemovable) {
+    midiSong song;
+    loadWith(song, {0x00, 0xFF, 0x01, 0x00});
+    song.setCopyright("(c) us");
+    ASSERT_NE(song.songCopyright, nullptr);
+    EXPECT_EQ(song.copyrightText(), "(c) us");
+    EXPECT_EQ(song.track(0)->undoCount(), 1);
+    song.setCopyright("");
+    EXPECT_EQ(song.songCopyright, nullptr);
+    EXPECT_EQ(song.copyrightText(), "");
+}
