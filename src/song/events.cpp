@@ -24,10 +24,14 @@ std::atomic<uint32_t> g_serial{0};
 #endif
 
 #ifndef TONVELA_NO_EVENT_POOL
-// Size-class pool for event objects. A heap allocation per event dominates load time and
-// memory, so blocks are carved from large chunks and recycled through per-thread free lists.
-// Chunks are never returned to the system; they are recorded globally so that they stay
-// reachable and are reused by the next song.
+// Pooled storage for event objects. A heap allocation per event dominates load time and memory,
+// so events of one size are carved from aligned chunks owned by the allocating thread. A chunk
+// whose events are all freed starts over from its beginning, so the events of the next song are
+// laid out in the order they are made, as they were the first time; that order is the order
+// in which the reader, the writer and the player walk them.
+// Events freed by another thread are pushed onto the chunk's lock-free remote list and taken
+// back by the owner when it needs room. Chunks are never returned to the system; they are
+// recorded globally so that they stay reachable.
 constexpr size_t kGranule = 8;
 constexpr size_t kMaxPooled = 128;
 constexpr size_t kClasses = kMaxPooled / kGranule + 1;
@@ -37,45 +41,127 @@ struct FreeBlock {
     FreeBlock* next;
 };
 
+struct ThreadPool;
+
+struct alignas(64) Chunk {
+    FreeBlock* free = nullptr;
+    std::atomic<FreeBlock*> remote{nullptr};
+    char* bump = nullptr;
+    char* end = nullptr;
+    char* first = nullptr;
+    uint32_t used = 0;
+    uint32_t blockSize = 0;
+    std::atomic<ThreadPool*> owner{nullptr};
+};
+
 std::mutex g_chunkMutex;
 std::vector<void*>* g_chunks = nullptr;  // intentionally never freed
 
-void* newChunk() {
-    void* chunk = std::malloc(kChunkBytes);
-    if (!chunk) throw std::bad_alloc();
-    std::lock_guard lock(g_chunkMutex);
-    if (!g_chunks) g_chunks = new std::vector<void*>();
-    g_chunks->push_back(chunk);
-    return chunk;
+Chunk* chunkOf(void* p) {
+    return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(p) & ~(static_cast<uintptr_t>(kChunkBytes) - 1));
 }
 
 struct ThreadPool {
-    FreeBlock* free[kClasses] = {};
-    char* bump = nullptr;
-    char* bumpEnd = nullptr;
+    Chunk* current[kClasses] = {};
+    std::vector<Chunk*> chunks[kClasses];
+    size_t scan[kClasses] = {};
+
+    ~ThreadPool() {
+        // Chunks outlive their thread: later frees from any thread go to the remote lists.
+        for (auto& list : chunks)
+            for (Chunk* c : list) c->owner.store(nullptr, std::memory_order_release);
+    }
+
+    static void reclaimRemote(Chunk* c) {
+        FreeBlock* r = c->remote.exchange(nullptr, std::memory_order_acquire);
+        while (r) {
+            FreeBlock* next = r->next;
+            r->next = c->free;
+            c->free = r;
+            --c->used;
+            r = next;
+        }
+        if (c->used == 0) {
+            c->free = nullptr;
+            c->bump = c->first;
+        }
+    }
+
+    static bool hasRoom(Chunk* c, size_t bytes) {
+        return c->free || static_cast<size_t>(c->end - c->bump) >= bytes;
+    }
+
+    Chunk* newChunk(size_t cls) {
+        void* mem = std::aligned_alloc(kChunkBytes, kChunkBytes);
+        if (!mem) throw std::bad_alloc();
+        {
+            std::lock_guard lock(g_chunkMutex);
+            if (!g_chunks) g_chunks = new std::vector<void*>();
+            g_chunks->push_back(mem);
+        }
+        auto* c = new (mem) Chunk();
+        c->first = static_cast<char*>(mem) + sizeof(Chunk);
+        c->bump = c->first;
+        c->end = static_cast<char*>(mem) + kChunkBytes;
+        c->blockSize = static_cast<uint32_t>(cls * kGranule);
+        c->owner.store(this, std::memory_order_release);
+        chunks[cls].push_back(c);
+        return c;
+    }
+
+    Chunk* findRoom(size_t cls) {
+        size_t bytes = cls * kGranule;
+        auto& list = chunks[cls];
+        for (size_t n = 0; n < list.size(); ++n) {
+            size_t i = (scan[cls] + n) % list.size();
+            Chunk* c = list[i];
+            if (c->remote.load(std::memory_order_relaxed)) reclaimRemote(c);
+            if (hasRoom(c, bytes)) {
+                scan[cls] = i;
+                return c;
+            }
+        }
+        return newChunk(cls);
+    }
 
     void* allocate(size_t cls) {
-        if (FreeBlock* b = free[cls]) {
-            free[cls] = b->next;
+        Chunk* c = current[cls];
+        size_t bytes = cls * kGranule;
+        if (!c || !hasRoom(c, bytes)) {
+            if (c && c->remote.load(std::memory_order_relaxed)) reclaimRemote(c);
+            if (!c || !hasRoom(c, bytes)) c = current[cls] = findRoom(cls);
+        }
+        ++c->used;
+        if (FreeBlock* b = c->free) {
+            c->free = b->next;
             return b;
         }
-        size_t bytes = cls * kGranule;
-        if (static_cast<size_t>(bumpEnd - bump) < bytes) {
-            bump = static_cast<char*>(newChunk());
-            bumpEnd = bump + kChunkBytes;
-        }
-        void* p = bump;
-        bump += bytes;
+        void* p = c->bump;
+        c->bump += bytes;
         return p;
-    }
-    void release(void* p, size_t cls) {
-        auto* b = static_cast<FreeBlock*>(p);
-        b->next = free[cls];
-        free[cls] = b;
     }
 };
 
 thread_local ThreadPool t_pool;
+
+void releaseBlock(void* p) {
+    Chunk* c = chunkOf(p);
+    auto* b = static_cast<FreeBlock*>(p);
+    if (c->owner.load(std::memory_order_acquire) == &t_pool) {
+        if (--c->used == 0) {
+            c->free = nullptr;
+            c->bump = c->first;
+            return;
+        }
+        b->next = c->free;
+        c->free = b;
+        return;
+    }
+    FreeBlock* head = c->remote.load(std::memory_order_relaxed);
+    do {
+        b->next = head;
+    } while (!c->remote.compare_exchange_weak(head, b, std::memory_order_release, std::memory_order_relaxed));
+}
 #endif
 
 }  // namespace
@@ -91,7 +177,7 @@ void anyEvent::operator delete(void* p, size_t size) {
     if (!p) return;
 #ifndef TONVELA_NO_EVENT_POOL
     if (size <= kMaxPooled) {
-        t_pool.release(p, (size + kGranule - 1) / kGranule);
+        releaseBlock(p);
         return;
     }
 #endif
@@ -101,7 +187,7 @@ void anyEvent::operator delete(void* p, size_t size) {
 uint32_t nextEventSerial() { return g_serial.load(std::memory_order_relaxed); }
 
 // ---------------------------------------------------------------------------------------------
-void ByteWriter::putVarLen(uint32_t value) {
+void ByteWriter::putLongVarLen(uint32_t value) {
     uint8_t buf[5];
     int n = 0;
     buf[n++] = value & 0x7F;

@@ -41,13 +41,20 @@ public:
     explicit ByteWriter(std::vector<uint8_t>& out) : out_(out) {}
     void put(uint8_t b) { out_.push_back(b); }
     void put(const uint8_t* p, size_t n) { out_.insert(out_.end(), p, p + n); }
-    void putVarLen(uint32_t value);  // 7 bits per byte, most significant group first
+    // 7 bits per byte, most significant group first.
+    void putVarLen(uint32_t value) {
+        if (value < 0x80)
+            out_.push_back(static_cast<uint8_t>(value));
+        else
+            putLongVarLen(value);
+    }
     void putBE32(uint32_t v);
     void putBE16(uint16_t v);
     size_t size() const { return out_.size(); }
     std::vector<uint8_t>& bytes() { return out_; }
 
 private:
+    void putLongVarLen(uint32_t value);
     std::vector<uint8_t>& out_;
 };
 

@@ -447,6 +447,13 @@ void midiSong::splitFormat0() {
         if (e->status < 0xF0) {
             midiTrack& ct = *channelTracks[static_cast<size_t>(e->status & 0x0F)];
             ct.slots().push_back(e);  // the reference moves with the event
+            // The channel tracks get their real extent, so that tools and drum detection see it.
+            int64_t end = e->time;
+            if ((e->status & 0xF0) == 0x90 && static_cast<NoteOnEvent*>(e)->velocity() != 0) {
+                end += static_cast<NoteOnEvent*>(e)->duration();
+                if (ct.firstNoteTime == -1) ct.firstNoteTime = e->time;
+            }
+            if (end > ct.endTime) ct.endTime = static_cast<int32_t>(std::min<int64_t>(end, INT32_MAX));
             e = nullptr;
             ++t0->holes_;
         } else {
@@ -457,7 +464,8 @@ void midiSong::splitFormat0() {
     t0->pack();
     for (int c = 0; c < 16; ++c) {
         midiTrack& ct = *channelTracks[static_cast<size_t>(c)];
-        ct.maybeUnsorted_ = true;
+        // Parts of an ordered list are in order; only a disordered first track needs a sort.
+        ct.maybeUnsorted_ = !t0->orderKnown();
         ct.sortEvents();
         t0->channels.reset(static_cast<size_t>(c));
         if (ct.events().empty()) {
@@ -466,15 +474,6 @@ void midiSong::splitFormat0() {
         }
         ct.channels.set(static_cast<size_t>(c));
         ct.channelLabel = "[" + std::to_string(c + 1) + "]";
-        // The channel tracks get their real extent, so that tools and drum detection see it.
-        for (anyEvent* e : ct.events()) {
-            int64_t end = e->time;
-            if (e->kind() == kindNote) {
-                end += static_cast<NoteOnEvent*>(e)->duration();
-                if (ct.firstNoteTime == -1) ct.firstNoteTime = e->time;
-            }
-            if (end > ct.endTime) ct.endTime = static_cast<int32_t>(std::min<int64_t>(end, INT32_MAX));
-        }
     }
     auto insertAt = tracks.begin() + 1;
     for (auto& ct : channelTracks) insertAt = tracks.insert(insertAt, std::move(ct)) + 1;

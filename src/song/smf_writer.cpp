@@ -21,23 +21,63 @@ public:
         out_.putBE32(0);
     }
 
-    void event(const anyEvent* e) {
-        if (e->status == 0) return;
+    // `ordered`: the event comes from a list believed to be in order; a later event that sorts
+    // before its predecessor is noted in disorder().
+    void event(const anyEvent* e, bool ordered = true) {
+        if (ordered) {
+            if (prev_ && eventLess(e, prev_)) disorder_ = true;
+            prev_ = e;
+        }
+        const uint8_t st = e->status;
+        if (st == 0) return;
         flushOffsUpTo(e->time);
-        put(e->time, e->status);
-        e->writeData(out_);
-        if (e->kind() == kindNote) {
+        put(e->time, st);
+        // Channel messages are written here directly: they are nearly every event of a song.
+        switch (st & 0xF0) {
+        case 0x90: {
             auto* n = static_cast<const NoteOnEvent*>(e);
-            repair_.noteOn(const_cast<NoteOnEvent*>(n));
-            // A note off at its own note's tick follows the note directly; every other note
-            // off goes ahead of the events of its tick.
-            if (n->duration() <= 0)
-                off(n->time, n->status, static_cast<uint8_t>(n->note()));
-            else
-                pending_.push({static_cast<int64_t>(n->time) + n->duration(), seq_++, n->status,
-                               static_cast<uint8_t>(n->note())});
+            out_.put(n->note() & 0x7F);
+            out_.put(n->velocity() & 0x7F);
+            if (n->velocity() != 0) noteStarted(n);
+            break;
+        }
+        case 0x80:
+        case 0xA0: {
+            auto* n = static_cast<const NoteOnEvent*>(e);
+            out_.put(n->note() & 0x7F);
+            out_.put(n->velocity() & 0x7F);
+            break;
+        }
+        case 0xB0: {
+            auto* c = static_cast<const ControlChangeEvent*>(e);
+            out_.put(c->controller() & 0x7F);
+            out_.put(c->value() & 0x7F);
+            break;
+        }
+        case 0xC0: out_.put(static_cast<const ProgramChangeEvent*>(e)->program() & 0x7F); break;
+        case 0xD0: out_.put(static_cast<const ChannelAfterTouchEvent*>(e)->pressure() & 0x7F); break;
+        case 0xE0: {
+            int raw = static_cast<const PitchBendEvent*>(e)->rawBend();
+            out_.put(raw & 0x7F);
+            out_.put((raw >> 7) & 0x7F);
+            break;
+        }
+        default: e->writeData(out_); break;
         }
     }
+
+    void noteStarted(const NoteOnEvent* n) {
+        repair_.noteOn(const_cast<NoteOnEvent*>(n));
+        // A note off at its own note's tick follows the note directly; every other note
+        // off goes ahead of the events of its tick.
+        if (n->duration() <= 0)
+            off(n->time, n->status, static_cast<uint8_t>(n->note()));
+        else
+            pending_.push({static_cast<int64_t>(n->time) + n->duration(), seq_++, n->status,
+                           static_cast<uint8_t>(n->note())});
+    }
+
+    bool disorder() const { return disorder_; }
 
     // Finishes the chunk; returns the time of the last note off written (or -1).
     int32_t finish() {
@@ -95,13 +135,18 @@ private:
     uint8_t lastStatus_ = 0;
     int32_t lastOff_ = -1;
     uint64_t seq_ = 0;
+    const anyEvent* prev_ = nullptr;
+    bool disorder_ = false;
     std::priority_queue<PendingOff, std::vector<PendingOff>, std::greater<PendingOff>> pending_;
 };
 
 // The events of a track in (time, serial) order: the list itself when it is in order,
 // otherwise a sorted copy of the references.
-const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyEvent*>& scratch, bool& wasSorted) {
-    wasSorted = t.isSorted();
+// With `trust`, a track whose order is not known to be broken is taken as it is (the writer
+// notices if it was wrong).
+const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyEvent*>& scratch, bool& wasSorted,
+                                            bool trust) {
+    wasSorted = (trust && t.orderKnown()) || t.isSorted();
     if (wasSorted) return t.events();
     scratch.clear();
     for (anyEvent* e : t.events())
@@ -113,6 +158,14 @@ const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyE
 }  // namespace
 
 midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes) {
+    size_t start = bytes.size();
+    WriteResult result = encodeWith(bytes, true);
+    if (!result.disorder) return result;
+    bytes.resize(start);
+    return encodeWith(bytes, false);
+}
+
+midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool trustOrder) {
     WriteResult result;
     ByteWriter out(bytes);
     size_t totalEvents = 0;
@@ -140,10 +193,11 @@ midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes) {
             repair.deferTo(&result.durations);
             ChunkWriter chunk(out, repair);
             if (i == 0)
-                for (const anyEvent* p : presets) chunk.event(p);
+                for (const anyEvent* p : presets) chunk.event(p, false);
             bool sorted;
-            for (const anyEvent* e : orderedEvents(t, scratch, sorted))
+            for (const anyEvent* e : orderedEvents(t, scratch, sorted, trustOrder))
                 if (e) chunk.event(e);
+            if (chunk.disorder()) result.disorder = true;
             int32_t lastOff = chunk.finish();
             repair.finish(t.endTime);
             result.written.push_back(&t);
@@ -158,40 +212,49 @@ midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes) {
     NotePairing repair;
     repair.deferTo(&result.durations);
     ChunkWriter chunk(out, repair);
-    for (const anyEvent* p : presets) chunk.event(p);
+    for (const anyEvent* p : presets) chunk.event(p, false);
     std::vector<std::vector<anyEvent*>> copies(tracks.size());
     std::vector<const std::vector<anyEvent*>*> lists;
     for (size_t i = 0; i < tracks.size(); ++i) {
         bool sorted;
-        const auto& l = orderedEvents(*tracks[i], copies[i], sorted);
+        const auto& l = orderedEvents(*tracks[i], copies[i], sorted, trustOrder);
         lists.push_back(&l);
         result.written.push_back(tracks[i].get());
     }
+    // The merge compares keys cached in the heads, touching each event once.
     struct Head {
+        int32_t time;
+        uint32_t serial;
         const anyEvent* e;
-        size_t track;
-        size_t index;
+        uint32_t track;
+        uint32_t index;
     };
-    auto later = [](const Head& a, const Head& b) { return eventLess(b.e, a.e); };
-    std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
+    auto later = [](const Head& a, const Head& b) {
+        return a.time != b.time ? a.time > b.time : a.serial > b.serial;
+    };
+    std::vector<Head> heap;
+    heap.reserve(lists.size());
     auto advance = [&](size_t track, size_t index) {
         const auto& l = *lists[track];
         while (index < l.size()) {
             const anyEvent* e = l[index];
             if (e && !(track != 0 && e->kind() == kindTrackName)) {
-                heads.push({e, track, index});
+                heap.push_back({e->time, e->serial, e, static_cast<uint32_t>(track), static_cast<uint32_t>(index)});
+                std::push_heap(heap.begin(), heap.end(), later);
                 return;
             }
             ++index;
         }
     };
     for (size_t i = 0; i < lists.size(); ++i) advance(i, 0);
-    while (!heads.empty()) {
-        Head h = heads.top();
-        heads.pop();
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), later);
+        Head h = heap.back();
+        heap.pop_back();
         chunk.event(h.e);
         advance(h.track, h.index + 1);
     }
+    if (chunk.disorder()) result.disorder = true;
     chunk.finish();
     repair.finish(0);
     return result;

@@ -110,8 +110,10 @@ private:
         std::vector<midiTrack*> written;                          // journals to clear
         std::vector<midiTrack*> toSort;                           // tracks written in sorted order
         std::vector<std::pair<midiTrack*, int32_t>> endTimes;     // raised to their last note off
+        bool disorder = false;  // a track believed in order was not: encode again with checks
     };
     WriteResult encode(std::vector<uint8_t>& out);
+    WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder);
     void commitWrite(WriteResult& result) noexcept;
     void splitFormat0();
     void loadImpl(const uint8_t* data, size_t size, const LoadOptions& options, LoadReport& report);

@@ -47,6 +47,10 @@ public:
     // Sorts by time, then creation serial (stable for equal keys).
     void sortEvents();
     bool isSorted() const;
+    // False once an operation may have broken the time order (until the next sort). Code that
+    // reorders slots() directly must call sortEvents() or markUnsorted().
+    bool orderKnown() const { return !maybeUnsorted_; }
+    void markUnsorted() { maybeUnsorted_ = true; }
     int positionOf(const anyEvent* e) const;  // -1 when not held
     void clear();                              // drops every reference
 

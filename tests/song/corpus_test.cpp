@@ -44,8 +44,9 @@ void expectRoundTrip(const std::vector<uint8_t>& bytes, bool recover, const std:
     song.write(once);
     midiSong again;
     ASSERT_EQ(tryLoad(again, once, false), "") << name << ": our own output does not load";
-    if (song.format != 0 || song.trackCount() == 17)
+    if (song.format != 0 || song.trackCount() == 17) {
         EXPECT_EQ(dumpSong(again), before) << name;
+    }
     std::vector<uint8_t> twice;
     again.write(twice);
     EXPECT_EQ(once, twice) << name << ": converting again changes the bytes";
