@@ -57,9 +57,15 @@ void midiTrack::beginUndoStep(const std::string& label) { journal.push_back("@,"
 
 void midiTrack::removeEvent(anyEvent* e) {
     int pos = positionOf(e);
-    if (pos < 0) return;
+    if (pos >= 0) removeEventAt(pos);
+}
+
+void midiTrack::removeEventAt(int position) {
+    anyEvent*& slot = events_[static_cast<size_t>(position)];
+    anyEvent* e = slot;
+    if (!e) return;
     removedEvents.push_back(e);  // the reference moves to the parking list
-    events_[static_cast<size_t>(pos)] = nullptr;
+    slot = nullptr;
     ++holes_;
     writeJournal('-', e, 0);
 }

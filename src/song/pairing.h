@@ -41,10 +41,11 @@ public:
         int r = head_[q];
         if (r < 0) return;  // a note off without a sounding note disappears
         Record& rec = records_[static_cast<size_t>(r)];
-        setDuration(rec.note, static_cast<int64_t>(time) - rec.note->time);
+        setDuration(rec.note, static_cast<int64_t>(time) - rec.time);
         head_[q] = rec.next;
         if (head_[q] < 0) tail_[q] = -1;
         rec.next = free_;
+        rec.pos = -1;
         free_ = r;
     }
 
@@ -63,24 +64,24 @@ public:
     void deferTo(std::vector<std::pair<NoteOnEvent*, int32_t>>* sink) { deferred_ = sink; }
 
     void finish(int32_t endTime) {
-        for (int q = 0; q < 16 * 128; ++q) {
-            for (int r = head_[q]; r >= 0; r = records_[static_cast<size_t>(r)].next) {
-                const Record& rec = records_[static_cast<size_t>(r)];
-                NoteOnEvent* n = rec.note;
-                int channel = q >> 7;
-                const auto& ano = allNotesOff_[channel];
-                auto it = std::upper_bound(ano.begin(), ano.end(), rec.pos);
-                int64_t d;
-                if (it != ano.end()) {
-                    d = static_cast<int64_t>(allNotesOffTimes_[channel][static_cast<size_t>(it - ano.begin())]) - n->time;
-                } else if (rec.next >= 0) {
-                    d = static_cast<int64_t>(records_[static_cast<size_t>(rec.next)].note->time) - n->time - 1;
-                    if (d < 1) d = 1;
-                } else {
-                    d = static_cast<int64_t>(endTime) - n->time;
-                }
-                setDuration(n, d);
+        // Waiting notes are visited in the order they were made, which is memory order for a
+        // freshly read track; the next attack of the same key is the next record of the queue.
+        for (const Record& rec : records_) {
+            if (rec.pos < 0) continue;  // matched and recycled
+            NoteOnEvent* n = rec.note;
+            int channel = n->status & 0x0F;
+            const auto& ano = allNotesOff_[channel];
+            int64_t d;
+            auto it = ano.empty() ? ano.end() : std::upper_bound(ano.begin(), ano.end(), rec.pos);
+            if (it != ano.end()) {
+                d = static_cast<int64_t>(allNotesOffTimes_[channel][static_cast<size_t>(it - ano.begin())]) - rec.time;
+            } else if (rec.next >= 0) {
+                d = static_cast<int64_t>(records_[static_cast<size_t>(rec.next)].time) - rec.time - 1;
+                if (d < 1) d = 1;
+            } else {
+                d = static_cast<int64_t>(endTime) - rec.time;
             }
+            setDuration(n, d);
         }
     }
 
@@ -95,8 +96,9 @@ private:
 
     struct Record {
         NoteOnEvent* note;
-        int32_t pos;
-        int32_t next;
+        int32_t pos;   // -1 once matched
+        int32_t next;  // next waiting note of the queue, or next free record
+        int32_t time;
     };
 
     static int queueOf(int channel, int key) { return (channel & 15) * 128 + (key & 127); }
@@ -105,10 +107,10 @@ private:
         if (free_ >= 0) {
             int r = free_;
             free_ = records_[static_cast<size_t>(r)].next;
-            records_[static_cast<size_t>(r)] = {n, pos, -1};
+            records_[static_cast<size_t>(r)] = {n, pos, -1, n->time};
             return r;
         }
-        records_.push_back({n, pos, -1});
+        records_.push_back({n, pos, -1, n->time});
         return static_cast<int>(records_.size()) - 1;
     }
 

@@ -68,7 +68,7 @@ public:
 
     // Reads one track's events starting right after the chunk header; returns the position
     // after its end-of-track event (or where reading stopped in a recovering load).
-    const uint8_t* read(midiTrack& track, int trackIndex);
+    const uint8_t* read(midiTrack& track, int trackIndex, size_t sizeHint);
 
 private:
     uint8_t byte() {
@@ -95,9 +95,10 @@ private:
     std::vector<anyEvent*>& movedTempos_;
 };
 
-const uint8_t* TrackReader::read(midiTrack& track, int trackIndex) {
+const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHint) {
     auto& list = track.slots();
-    list.reserve(static_cast<size_t>(end_ - p_) / 3);
+    // Three bytes is the smallest event with running status; half of them may be note offs.
+    list.reserve(std::min(sizeHint, static_cast<size_t>(end_ - p_)) / 3);
     NotePairing pairing;
     int64_t t = 0;
     uint8_t runningStatus = 0;  // last channel status, for running status
@@ -394,7 +395,7 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
         auto track = std::make_unique<midiTrack>(this, i, "");
         if (i == 0) firstTrack = track.get();
         TrackReader reader(*this, begin, end, recover, report, movedTempos);
-        const uint8_t* after = reader.read(*track, i);
+        const uint8_t* after = reader.read(*track, i, chunkLength);
         pos = static_cast<size_t>(after - data);
         if (recover && lengthFits && pos < chunkEnd) {
             report.repairs.push_back("track " + std::to_string(i) + ": skipped " + std::to_string(chunkEnd - pos) +

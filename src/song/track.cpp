@@ -82,10 +82,6 @@ int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
 
 void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     if (added.empty()) return;
-    if (holes_ != 0 || maybeUnsorted_ || added.size() < 4) {
-        for (anyEvent* e : added) addEvent(e, true, journal);
-        return;
-    }
     std::vector<anyEvent*> batch(added.begin(), added.end());
     for (anyEvent* e : batch) {
         ++e->refCount;
@@ -93,13 +89,22 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
         if (journal) writeJournal('+', e, 0);
         noteAdded(e);
     }
-    // Each new event goes after every event with the same time, earlier additions first.
+    // One addEvent puts its event before the first event whose time is greater. In a list that
+    // may be out of order that is the first event whose running maximum time is greater, and
+    // inserting never changes the running maximum of the events after it; so all additions
+    // become one merge against the running maximum, whatever the order of the list.
     std::stable_sort(batch.begin(), batch.end(),
                      [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
     std::vector<anyEvent*> merged;
     merged.reserve(events_.size() + batch.size());
-    std::merge(events_.begin(), events_.end(), batch.begin(), batch.end(), std::back_inserter(merged),
-               [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    size_t j = 0;
+    int64_t runningMax = INT64_MIN;
+    for (anyEvent* e : events_) {
+        if (e) runningMax = std::max<int64_t>(runningMax, e->time);
+        while (j < batch.size() && batch[j]->time < runningMax) merged.push_back(batch[j++]);
+        merged.push_back(e);
+    }
+    while (j < batch.size()) merged.push_back(batch[j++]);
     events_.swap(merged);
 }
 

@@ -38,7 +38,7 @@ public:
     // firstNoteTime and the channel flags; sorted inserts after every event at the same time.
     int addEvent(anyEvent* e, bool sorted, bool journal);
     // Adds many events as if addEvent(e, sorted=true, journal) were called for each in order,
-    // in O((n + k) log k) instead of O(n * k).
+    // in O(n + k log k) instead of O(n * k).
     void addEvents(std::span<anyEvent* const> added, bool journal);
     void appendEvent(anyEvent* e);
     void insertEventAt(int position, anyEvent* e);
@@ -65,6 +65,8 @@ public:
     // ---- journaled edits ------------------------------------------------------------------
     void beginUndoStep(const std::string& label);
     void removeEvent(anyEvent* e);
+    // removeEvent for a caller that knows the position (no search); the slot is left empty.
+    void removeEventAt(int position);
     void moveEvent(anyEvent* e, int32_t deltaTicks);
     void setEventTime(anyEvent* e, int32_t time);
     void setChannel(anyEvent* e, int channel);
