@@ -158,3 +158,21 @@ TEST(Journal, SavingClearsTheJournal) {
     EXPECT_EQ(f.track->undoCount(), 0);
     EXPECT_TRUE(f.track->removedEvents.empty());
 }
+
+TEST(Journal, UndoOfRemovalsAndMovesRestoresTheList) {
+    Fixture f;
+    std::vector<anyEvent*> original;
+    for (int i = 0; i < 200; ++i) {
+        auto* c = new ControlChangeEvent(i * 10 + 1, 0xB0);  // no time shared with the note
+        f.track->addEvent(c, true, false);
+    }
+    original = f.track->events();
+    f.track->beginUndoStep("Shift and delete");
+    for (int i = 0; i < f.track->size(); i += 3) f.track->removeEventAt(i);
+    for (int i = 1; i < f.track->size(); i += 3)
+        if (f.track->at(i)) f.track->moveEvent(f.track->at(i), 1000);
+    f.track->pack();
+    f.track->undo();
+    EXPECT_EQ(f.track->events(), original);
+    EXPECT_TRUE(f.track->removedEvents.empty());
+}
