@@ -211,3 +211,58 @@ TEST(Track, ChannelLabelsAndNames) {
     EXPECT_EQ(t.nameEvent, nullptr);
     EXPECT_EQ(t.countEvents(), 3);
 }
+
+TEST(Track, SearchQueries) {
+    midiSong song;
+    midiTrack t(&song, 1, "");
+    // 0: note 60 ch0 @0, 1: note 62 ch1 @10, 2: off 60 ch0 @20, 3: sustain @30, 4: note 60 ch0 @40,
+    // 5: all notes off ch1 @50, 6: note 64 ch0 @60
+    auto* a = note(0, 60);
+    auto* b = note(10, 62, 0, 1);
+    t.appendEvent(a);
+    t.appendEvent(b);
+    t.appendEvent(noteOff(20, 60));
+    t.appendEvent(cc(30, 64, 127));
+    auto* c = note(40, 60);
+    t.appendEvent(c);
+    t.appendEvent(cc(50, 123, 0, 1));
+    t.appendEvent(note(60, 64));
+    NoteOnEvent outside(45, 0x90);
+    outside.setNote(60);
+    struct Case {
+        const char* name;
+        int got, want;
+    } cases[] = {
+        {"note off of a", t.findNoteOff(1, a), 2},
+        {"no note off of c", t.findNoteOff(5, c), -1},
+        {"next same key", t.findNextSameKey(1, a), 4},
+        {"next same key after", t.findNextSameKeyAfter(a), 4},
+        {"next on channel 0", t.findNextOnChannel(1, a), 4},
+        {"next note from time 15", t.findNextNoteFrom(15, a), 4},
+        {"next note from time 0 skips itself", t.findNextNoteFrom(0, a), 1},
+        {"previous same key", t.findPreviousNote(c), 0},
+        {"previous of an outside note", t.findPreviousNote(&outside), 4},
+        {"sustain in range", t.findSustainPedal(25, 35), 3},
+        {"sustain outside range", t.findSustainPedal(31, 100), -1},
+        {"next of kind 5", t.findNextOfKind(0, kindControl), 3},
+        {"next of kind after", t.findNextOfKindAfter(t.at(3), kindControl), 5},
+        {"all notes off ch1", t.findAllNotesOff(0, 1), 5},
+        {"all notes off ch0", t.findAllNotesOff(0, 0), -1},
+        {"kind in range", t.findKindInRange(kindNote, 35, 70, 0), 4},
+        {"kind in range from start position", t.findKindInRange(kindNote, 35, 70, 5), 6},
+    };
+    for (const auto& c2 : cases) EXPECT_EQ(c2.got, c2.want) << c2.name;
+    EXPECT_EQ(song.keySignatureAt(0), nullptr);
+    EXPECT_EQ(song.sharpsAt(0), 0);
+}
+
+TEST(Track, ResetDropsEverything) {
+    midiSong song;
+    midiTrack t(&song, 1, "Piano");
+    t.addEvent(note(0, 60, 100), true, true);
+    t.resetTrack();
+    EXPECT_EQ(t.countEvents(), 0);
+    EXPECT_TRUE(t.journal.empty());
+    EXPECT_EQ(t.name, "");
+    EXPECT_EQ(t.endTime, 0);
+}
