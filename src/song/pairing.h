@@ -59,6 +59,9 @@ public:
 
     void skip() { ++pos_; }
 
+    // True while a note of this channel and key waits for its note off.
+    bool waiting(int channel, int key) const { return head_[queueOf(channel, key)] >= 0; }
+
     // Collect the durations instead of storing them (for callers that must not change the
     // song until they have succeeded). Only changed durations are collected.
     void deferTo(std::vector<std::pair<NoteOnEvent*, int32_t>>* sink) { deferred_ = sink; }

@@ -19,6 +19,7 @@ const char* const kFormat2 = "Format2 is not supported";
 const char* const kNoTrack = "Couldn't find MIDI Track block";
 const char* const kBrokenDelta = "Data may have been broken.";
 const char* const kNoStatus = "Data chunk may be broken";
+constexpr int64_t kMaxTime = 0x0FFFFFFF;
 
 uint32_t be32(const uint8_t* p) {
     return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
@@ -117,8 +118,9 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
         while (!ended) {
             if (recover_ && p_ >= end_) throw Truncated{"before its end-of-track event"};
             uint32_t delta = varLen();
+            // Beyond this no delta time could reach the next event when the song is written.
+            if (t + delta > kMaxTime) throw MidiError(kBrokenDelta, "time beyond the range of a song");
             t += delta;
-            if (t > INT32_MAX) throw MidiError(kBrokenDelta, "time beyond the range of a song");
             const int32_t time = static_cast<int32_t>(t);
             uint8_t status = byte();
             if (status < 0x80) {
@@ -135,74 +137,76 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
             const int ch = status & 0x0F;
             if (hi < 0xF0) {
                 runningStatus = status;
-                track.channels.set(static_cast<size_t>(ch));
-                switch (hi) {
-                case 0x80: {
-                    uint8_t key = byte();
-                    byte();
-                    pairing.noteOff(ch, key, time);
-                    break;
+                // All data bytes are read before anything is made, so a broken message leaves
+                // nothing behind.
+                const bool twoBytes = hi != 0xC0 && hi != 0xD0;
+                const uint8_t d1 = byte();
+                const uint8_t d2 = twoBytes ? byte() : 0;
+                if ((d1 | d2) & 0x80) {
+                    const uint8_t bad = (d1 & 0x80) ? d1 : d2;
+                    const std::string what = "status byte " + hexByte(bad) + " inside a channel message in " + where +
+                                             " at tick " + std::to_string(time);
+                    if (!recover_) throw MidiError("Data chunk may be broken", what);
+                    // The message was cut short: drop it and read on from the unexpected status.
+                    p_ -= (d1 & 0x80) ? (twoBytes ? 2 : 1) : 1;
+                    repair(where + ": dropped a channel message cut short by status byte " + hexByte(bad) +
+                           " at tick " + std::to_string(time));
+                    continue;
                 }
-                case 0x90: {
-                    uint8_t key = byte();
-                    uint8_t vel = byte();
+                track.channels.set(static_cast<size_t>(ch));
+                anyEvent* made = nullptr;
+                switch (hi) {
+                case 0x80: pairing.noteOff(ch, d1, time); break;
+                case 0x90:
                     if (track.firstNoteTime == -1) track.firstNoteTime = time;
-                    if (vel == 0) {
-                        pairing.noteOff(ch, key, time);
+                    if (d2 == 0) {
+                        pairing.noteOff(ch, d1, time);
                     } else {
                         auto* e = new NoteOnEvent(time, status);
-                        e->setRawNote(key);
-                        e->setRawVelocity(vel);
-                        e->refCount = 1;
-                        list.push_back(e);
+                        e->setRawNote(d1);
+                        e->setRawVelocity(d2);
                         pairing.noteOn(e);
+                        made = e;
                     }
                     break;
-                }
                 case 0xA0: {
                     auto* e = new PolyAfterEvent(time, status);
-                    e->setRawNote(byte());
-                    e->setRawVelocity(byte());
-                    e->refCount = 1;
-                    list.push_back(e);
-                    pairing.skip();
+                    e->setRawNote(d1);
+                    e->setRawVelocity(d2);
+                    made = e;
                     break;
                 }
                 case 0xB0: {
                     auto* e = new ControlChangeEvent(time, status);
-                    e->setRawController(byte());
-                    e->setRawValue(byte());
-                    e->refCount = 1;
-                    list.push_back(e);
-                    pairing.controller(ch, e->controller(), time);
+                    e->setRawController(d1);
+                    e->setRawValue(d2);
+                    pairing.controller(ch, d1, time);
+                    made = e;
                     break;
                 }
                 case 0xC0: {
                     auto* e = new ProgramChangeEvent(time, status);
-                    e->setProgram(byte());
-                    e->refCount = 1;
-                    list.push_back(e);
-                    pairing.skip();
+                    e->setProgram(d1);
+                    made = e;
                     break;
                 }
                 case 0xD0: {
                     auto* e = new ChannelAfterTouchEvent(time, status);
-                    e->setPressure(byte());
-                    e->refCount = 1;
-                    list.push_back(e);
-                    pairing.skip();
+                    e->setPressure(d1);
+                    made = e;
                     break;
                 }
                 default: {  // 0xE0
                     auto* e = new PitchBendEvent(time, status);
-                    uint8_t lo = byte();
-                    uint8_t hiByte = byte();
-                    e->setRawBend((lo & 0x7F) + (hiByte & 0x7F) * 128);
-                    e->refCount = 1;
-                    list.push_back(e);
-                    pairing.skip();
+                    e->setRawBend(d1 + d2 * 128);
+                    made = e;
                     break;
                 }
+                }
+                if (made) {
+                    made->refCount = 1;
+                    list.push_back(made);
+                    if (hi != 0x90 && hi != 0xB0) pairing.skip();
                 }
                 continue;
             }
@@ -420,7 +424,15 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
         std::vector<anyEvent*> tempos;
         tempos.swap(movedTempos);
         firstTrack->addEvents(tempos, false);
+        // The first track now reaches its last tempo change, and so does the song.
+        for (anyEvent* e : tempos) firstTrack->endTime = std::max(firstTrack->endTime, e->time);
+        songEnd = std::max(songEnd, firstTrack->endTime);
     }
+    // Signatures of several tracks are kept in time order, so that the one in force at a time
+    // is the last one before it.
+    auto byTime = [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; };
+    std::stable_sort(timeSignatures.begin(), timeSignatures.end(), byTime);
+    std::stable_sort(keySignatures.begin(), keySignatures.end(), byTime);
 
     buildBarTable();
     for (auto& t : tracks) {

@@ -31,6 +31,17 @@ public:
         const uint8_t st = e->status;
         if (st == 0) return;
         flushOffsUpTo(e->time);
+        bool offWritten = false;
+        if ((st & 0xF0) == 0x90) {
+            auto* n = static_cast<const NoteOnEvent*>(e);
+            // A note of duration 0 while an earlier note of its key still sounds: any note off
+            // here ends that earlier note when the file is read, so it goes where a save of the
+            // reloaded song puts it, before this note.
+            if (n->velocity() != 0 && n->duration() <= 0 && repair_.waiting(st & 0x0F, n->note())) {
+                off(n->time, st, static_cast<uint8_t>(n->note()));
+                offWritten = true;
+            }
+        }
         put(e->time, st);
         // Channel messages are written here directly: they are nearly every event of a song.
         switch (st & 0xF0) {
@@ -38,7 +49,7 @@ public:
             auto* n = static_cast<const NoteOnEvent*>(e);
             out_.put(n->note() & 0x7F);
             out_.put(n->velocity() & 0x7F);
-            if (n->velocity() != 0) noteStarted(n);
+            if (n->velocity() != 0) noteStarted(n, offWritten);
             break;
         }
         case 0x80:
@@ -66,12 +77,14 @@ public:
         }
     }
 
-    void noteStarted(const NoteOnEvent* n) {
+    void noteStarted(const NoteOnEvent* n, bool offWritten) {
+        const uint8_t key = static_cast<uint8_t>(n->note());
         repair_.noteOn(const_cast<NoteOnEvent*>(n));
+        if (offWritten) return;
         // A note off at its own note's tick follows the note directly; every other note
         // off goes ahead of the events of its tick.
         if (n->duration() <= 0)
-            off(n->time, n->status, static_cast<uint8_t>(n->note()));
+            off(n->time, n->status, key);
         else
             pending_.push({static_cast<int64_t>(n->time) + n->duration(), seq_++, n->status,
                            static_cast<uint8_t>(n->note())});
@@ -100,7 +113,14 @@ private:
         uint64_t seq;
         uint8_t status;
         uint8_t key;
-        bool operator>(const PendingOff& o) const { return time != o.time ? time > o.time : seq > o.seq; }
+        // Note offs of one tick go by channel and key, not by the note they were made for: a
+        // reload may pair them with other notes of the key, and the bytes must not depend on that.
+        bool operator>(const PendingOff& o) const {
+            if (time != o.time) return time > o.time;
+            if (status != o.status) return status > o.status;
+            if (key != o.key) return key > o.key;
+            return seq > o.seq;
+        }
     };
 
     void flushOffsUpTo(int64_t time) {
@@ -120,7 +140,11 @@ private:
     }
 
     void put(int32_t time, uint8_t status) {
-        out_.putVarLen(static_cast<uint32_t>(time - lastTime_));
+        int64_t delta = static_cast<int64_t>(time) - lastTime_;
+        if (delta > 0x0FFFFFFF)
+            throw MidiError("Dooh! Save failed. '.mid' file may be broken.",
+                            "two events are further apart than a delta time can express");
+        out_.putVarLen(static_cast<uint32_t>(delta));
         lastTime_ = time;
         if (status != lastStatus_ || status >= 0xF0) {
             out_.put(status);

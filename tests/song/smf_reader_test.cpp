@@ -34,6 +34,9 @@ TEST(SmfReader, ErrorsForBrokenFiles) {
         {"sysex length past the end", cat({header(0, 1), trackChunk({0x00, 0xF0, 0x8F, 0x7F, 0x7E}, false)}),
          "The file ends inside a system exclusive message in track 0."},
         {"header cut short", {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1}, "Invalid header length"},
+        {"status byte inside a note", smf(0, {{0x00, 0x90, 0x3C, 0xB0, 0x07, 0x64}}), "Data chunk may be broken"},
+        {"time beyond what a delta can reach", smf(0, {{0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0x01, 0x00, 0x01, 0xFF, 0x01, 0x00}}),
+         "Data may have been broken."},
     };
     for (const auto& c : cases) {
         midiSong song;
@@ -175,6 +178,8 @@ TEST(SmfReader, RecoveringLoadRepairsAndReports) {
          "skipped 3 bytes before the header"},
         {"illegal status is skipped", smf(1, {{0x00, 0xF8, 0x00, 0x90, 0x3C, 0x40}}), 1,
          "track 0: skipped illegal status byte F8 at tick 0"},
+        {"message cut short by a status byte", smf(1, {{0x00, 0x90, 0x3C, 0xB0, 0x07, 0x64}}), 1,
+         "track 0: dropped a channel message cut short by status byte B0 at tick 0"},
         {"more chunks than announced", cat({header(1, 1), trackChunk({}), trackChunk({0x00, 0x90, 0x3C, 0x40})}), 2,
          "read track chunk 1 beyond the 1 the header announces"},
     };
