@@ -1,0 +1,514 @@
+// Load and save throughput, memory per event, and undo of a very large step.
+//
+// Every input is generated here, deterministically, as Standard MIDI File bytes:
+//  - a 16-track format 1 song of about 3 million events (notes with note offs, controller and
+//    pitch-bend curves, tempo changes in track 0), and the same song as one format 0 chunk;
+//  - a track of 200,000 note ons without a single note off;
+//  - a track of 1,000,000 notes edited in one undo step (velocities, then times).
+// An "event" is one message of the file (note offs included), so the per-event figures of the
+// two libraries divide the same time by the same count.
+//
+// After the runs a summary prints the medians as ns/event and the ratios we hold ourselves to.
+// Build with portSMF installed (libportsmf-dev) to get the side-by-side figures.
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <queue>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "song/song.h"
+
+#ifdef TONVELA_HAVE_PORTSMF
+#include <allegro.h>
+#endif
+
+using namespace tonvela;
+
+namespace {
+
+// ---- deterministic input ------------------------------------------------------------------
+
+struct Rng {  // 64-bit LCG: same numbers on every machine and compiler
+    uint64_t s;
+    uint32_t next() {
+        s = s * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<uint32_t>(s >> 33);
+    }
+    int below(int n) { return static_cast<int>(next() % static_cast<uint32_t>(n)); }
+};
+
+struct Message {
+    uint32_t time;
+    std::vector<uint8_t> bytes;  // status and data (meta: FF type length data)
+};
+
+// Encodes messages in time order as one track chunk, with running status like common writers.
+void putTrack(std::vector<uint8_t>& out, const std::vector<Message>& messages) {
+    std::vector<uint8_t> body;
+    body.reserve(messages.size() * 4 + 4);
+    auto varLen = [&body](uint32_t v) {
+        uint8_t tmp[5];
+        int n = 0;
+        do {
+            tmp[n++] = static_cast<uint8_t>(v & 0x7F);
+            v >>= 7;
+        } while (v);
+        while (n > 1) body.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
+        body.push_back(tmp[0]);
+    };
+    uint32_t last = 0;
+    uint8_t running = 0;
+    for (const Message& m : messages) {
+        varLen(m.time - last);
+        last = m.time;
+        size_t from = 0;
+        if (m.bytes[0] < 0xF0 && m.bytes[0] == running) from = 1;
+        running = m.bytes[0] < 0xF0 ? m.bytes[0] : 0;
+        body.insert(body.end(), m.bytes.begin() + static_cast<std::ptrdiff_t>(from), m.bytes.end());
+    }
+    varLen(0);
+    body.insert(body.end(), {0xFF, 0x2F, 0x00});
+    out.insert(out.end(), {'M', 'T', 'r', 'k'});
+    uint32_t n = static_cast<uint32_t>(body.size());
+    out.insert(out.end(), {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 8),
+                           static_cast<uint8_t>(n)});
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+std::vector<uint8_t> header(int format, int tracks, int division) {
+    return {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, static_cast<uint8_t>(format), static_cast<uint8_t>(tracks >> 8),
+            static_cast<uint8_t>(tracks), static_cast<uint8_t>(division >> 8), static_cast<uint8_t>(division)};
+}
+
+Message meta(uint32_t time, uint8_t type, std::vector<uint8_t> data) {
+    Message m{time, {}};
+    m.bytes.reserve(3 + data.size());
+    m.bytes.push_back(0xFF);
+    m.bytes.push_back(type);
+    m.bytes.push_back(static_cast<uint8_t>(data.size()));
+    for (uint8_t b : data) m.bytes.push_back(b);
+    return m;
+}
+
+constexpr int kTicksPerBeat = 480;
+constexpr int kTracks = 16;
+constexpr size_t kSongEvents = 3'000'000;
+
+// One instrument track of the big song: every 60 ticks a note on, a controller and a pitch-bend
+// value; notes last 50 to 230 ticks, so up to four overlap and keys repeat while sounding.
+std::vector<Message> songTrack(int index, size_t eventBudget) {
+    Rng rng{static_cast<uint64_t>(index) * 7919 + 1};
+    const uint8_t ch = static_cast<uint8_t>(index);
+    std::vector<Message> out;
+    out.reserve(eventBudget);
+    std::string name = "Part " + std::to_string(index + 1);
+    out.push_back(meta(0, 0x03, std::vector<uint8_t>(name.begin(), name.end())));
+    if (index == 0) out.push_back(meta(0, 0x58, {4, 2, 24, 8}));
+    out.push_back({0, {static_cast<uint8_t>(0xC0 | ch), static_cast<uint8_t>(index * 5 % 128)}});
+
+    struct Off {
+        uint32_t time;
+        uint8_t key;
+        bool operator>(const Off& o) const { return time > o.time; }
+    };
+    std::priority_queue<Off, std::vector<Off>, std::greater<Off>> offs;
+    const int baseKey = ch == 9 ? 35 : 36 + index * 2;
+    // Room for the end-of-track event and the note offs still pending.
+    for (uint32_t step = 0; out.size() + offs.size() + 5 + (index == 0) < eventBudget; ++step) {
+        const uint32_t t = step * 60;
+        while (!offs.empty() && offs.top().time <= t) {
+            out.push_back({offs.top().time, {static_cast<uint8_t>(0x90 | ch), offs.top().key, 0}});
+            offs.pop();
+        }
+        if (index == 0 && step % 32 == 0) {  // a tempo change every bar, 90 to 150 bpm
+            uint32_t us = 60'000'000u / static_cast<uint32_t>(90 + rng.below(61));
+            out.push_back(meta(t, 0x51, {static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)}));
+        }
+        const uint8_t key = static_cast<uint8_t>(baseKey + rng.below(24));
+        out.push_back({t, {static_cast<uint8_t>(0x90 | ch), key, static_cast<uint8_t>(40 + rng.below(88))}});
+        offs.push({t + 50 + 60 * static_cast<uint32_t>(rng.below(4)), key});
+        // Controller and pitch-bend curves: a slow triangle and a sine.
+        int phase = static_cast<int>(step % 256);
+        out.push_back({t + 10, {static_cast<uint8_t>(0xB0 | ch), 11, static_cast<uint8_t>(phase < 128 ? phase : 255 - phase)}});
+        int bend = 8192 + static_cast<int>(std::lround(2048.0 * std::sin(step * 0.05)));
+        out.push_back({t + 20, {static_cast<uint8_t>(0xE0 | ch), static_cast<uint8_t>(bend & 0x7F), static_cast<uint8_t>(bend >> 7)}});
+    }
+    while (!offs.empty()) {
+        out.push_back({offs.top().time, {static_cast<uint8_t>(0x90 | ch), offs.top().key, 0}});
+        offs.pop();
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Message& a, const Message& b) { return a.time < b.time; });
+    return out;
+}
+
+struct Input {
+    std::vector<uint8_t> bytes;
+    size_t events = 0;  // messages in the file, end-of-track events included
+    size_t notes = 0;   // note ons with a velocity
+};
+
+size_t countNotes(const std::vector<Message>& messages) {
+    return static_cast<size_t>(std::count_if(messages.begin(), messages.end(), [](const Message& m) {
+        return (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] != 0;
+    }));
+}
+
+// The big song as format 1 (one chunk per track) and format 0 (every track in one chunk).
+std::pair<Input, Input> bigSong() {
+    std::vector<std::vector<Message>> tracks;
+    for (int i = 0; i < kTracks; ++i) tracks.push_back(songTrack(i, kSongEvents / kTracks));
+    Input f1{header(1, kTracks, kTicksPerBeat), 0, 0};
+    for (const auto& t : tracks) {
+        putTrack(f1.bytes, t);
+        f1.events += t.size() + 1;
+        f1.notes += countNotes(t);
+    }
+    std::vector<Message> merged;
+    for (auto& t : tracks) {
+        for (auto& m : t)
+            if (m.bytes[0] != 0xFF || m.bytes[1] != 0x03 || merged.empty()) merged.push_back(std::move(m));
+        t.clear();
+        t.shrink_to_fit();
+    }
+    std::stable_sort(merged.begin(), merged.end(), [](const Message& a, const Message& b) { return a.time < b.time; });
+    Input f0{header(0, 1, kTicksPerBeat), merged.size() + 1, countNotes(merged)};
+    putTrack(f0.bytes, merged);
+    return {std::move(f1), std::move(f0)};
+}
+
+// One track of note ons and no note off: every note lasts until its key strikes again.
+Input noteOnsOnly(size_t count) {
+    Rng rng{42};
+    std::vector<Message> m;
+    m.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        m.push_back({static_cast<uint32_t>(i * 30), {0x90, static_cast<uint8_t>(rng.below(128)), static_cast<uint8_t>(1 + rng.below(127))}});
+    Input in{header(1, 1, kTicksPerBeat), count + 1, count};
+    putTrack(in.bytes, m);
+    return in;
+}
+
+// One track of notes with note offs, for the undo step.
+Input plainNotes(size_t notes) {
+    Rng rng{7};
+    std::vector<Message> m;
+    m.reserve(notes * 2);
+    for (size_t i = 0; i < notes; ++i) {
+        uint32_t t = static_cast<uint32_t>(i * 40);
+        uint8_t key = static_cast<uint8_t>(rng.below(128));
+        m.push_back({t, {0x90, key, static_cast<uint8_t>(1 + rng.below(127))}});
+        m.push_back({t + 30, {0x90, key, 0}});
+    }
+    Input in{header(1, 1, kTicksPerBeat), notes * 2 + 1, notes};
+    putTrack(in.bytes, m);
+    return in;
+}
+
+// ---- memory -------------------------------------------------------------------------------
+
+size_t residentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+size_t heapBytes() {
+    struct mallinfo2 mi = mallinfo2();
+    return mi.uordblks + mi.hblkhd;  // in use from the arenas plus directly mapped blocks
+}
+
+struct Footprint {
+    double residentPerEvent = 0;
+    double heapPerEvent = 0;
+};
+
+// What holding the loaded song costs: the growth of resident memory (and of the heap in use)
+// from just before the load to just after it, the input bytes excluded. Free heap memory is
+// handed back first so that the load cannot hide in pages kept from earlier work.
+template <typename Load>
+Footprint measure(size_t events, Load load) {
+    malloc_trim(0);
+    size_t rss0 = residentBytes(), heap0 = heapBytes();
+    auto held = load();
+    Footprint f;
+    f.residentPerEvent = static_cast<double>(residentBytes() - rss0) / static_cast<double>(events);
+    f.heapPerEvent = static_cast<double>(heapBytes() - heap0) / static_cast<double>(events);
+    benchmark::DoNotOptimize(held.get());
+    return f;
+}
+
+// ---- the two libraries ----------------------------------------------------------------------
+
+std::unique_ptr<midiSong> loadOurs(const Input& in) {
+    auto song = std::make_unique<midiSong>();
+    song->loadBytes(in.bytes.data(), in.bytes.size(), "bench.mid");
+    return song;
+}
+
+#ifdef TONVELA_HAVE_PORTSMF
+// Read-only stream over bytes in memory, so that portSMF reads the same buffer without a copy.
+class MemoryBuffer : public std::streambuf {
+public:
+    explicit MemoryBuffer(const std::vector<uint8_t>& bytes) {
+        char* p = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+        setg(p, p, p + bytes.size());
+    }
+};
+
+// Write stream appending to a byte vector, the counterpart of our write(std::vector&).
+class VectorBuffer : public std::streambuf {
+public:
+    explicit VectorBuffer(std::vector<uint8_t>& out) : out_(out) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (c != traits_type::eof()) out_.push_back(static_cast<uint8_t>(c));
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        out_.insert(out_.end(), s, s + n);
+        return n;
+    }
+
+private:
+    std::vector<uint8_t>& out_;
+};
+
+std::unique_ptr<Alg_seq> loadPortSmf(const Input& in) {
+    MemoryBuffer buffer(in.bytes);
+    std::istream stream(&buffer);
+    auto seq = std::make_unique<Alg_seq>(stream, true);
+    if (seq->get_read_error() != alg_no_error) throw std::runtime_error("portSMF could not read the input");
+    return seq;
+}
+#endif
+
+// ---- benchmarks -------------------------------------------------------------------------------
+
+void setPerEvent(benchmark::State& state, size_t events) {
+    // Inverted rate: seconds per event, shown with an SI prefix (e.g. "40n" = 40 ns/event).
+    state.counters["t/event"] = benchmark::Counter(static_cast<double>(events),
+                                                   benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
+}
+
+void benchLoadOurs(benchmark::State& state, const Input* in) {
+    for (auto _ : state) {
+        auto song = loadOurs(*in);
+        benchmark::DoNotOptimize(song.get());
+        state.PauseTiming();  // freeing the song is not part of loading it
+        song.reset();
+        state.ResumeTiming();
+    }
+    setPerEvent(state, in->events);
+}
+
+void benchSaveOurs(benchmark::State& state, const Input* in) {
+    auto song = loadOurs(*in);
+    for (auto _ : state) {
+        std::vector<uint8_t> out;
+        song->write(out);
+        benchmark::DoNotOptimize(out.data());
+    }
+    setPerEvent(state, in->events);
+}
+
+#ifdef TONVELA_HAVE_PORTSMF
+void benchLoadPortSmf(benchmark::State& state, const Input* in) {
+    for (auto _ : state) {
+        auto seq = loadPortSmf(*in);
+        benchmark::DoNotOptimize(seq.get());
+        state.PauseTiming();
+        seq.reset();
+        state.ResumeTiming();
+    }
+    setPerEvent(state, in->events);
+}
+
+void benchSavePortSmf(benchmark::State& state, const Input* in) {
+    auto seq = loadPortSmf(*in);
+    for (auto _ : state) {
+        std::vector<uint8_t> out;
+        VectorBuffer buffer(out);
+        std::ostream stream(&buffer);
+        seq->smf_write(stream);
+        benchmark::DoNotOptimize(out.data());
+    }
+    setPerEvent(state, in->events);
+}
+#endif
+
+// One undo step of a million journal lines: the edit is made untimed, the undo is timed, and
+// the result is checked so that a fast but wrong undo cannot pass.
+void benchUndo(benchmark::State& state, const Input* in, bool move) {
+    auto song = loadOurs(*in);
+    midiTrack& track = *song->track(0);
+    std::vector<NoteOnEvent*> notes;
+    for (anyEvent* e : track.events())
+        if (e && e->kind() == kindNote) notes.push_back(static_cast<NoteOnEvent*>(e));
+    std::vector<int32_t> before;
+    for (NoteOnEvent* n : notes) before.push_back(move ? n->time : n->velocity());
+    for (auto _ : state) {
+        state.PauseTiming();
+        track.beginUndoStep(move ? "Move" : "Velocity");
+        for (NoteOnEvent* n : notes) {
+            if (move)
+                track.moveEvent(n, 7);
+            else
+                track.setVelocity(n, 128 - n->velocity());
+        }
+        state.ResumeTiming();
+        track.undo();
+        state.PauseTiming();
+        for (size_t i = 0; i < notes.size(); ++i)
+            if ((move ? notes[i]->time : notes[i]->velocity()) != before[i]) {
+                state.SkipWithError("undo did not restore the step");
+                break;
+            }
+        state.ResumeTiming();
+    }
+    state.counters["lines"] = static_cast<double>(notes.size());
+}
+
+// ---- summary ----------------------------------------------------------------------------------
+
+// Keeps the median (or the only) real time of each benchmark, in nanoseconds.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            if (r.error_occurred) continue;
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
+            double ns = r.GetAdjustedRealTime() * nsPerUnit(r.time_unit);
+            medians[r.run_name.function_name] = ns;
+        }
+    }
+    std::map<std::string, double> medians;
+
+private:
+    static double nsPerUnit(benchmark::TimeUnit u) {
+        switch (u) {
+        case benchmark::kNanosecond: return 1;
+        case benchmark::kMicrosecond: return 1e3;
+        case benchmark::kMillisecond: return 1e6;
+        default: return 1e9;
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Medians of five runs unless the command line says otherwise (later flags win).
+    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_repetitions=5"),
+                            const_cast<char*>("--benchmark_report_aggregates_only=true")};
+    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+    int n = static_cast<int>(args.size());
+    benchmark::Initialize(&n, args.data());
+    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+
+    auto [format1, format0] = bigSong();
+    const Input noOffs = noteOnsOnly(200'000);
+    const Input undoNotes = plainNotes(1'000'000);
+    std::printf("inputs: format 1 %zu events (%zu bytes), format 0 %zu events, note ons only %zu events\n",
+                format1.events, format1.bytes.size(), format0.events, noOffs.events);
+
+    // Measured before any benchmark: our event pool keeps its chunks for reuse, so only the
+    // first song of the process shows what holding a song costs.
+    Footprint ours = measure(format1.events, [&] { return loadOurs(format1); });
+#ifdef TONVELA_HAVE_PORTSMF
+    Footprint theirs = measure(format1.events, [&] { return loadPortSmf(format1); });
+#endif
+
+    // A load that drops events would look fast: check that every note arrives.
+    for (const Input* in : std::initializer_list<const Input*>{&format1, &format0, &noOffs, &undoNotes}) {
+        auto song = loadOurs(*in);
+        size_t notes = 0;
+        for (const auto& t : song->tracks)
+            for (const anyEvent* e : t->events()) notes += e && e->kind() == kindNote;
+        if (notes != in->notes) {
+            std::fprintf(stderr, "loaded %zu notes, expected %zu\n", notes, in->notes);
+            return 1;
+        }
+    }
+
+    auto reg = [](const char* name, auto fn) { return benchmark::RegisterBenchmark(name, fn)->Unit(benchmark::kMillisecond)->UseRealTime(); };
+    reg("load/format1/ours", [&](benchmark::State& s) { benchLoadOurs(s, &format1); });
+    reg("save/format1/ours", [&](benchmark::State& s) { benchSaveOurs(s, &format1); });
+    reg("load/format0/ours", [&](benchmark::State& s) { benchLoadOurs(s, &format0); });
+    reg("save/format0/ours", [&](benchmark::State& s) { benchSaveOurs(s, &format0); });
+    reg("load/noteOnsOnly/ours", [&](benchmark::State& s) { benchLoadOurs(s, &noOffs); });
+#ifdef TONVELA_HAVE_PORTSMF
+    reg("load/format1/portSMF", [&](benchmark::State& s) { benchLoadPortSmf(s, &format1); });
+    reg("save/format1/portSMF", [&](benchmark::State& s) { benchSavePortSmf(s, &format1); });
+    reg("load/format0/portSMF", [&](benchmark::State& s) { benchLoadPortSmf(s, &format0); });
+    reg("save/format0/portSMF", [&](benchmark::State& s) { benchSavePortSmf(s, &format0); });
+    reg("load/noteOnsOnly/portSMF", [&](benchmark::State& s) { benchLoadPortSmf(s, &noOffs); });
+#endif
+    reg("undo/velocity1M/ours", [&](benchmark::State& s) { benchUndo(s, &undoNotes, false); });
+    reg("undo/move1M/ours", [&](benchmark::State& s) { benchUndo(s, &undoNotes, true); });
+
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto& m = reporter.medians;
+    auto perEvent = [&](const std::string& name, size_t events) {
+        auto it = m.find(name);
+        return it == m.end() ? std::nan("") : it->second / static_cast<double>(events);
+    };
+    auto line = [](const char* what, double value, const char* unit, const char* target) {
+        std::printf("  %-44s %10.2f %-10s %s\n", what, value, unit, target);
+    };
+    std::printf("\nsummary (medians; an event is one message of the file)\n");
+    double load1 = perEvent("load/format1/ours", format1.events), save1 = perEvent("save/format1/ours", format1.events);
+    double load0 = perEvent("load/format0/ours", format0.events), save0 = perEvent("save/format0/ours", format0.events);
+    double noOff = perEvent("load/noteOnsOnly/ours", noOffs.events);
+    line("load format 1", load1, "ns/event", "");
+    line("save format 1", save1, "ns/event", "");
+    line("load format 0", load0, "ns/event", "");
+    line("save format 0", save0, "ns/event", "");
+    line("load note ons only", noOff, "ns/event", "");
+    line("resident memory after load (format 1)", ours.residentPerEvent, "B/event", "target <= 56");
+    line("heap in use after load (format 1)", ours.heapPerEvent, "B/event", "");
+    line("note ons only / format 1 load", noOff / load1, "x", "target <= 1.5");
+    line("undo of 1M velocity lines", m.count("undo/velocity1M/ours") ? m.at("undo/velocity1M/ours") / 1e9 : std::nan(""), "s",
+         "target <= 1");
+    line("undo of 1M move lines", m.count("undo/move1M/ours") ? m.at("undo/move1M/ours") / 1e9 : std::nan(""), "s",
+         "target <= 1");
+#ifdef TONVELA_HAVE_PORTSMF
+    double pLoad1 = perEvent("load/format1/portSMF", format1.events), pSave1 = perEvent("save/format1/portSMF", format1.events);
+    double pLoad0 = perEvent("load/format0/portSMF", format0.events), pSave0 = perEvent("save/format0/portSMF", format0.events);
+    line("portSMF load format 1", pLoad1, "ns/event", "");
+    line("portSMF save format 1", pSave1, "ns/event", "");
+    line("portSMF load format 0", pLoad0, "ns/event", "");
+    line("portSMF save format 0", pSave0, "ns/event", "");
+    line("portSMF load note ons only", perEvent("load/noteOnsOnly/portSMF", noOffs.events), "ns/event", "");
+    line("portSMF resident memory after load", theirs.residentPerEvent, "B/event", "");
+    line("portSMF heap in use after load", theirs.heapPerEvent, "B/event", "");
+    line("load format 1: ours / portSMF", load1 / pLoad1, "x", "target <= 0.5");
+    line("save format 1: ours / portSMF", save1 / pSave1, "x", "target <= 0.5");
+    line("load format 0: ours / portSMF", load0 / pLoad0, "x", "");
+    line("save format 0: ours / portSMF", save0 / pSave0, "x", "");
+#else
+    std::printf("  (portSMF not found at build time: no side-by-side figures)\n");
+#endif
+    return 0;
+}
