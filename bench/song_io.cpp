@@ -114,7 +114,7 @@ std::vector<Message> songTrack(int index, size_t eventBudget) {
     const uint8_t ch = static_cast<uint8_t>(index);
     std::vector<Message> out;
     out.reserve(eventBudget);
-    std::string name = "Part " + std::to_string(index + 1);
+    std::string name = "Voice " + std::to_string(index + 1);
     out.push_back(meta(0, 0x03, std::vector<uint8_t>(name.begin(), name.end())));
     if (index == 0) out.push_back(meta(0, 0x58, {4, 2, 24, 8}));
     out.push_back({0, {static_cast<uint8_t>(0xC0 | ch), static_cast<uint8_t>(index * 5 % 128)}});
