@@ -5,6 +5,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
+  qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic
 )
 if [ "${TONVELA_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

@@ -1,0 +1,55 @@
+#include "application.h"
+
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+#include "intinputwin.h"
+#include "logwin.h"
+#include "mainwin.h"
+#include "optiondialog.h"
+
+TonvelaApp::TonvelaApp(const AppFolders& folders, const QString& commandLineFile) {
+    TMIDIPollimoMain::Context context;
+    context.folders = folders;
+    context.commandLineFile = commandLineFile;
+    // The main window is made first; the windows it uses exist before it is first shown.
+    auto mainWindow = std::make_unique<TMIDIPollimoMain>(context);
+    log_ = std::make_unique<TLogWindow>();
+    option_ = std::make_unique<TOption>(folders.settings, mainWindow.get());
+    integerInput_ = std::make_unique<TIntegerInput>(mainWindow.get());
+    context.option = option_.get();
+    context.logWindow = log_.get();
+    main_ = std::move(mainWindow);
+    main_->setContext(context);
+    main_->setWindowIcon(tonvelaIcon());
+}
+
+TonvelaApp::~TonvelaApp() {
+    integerInput_.reset();
+    option_.reset();
+    log_.reset();
+    main_.reset();
+}
+
+QIcon tonvelaIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        const qreal u = size / 64.0;
+        p.setBrush(QColor("#2b3a55"));
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(QRectF(2 * u, 2 * u, 60 * u, 60 * u), 8 * u, 8 * u);
+        const QColor colours[3][3] = {{"#f4d35e", "#c0c0c0", "#f4d35e"},
+                                      {"#ff4fd8", "#ff4fd8", "#f4d35e"},
+                                      {"#c0c0c0", "#f4d35e", "#f4d35e"}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                p.fillRect(QRectF((10 + 14 * c) * u, (14 + 12 * r) * u, 12 * u, 8 * u), colours[r][c]);
+        icon.addPixmap(pm);
+    }
+    return icon;
+}

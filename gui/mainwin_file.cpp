@@ -1,0 +1,400 @@
+// Start-up, preference file, add-on installers, the File commands and Help of the main window.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QLabel>
+#include <QTimer>
+#include <exception>
+#include <thread>
+
+#include "bargrid.h"
+#include "mainwin.h"
+#include "optiondialog.h"
+#include "prompts.h"
+#include "radiogroup.h"
+#include "settings/backup.h"
+#include "settings/preffile.h"
+#include "song/song.h"
+#include "tools/barclipboard.h"
+
+using namespace tonvela;
+
+namespace {
+
+const QString kFilter = "MIDI Files (*.MID *.mid *.SMF *.smf *.MIDI *.midi);;All Files (*)";
+
+bool isMidiFileName(const QString& path) {
+    const QString s = QFileInfo(path).suffix().toLower();
+    return s == "mid" || s == "midi" || s == "smf" || s == "kar" || s == "rmi";
+}
+
+// The newest modification time of the files of a shipped package, as a day count; 0 when the
+// package is missing or empty.
+double packageDate(const QString& folder) {
+    double newest = 0;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const double seconds = it.fileInfo().lastModified().toMSecsSinceEpoch() / 1000.0;
+        newest = std::max(newest, dayCountFromUnixSeconds(seconds));
+    }
+    return newest;
+}
+
+bool copyFolder(const QString& from, const QString& to) {
+    if (QDir(from).canonicalPath() == QDir(to).canonicalPath()) return true;
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    bool ok = true;
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + "/" + QDir(from).relativeFilePath(source);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        ok = QFile::copy(source, target) && ok;
+    }
+    return ok;
+}
+
+}  // namespace
+
+// ---- start-up and preference file ---------------------------------------------------------------
+
+void TMIDIPollimoMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!firstShown_) firstShow();
+}
+
+void TMIDIPollimoMain::firstShow() {
+    if (firstShown_) return;
+    firstShown_ = true;
+    if (context_.option) history_.setCapacity(context_.option->UpDownHistoryCt->value());
+    readMainPrefs();
+    offerInstallers();
+    const QString file = context_.commandLineFile;
+    if (!file.isEmpty()) {
+        QFileInfo info(file);
+        const QString path = info.exists() ? info.canonicalFilePath() : file;
+        if (QFileInfo::exists(path)) {
+            openFolder_ = QFileInfo(path).absolutePath();
+            openPath(path);
+        }
+    }
+    status("Welcome to MIDI Tonvela!");
+}
+
+void TMIDIPollimoMain::readMainPrefs() {
+    auto lines = readPrefLines((context_.folders.settings + "main.prf").toStdString());
+    if (!lines) return;
+    prefs_ = tonvela::readMainPrefs(*lines, history_);
+    if (!prefs_.place || prefs_.place->width <= 0 || prefs_.place->height <= 0) return;
+    const QRect wanted(prefs_.place->left, prefs_.place->top, prefs_.place->width, prefs_.place->height);
+    // A place on a screen that is no longer there would hide the window.
+    for (QScreen* s : QGuiApplication::screens()) {
+        if (s->availableGeometry().intersects(wanted)) {
+            setGeometry(wanted);
+            return;
+        }
+    }
+    resize(wanted.size());
+}
+
+void TMIDIPollimoMain::writeMainPrefs() {
+    const QRect g = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    const WindowPlace place{g.y(), g.x(), g.width(), g.height()};
+    try {
+        writePrefLines((context_.folders.settings + "main.prf").toStdString(),
+                       formatMainPrefs(place, prefs_, history_));
+    } catch (const std::exception&) {
+        // Nothing can be reported while the program ends; the next start uses the defaults.
+    }
+}
+
+void TMIDIPollimoMain::offerInstallers() {
+    if (context_.folders.data.isEmpty()) return;
+    struct Package {
+        QString source, target;
+        const char* question;
+        double* stored;
+    };
+    const Package packages[] = {
+        {context_.folders.data + "Effects", context_.folders.effects,
+         "Install Effects? <エフェクトファイルをインストールしますか ?>", &prefs_.effectsDate},
+        {context_.folders.data + "manual", context_.folders.settings + "manual",
+         "Install Manual? <マニュアルをインストールしますか ?>", &prefs_.manualDate},
+    };
+    for (const Package& p : packages) {
+        const double date = packageDate(p.source);
+        if (date == 0 || !(date - *p.stored > 0.001)) continue;
+        if (prompts().message(this, QMessageBox::Question, QString::fromUtf8(p.question),
+                              QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            continue;
+        if (copyFolder(p.source, p.target)) *p.stored = date;
+    }
+}
+
+QString TMIDIPollimoMain::installedManual() const {
+    const QString installed = context_.folders.settings + "manual/manual.html";
+    if (QFileInfo::exists(installed)) return installed;
+    if (!context_.folders.data.isEmpty()) return context_.folders.data + "manual/manual.html";
+    return {};
+}
+
+void TMIDIPollimoMain::HelpExecute() {
+    const QString manual = installedManual();
+    if (manual.isEmpty() || !QFileInfo::exists(manual) || !prompts().openDocument(manual)) {
+        if (context_.option && context_.option->MIDIErrorSound->isChecked() && errorSound_) errorSound_();
+        prompts().message(this, QMessageBox::Warning, "Could't open manual.", QMessageBox::Ok);
+    }
+}
+
+// ---- errors and busy work -----------------------------------------------------------------------
+
+void TMIDIPollimoMain::reportError(const QString& message) {
+    if (context_.option && context_.option->MIDIErrorSound->isChecked() && errorSound_) errorSound_();
+    prompts().message(this, QMessageBox::Critical, message, QMessageBox::Ok);
+}
+
+void TMIDIPollimoMain::runBusy(const QString& text, const std::function<void()>& work) {
+    if (!text.isEmpty()) status(text);
+    busy_ = true;
+    updateActions();
+    BusyBar->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::exception_ptr failure;
+    QEventLoop loop;
+    bool done = false;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, [&] {
+            done = true;
+            loop.quit();
+        }, Qt::QueuedConnection);
+    });
+    // Paints and timers go on (the busy bar moves); the user's input waits.
+    if (!done) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QApplication::restoreOverrideCursor();
+    BusyBar->hide();
+    busy_ = false;
+    updateActions();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// ---- open ---------------------------------------------------------------------------------------
+
+bool TMIDIPollimoMain::checkChanged() {
+    updateUndoItem();
+    if (!song_ || !songChanged()) return true;
+    switch (prompts().message(this, QMessageBox::Question, "Data Changed. Save ?",
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes: saveFile(); return true;
+    case QMessageBox::No: return true;
+    default: return false;
+    }
+}
+
+void TMIDIPollimoMain::FileOpenExecute() {
+    if (playing_ || busy_) return;
+    if (!checkChanged()) return;
+    const QString path = prompts().openFileName(this, openFolder_, kFilter);
+    if (path.isEmpty()) return;
+    if (clipboard_) clipboard_->clear();
+    openPath(path);
+}
+
+void TMIDIPollimoMain::dropSong() {
+    clipboard_.reset();
+    song_.reset();
+    summary_.clear();
+    MIDIDrawGrid11->setSummary(nullptr);
+    MIDIDrawGrid11->setLabels({});
+    MIDIDrawGrid11->setGridSize(2, 2);
+    ViewStack->setCurrentWidget(Picture);
+    LabelBar1->clear();
+    currentPath_.clear();
+    setWindowTitle("MIDI Tonvela");
+}
+
+bool TMIDIPollimoMain::openPath(const QString& path) {
+    if (busy_) return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool exists = QFileInfo(path).isFile();
+    QApplication::restoreOverrideCursor();
+    if (!exists) return false;
+    openFolder_ = QFileInfo(path).absolutePath();
+
+    if (!song_) song_ = std::make_unique<midiSong>();
+    if (clipboard_) clipboard_->clear();
+    MIDIDrawGrid11->setSummary(nullptr);
+    summary_.clear();
+    MIDIDrawGrid11->setGridSize(2, MIDIDrawGrid11->rowCount());
+    CopyrightComboBox->clear();
+    GMOn->setChecked(false);
+    System->setItemIndex(-1);
+    song_->songCopyright = nullptr;
+
+    try {
+        midiSong* s = song_.get();
+        const std::string file = path.toStdString();
+        runBusy("Reading:" + path, [s, file] { s->load(file); });
+    } catch (const std::exception& e) {
+        const MidiError* m = dynamic_cast<const MidiError*>(&e);
+        dropSong();
+        updateActions();
+        reportError(QString::fromStdString(m ? m->message() : std::string(e.what())));
+        status("Read Error:" + path);
+        return false;
+    }
+
+    fillViews();
+    currentPath_ = path;
+    setWindowTitle("MIDI tonvela [" + QFileInfo(path).fileName() + "]");
+    refreshSelectionViews();
+    refreshChannelGrid();
+    status("File read:" + path);
+    history_.add(path.toStdString());
+    GMOn->setChecked(song_->systemFlags & 1);
+    System->setItemIndex((song_->systemFlags & 2) ? 1 : (song_->systemFlags & 4) ? 0 : -1);
+    setTitleFromSong();
+    refreshSelectionViews();
+    return true;
+}
+
+void TMIDIPollimoMain::openFromOutside(const QString& path) {
+    raise();
+    activateWindow();
+    if (busy_ || playing_) {
+        // Try again once the current command is over.
+        QTimer::singleShot(300, this, [this, path] { openFromOutside(path); });
+        return;
+    }
+    if (!checkChanged()) return;
+    openPath(path);
+}
+
+void TMIDIPollimoMain::rebuildHistoryMenu() {
+    // Everything after the separator that follows the History submenu is the list.
+    QList<QAction*> items = FileMenu->actions();
+    const int historyAt = items.indexOf(HistoryMenu->menuAction());
+    for (int i = historyAt + 2; i < items.size(); ++i) {
+        FileMenu->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    for (const std::string& entry : history_.menuEntries(currentPath_.toStdString())) {
+        const QString path = QString::fromStdString(entry);
+        QAction* a = FileMenu->addAction(path);
+        a->setEnabled(FileOpen->isEnabled() && QFileInfo::exists(path));
+        connect(a, &QAction::triggered, this, [this, path] {
+            updateUndoItem();
+            if (!checkChanged()) return;
+            openPath(path);
+        });
+    }
+}
+
+void TMIDIPollimoMain::dragEnterEvent(QDragEnterEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!playing_ && !busy_ && data->hasUrls() && !data->urls().isEmpty() &&
+        data->urls().first().isLocalFile() && isMidiFileName(data->urls().first().toLocalFile()))
+        event->acceptProposedAction();
+}
+
+void TMIDIPollimoMain::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || playing_ || busy_) return;
+    const QString path = urls.first().toLocalFile();
+    event->acceptProposedAction();
+    // Leave the drag first: the check may ask a question.
+    QTimer::singleShot(0, this, [this, path] {
+        if (!checkChanged()) return;
+        if (clipboard_) clipboard_->clear();
+        openPath(path);
+    });
+}
+
+// ---- save ---------------------------------------------------------------------------------------
+
+bool TMIDIPollimoMain::writeSong(const QString& path) {
+    midiSong* s = song_.get();
+    const std::string file = path.toStdString();
+    try {
+        runBusy(QString(), [s, file] { s->writeFile(file); });
+        return true;
+    } catch (const std::exception& e) {
+        const MidiError* m = dynamic_cast<const MidiError*>(&e);
+        reportError(m ? QString::fromStdString(m->message())
+                      : QString("Dooh! Save failed. '.mid' file may be broken."));
+        return false;
+    }
+}
+
+bool TMIDIPollimoMain::saveFile() {
+    if (!song_ || currentPath_.isEmpty()) return false;
+    const tonvela::Options o = context_.option ? context_.option->options() : tonvela::Options{};
+    if (o.makeBackup) {
+        const BackupOutcome b = makeBackup(currentPath_.toStdString(), static_cast<BackupScheme>(o.extension));
+        if (b.result == BackupResult::AllTaken) {
+            prompts().message(this, QMessageBox::Warning, kAllBackupsTaken, QMessageBox::Ok);
+            return false;
+        }
+    }
+    const bool ok = writeSong(currentPath_);
+    if (ok) status("File saved:" + currentPath_);
+    updateActions();
+    return ok;
+}
+
+void TMIDIPollimoMain::FileSaveExecute() {
+    if (!song_ || playing_ || busy_) return;
+    saveFile();
+}
+
+void TMIDIPollimoMain::FileSaveAsExecute() {
+    if (!song_ || playing_ || busy_) return;
+    QString path = prompts().saveFileName(this, openFolder_, kFilter);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += ".mid";
+    const bool ok = writeSong(path);
+    (void)ok;  // the title, path and history follow the new name either way
+    currentPath_ = path;
+    setWindowTitle("MIDI tonvela [" + QFileInfo(path).fileName() + "]");
+    history_.add(path.toStdString());
+    updateActions();
+}
+
+// ---- exit ---------------------------------------------------------------------------------------
+
+void TMIDIPollimoMain::ExitExecute() {
+    if (!checkChanged()) return;
+    closing_ = true;
+    close();
+    closing_ = false;
+}
+
+void TMIDIPollimoMain::closeEvent(QCloseEvent* event) {
+    if (busy_ || (!closing_ && !checkChanged())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Q_EMIT closed();
+}

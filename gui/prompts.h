@@ -1,0 +1,33 @@
+#pragma once
+
+// Every message box, file dialog, modal dialog and document launch of the editor goes through
+// this seam, so tests answer them directly instead of waiting for a window.
+
+#include <QMessageBox>
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+class UiPrompts {
+public:
+    virtual ~UiPrompts() = default;
+
+    // A message box with the program's caption; returns the button pressed.
+    virtual QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
+                                                const QString& text,
+                                                QMessageBox::StandardButtons buttons);
+    // Empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& folder, const QString& filter);
+    virtual QString saveFileName(QWidget* parent, const QString& folder, const QString& filter);
+    // Runs a modal dialog; returns its result code.
+    virtual int execDialog(QDialog* dialog);
+    // Opens a document with the desktop's default handler; false when that failed.
+    virtual bool openDocument(const QString& path);
+
+    // The prompts in use; install(nullptr) restores the real ones.
+    static UiPrompts& current();
+    static void install(UiPrompts* prompts);
+};
+
+inline UiPrompts& prompts() { return UiPrompts::current(); }

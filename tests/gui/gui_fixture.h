@@ -1,0 +1,187 @@
+#pragma once
+
+// The editor as the program builds it, in a temporary settings folder, with every message box
+// and dialog answered by the test.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include <QCheckBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "application.h"
+#include "optiondialog.h"
+#include "radiogroup.h"
+#include "bargrid.h"
+#include "mainwin.h"
+#include "prompts.h"
+#include "smf_builder.h"
+
+QT_BEGIN_NAMESPACE
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+QT_END_NAMESPACE
+
+namespace guitest {
+
+using tonvela::test::Bytes;
+
+// Answers in order; a question without a prepared answer is a test failure and gets Cancel
+// (or No, or Ok), the answer that changes least.
+class ScriptedPrompts : public UiPrompts {
+public:
+    struct Asked {
+        QMessageBox::Icon icon;
+        QString text;
+    };
+    std::vector<Asked> asked;
+    std::deque<QMessageBox::StandardButton> answers;
+    std::deque<QString> openNames, saveNames;
+    std::function<int(QDialog*)> onDialog;
+    std::vector<QString> opened;
+    bool openSucceeds = true;
+
+    QMessageBox::StandardButton message(QWidget*, QMessageBox::Icon icon, const QString& text,
+                                        QMessageBox::StandardButtons buttons) override {
+        asked.push_back({icon, text});
+        if (!answers.empty()) {
+            auto a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        if (buttons != QMessageBox::Ok) ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        for (auto b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+            if (buttons & b) return b;
+        return QMessageBox::NoButton;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&) override {
+        if (openNames.empty()) return {};
+        QString n = openNames.front();
+        openNames.pop_front();
+        return n;
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&) override {
+        if (saveNames.empty()) return {};
+        QString n = saveNames.front();
+        saveNames.pop_front();
+        return n;
+    }
+    int execDialog(QDialog* dialog) override {
+        if (onDialog) return onDialog(dialog);
+        return QDialog::Rejected;
+    }
+    bool openDocument(const QString& path) override {
+        opened.push_back(path);
+        return openSucceeds;
+    }
+    QStringList texts() const {
+        QStringList l;
+        for (const Asked& a : asked) l << a.text;
+        return l;
+    }
+};
+
+// Meta and channel messages with a delta time, for building songs.
+inline Bytes at(uint32_t delta, std::initializer_list<uint8_t> message) {
+    Bytes out;
+    uint8_t tmp[5];
+    int n = 0;
+    do {
+        tmp[n++] = static_cast<uint8_t>(delta & 0x7F);
+        delta >>= 7;
+    } while (delta);
+    while (n > 1) out.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
+    out.push_back(tmp[0]);
+    out.insert(out.end(), message);
+    return out;
+}
+
+inline Bytes note(uint32_t delta, int channel, int key, uint32_t length) {
+    return tonvela::test::cat({at(delta, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(key), 100}),
+                               at(length, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(key), 0})});
+}
+
+inline Bytes trackName(const std::string& name) {
+    Bytes b = at(0, {0xFF, 0x03, static_cast<uint8_t>(name.size())});
+    b.insert(b.end(), name.begin(), name.end());
+    return b;
+}
+
+// 4/4 at 480 ticks per quarter, tempo 120, `bars` bars long (a text event marks the end).
+inline Bytes conductor(int bars, const std::string& title = "Song") {
+    return tonvela::test::cat({trackName(title), at(0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}),
+                               at(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}),
+                               at(static_cast<uint32_t>(bars * 1920), {0xFF, 0x01, 0x03, 'e', 'n', 'd'})});
+}
+
+class EditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        UiPrompts::install(&prompts);
+        folders.settings = dir_.path() + "/settings/";
+        folders.effects = folders.settings + "Effects/";
+        QDir().mkpath(folders.effects);
+    }
+    void TearDown() override {
+        app.reset();
+        UiPrompts::install(nullptr);
+    }
+
+    // Starts the editor as the program does and shows its main window.
+    TMIDIPollimoMain* start(const QString& file = {}) {
+        app = std::make_unique<TonvelaApp>(folders, file);
+        TMIDIPollimoMain* w = app->MIDIPollimoMain();
+        w->setErrorSound([this] { ++errorSounds; });
+        w->show();
+        return w;
+    }
+    // Ends the editor: every window writes its preference file.
+    void stop() { app.reset(); }
+
+    QString writeSong(const QString& name, const Bytes& bytes) {
+        const QString path = dir_.path() + "/" + name;
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return path;
+    }
+    QString path(const QString& name) const { return dir_.path() + "/" + name; }
+    TMIDIPollimoMain* window() const { return app->MIDIPollimoMain(); }
+    QString statusText() const { return window()->statusBar()->currentMessage(); }
+
+    ScriptedPrompts prompts;
+    AppFolders folders;
+    std::unique_ptr<TonvelaApp> app;
+    int errorSounds = 0;
+
+private:
+    QTemporaryDir dir_;
+};
+
+// Track 1 "Piano" on channel 1: a program change and 12 notes in bar 1, 2 notes in bar 2, one
+// in bar 3. Track 2 "Bass" on channel 3: one note in bar 1. Eight bars.
+inline Bytes pianoAndBass() {
+    using tonvela::test::cat;
+    Bytes piano = cat({trackName("Piano"), at(0, {0xC0, 0})});
+    for (int i = 0; i < 12; ++i) piano = cat({piano, note(0, 0, 60 + i, 160)});
+    piano = cat({piano, note(0, 0, 60, 240), at(0, {0xB0, 7, 90}), note(0, 0, 62, 240),
+                 at(0, {0xFF, 0x01, 0x02, 'h', 'i'}), note(1440, 0, 64, 480)});
+    Bytes bass = cat({trackName("Bass"), note(0, 2, 36, 480)});
+    return tonvela::test::smf(1, {conductor(8), piano, bass});
+}
+
+}  // namespace guitest

@@ -1,0 +1,92 @@
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTabWidget>
+#include <atomic>
+#include <thread>
+
+#include "gui_fixture.h"
+#include "optiondialog.h"
+#include "singleinstance.h"
+
+using namespace guitest;
+
+TEST_F(EditorTest, ASecondInstanceHandsItsFileToTheFirst) {
+    SingleInstance first(folders.settings);
+    ASSERT_TRUE(first.acquire());
+    QStringList received;
+    QObject::connect(&first, &SingleInstance::fileReceived, [&](const QString& p) { received << p; });
+
+    SingleInstance second(folders.settings);
+    EXPECT_FALSE(second.acquire());
+    // The hand-over blocks its caller, so the second start runs on a thread of its own.
+    std::atomic<int> sent{-1};
+    std::thread other([&] { sent = second.sendToRunning("/music/song.mid") ? 1 : 0; });
+    QElapsedTimer limit;
+    limit.start();
+    while (sent < 0 && limit.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    other.join();
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(received, QStringList{"/music/song.mid"});
+
+    // Another settings folder is another instance.
+    QDir().mkpath(path("elsewhere"));
+    SingleInstance third(path("elsewhere"));
+    EXPECT_TRUE(third.acquire());
+}
+
+TEST_F(EditorTest, TheRunningEditorOpensAFileHandedOverAfterTheCheck) {
+    const QString a = writeSong("a.mid", pianoAndBass());
+    const QString b = writeSong("b.mid", pianoAndBass());
+    TMIDIPollimoMain* w = start(a);
+    w->ActionCopy->trigger();
+    w->ActionPaste->trigger();
+    prompts.answers = {QMessageBox::Cancel};
+    w->openFromOutside(b);
+    EXPECT_EQ(w->currentPath(), a);
+    prompts.answers = {QMessageBox::No};
+    w->openFromOutside(b);
+    EXPECT_EQ(w->currentPath(), b);
+}
+
+TEST_F(EditorTest, ASecondStartWithoutAFileEndsWithExitCode1) {
+    SingleInstance running(folders.settings);
+    ASSERT_TRUE(running.acquire());
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.start(TONVELA_APP_PATH, {"--settings", folders.settings});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.readAllStandardError().trimmed().isEmpty() ||
+                !second.readAllStandardError().contains("tonvela:"));
+}
+
+// Pictures for a reviewer, not compared: the main window with the demo song, the options.
+TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->resize(1100, 760);
+    w->MIDIDrawGrid11->setSelection(3, 2, 6, 3);
+    w->refreshSelectionViews();
+    QCoreApplication::processEvents();
+    const QImage main = w->grab().toImage();
+    ASSERT_FALSE(main.isNull());
+    EXPECT_TRUE(main.save(out + "/main_window.png"));
+
+    TOption* o = app->Option();
+    o->adjustSize();
+    for (int page = 0; page < 3; ++page) {
+        o->PageControl->setCurrentIndex(page);
+        o->show();
+        QCoreApplication::processEvents();
+        const QImage shot = o->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(out + QString("/options_page%1.png").arg(page + 1)));
+    }
+    o->hide();
+}
