@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
+  librtmidi-dev libfluidsynth-dev libasound2-dev timgm6mb-soundfont
   qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic
 )
 if [ "${TONVELA_FUZZ:-0}" = 1 ]; then
