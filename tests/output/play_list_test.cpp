@@ -1,0 +1,195 @@
+// The three ways of playing on the capture port with the fake clock: which events are played,
+// what the chase sends, the resets of Play All, and when each message goes out.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "output/play_list.h"
+#include "output_rig.h"
+#include "smf_builder.h"
+#include "track_writer.h"
+
+namespace tonvela {
+namespace {
+
+using test::CaptureRig;
+using test::TrackWriter;
+using Lines = std::vector<std::string>;
+
+// 4/4 at 480 ticks per quarter and 500000 µs: a bar is 1920 ticks and 2 s.
+// Bars below are counted from 0; the screen shows them from 1.
+test::Bytes chaseSong() {
+    TrackWriter conductor;
+    conductor.tempo(0, 500000);
+    TrackWriter piano;  // channel 1 (0)
+    piano.control(0, 0, 0, 1).program(0, 0, 5).control(0, 0, 7, 80);
+    piano.control(3840, 0, 10, 20);           // bar 2
+    piano.note(5760, 0, 60, 100, 2880);       // bar 3, sounding into bar 4
+    piano.note(7680, 0, 62, 100, 480);        // bar 4
+    piano.control(9600, 0, 11, 90);           // bar 5
+    piano.note(10560, 0, 64, 100, 1920);      // bar 5, ending in bar 6
+    piano.note(11520, 0, 65, 100, 480);       // bar 6
+    TrackWriter strings;  // channel 2 (1)
+    strings.program(0, 1, 40).note(7680, 1, 48, 100, 960);
+    return test::smf(1, {conductor.bytes(), piano.bytes(), strings.bytes()});
+}
+
+struct Played {
+    Lines chase;  // messages before the first played event
+    Lines play;
+};
+
+// Splits the capture at the first message sent after the chase's 100 ms pause.
+Played split(const CaptureRig& rig, int64_t playStart) {
+    Played p;
+    for (const auto& m : rig.log->messages()) (m.micros < playStart ? p.chase : p.play).push_back(captureLine(m));
+    return p;
+}
+
+Lines chaseOf(const Lines& chase, const std::string& channelHex) {
+    Lines out;
+    for (const std::string& l : chase) {
+        std::string bytes = l.substr(l.find(' ') + 1);
+        if (bytes[1] == channelHex[0]) out.push_back(bytes);
+    }
+    return out;
+}
+
+class PlayModes : public testing::Test {
+protected:
+    void SetUp() override {
+        test::load(song, chaseSong());
+        rig.device.hooks.endOfPlay = [this] { ++ends; };
+        rig.device.hooks.status = [this](const std::string& s) { statuses.push_back(s); };
+    }
+    midiSong song;
+    CaptureRig rig;
+    midiTrack playList{&song, 0, ""};
+    int ends = 0;
+    Lines statuses;
+};
+
+TEST_F(PlayModes, SelectionFromBarFiveChasesAndPlaysOnlyItsBars) {
+    // Screen bars 5-6 of track 1.
+    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 4, 5}, PlayOptions{}));
+    Played p = split(rig, 100000);
+    EXPECT_EQ(chaseOf(p.chase, "0"), (Lines{"B0 00 01", "C0 05", "B0 07 50", "B0 01 00", "B0 0A 14", "B0 0B 7F",
+                                            "B0 65 00", "B0 64 00", "B0 06 02", "E0 00 40"}));
+    EXPECT_EQ(chaseOf(p.chase, "9"),
+              (Lines{"B9 07 64", "B9 01 00", "B9 0A 40", "B9 0B 7F", "B9 65 00", "B9 64 00", "B9 06 02", "E9 00 40"}))
+        << "no program on the drum channel";
+    EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 00") << "track 2 is not selected: channel 2 keeps its defaults";
+    for (const std::string& l : p.chase) EXPECT_EQ(l.substr(0, 2), "0 ");
+    EXPECT_EQ(p.play, (Lines{"100000 90 3E 64",     // bar 4: the note of bar 3 is not heard
+                             "600000 90 3E 00",
+                             "2100000 B0 0B 5A",
+                             "3100000 90 40 64",    // the last bar's note ...
+                             "5100000 90 40 00"}))  // ... to its full length
+        << "nothing of bar 6, nothing of track 2";
+    EXPECT_EQ(statuses, (Lines{"Making Play List...", "Preparing...", "Playing..."}));
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(rig.device.playing());
+}
+
+TEST_F(PlayModes, AllTracksPlaysEveryTrackOfTheSelectedBars) {
+    PlayOptions o;
+    o.allTracks = true;
+    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 4, 4}, o));
+    Played p = split(rig, 100000);
+    EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 28");
+    EXPECT_EQ(p.play, (Lines{"100000 90 3E 64", "100000 91 30 64", "600000 90 3E 00", "1100000 91 30 00"}));
+}
+
+TEST_F(PlayModes, PlayFromGoesToTheEndOverAllTracks) {
+    ASSERT_TRUE(rig.device.playFrom(song, playList, 4, PlayOptions{}));
+    Played p = split(rig, 100000);
+    EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 28");
+    EXPECT_EQ(p.play, (Lines{"100000 90 3E 64", "100000 91 30 64", "600000 90 3E 00", "1100000 91 30 00",
+                             "2100000 B0 0B 5A", "3100000 90 40 64", "4100000 90 41 64", "4600000 90 41 00",
+                             "5100000 90 40 00"}));
+}
+
+TEST_F(PlayModes, ChasedStatesStayForLaterPlays) {
+    ASSERT_TRUE(rig.device.playFrom(song, playList, 6, PlayOptions{}));
+    rig.log->clear();
+    // Bar 0 only: nothing before it is fed, yet bar 2's pan chased by the first play stays.
+    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 0, 0}, PlayOptions{}));
+    EXPECT_EQ(chaseOf(split(rig, INT64_MAX).chase, "0")[4], "B0 0A 14");
+}
+
+struct ResetCase {
+    bool gm;
+    SystemReset system;
+    Lines resets;
+};
+
+TEST_F(PlayModes, PlayAllSendsTheResetsThenTheSongFromTheStartWithoutChase) {
+    const std::string gm = "F0 7E 7F 09 01 F7", xg = "F0 43 10 4C 00 00 7E 00 F7",
+                      gs = "F0 41 10 42 12 40 00 7F 00 41 F7";
+    const ResetCase cases[] = {
+        {false, SystemReset::none, {}},
+        {true, SystemReset::none, {gm}},
+        {true, SystemReset::xg, {gm, gm, xg}},
+        {true, SystemReset::gs, {gm, gm, gs}},
+        {false, SystemReset::xg, {xg}},
+        {false, SystemReset::gs, {gs}},
+    };
+    for (const ResetCase& c : cases) {
+        CaptureRig r;
+        ControlChangeEvent loud(0, 0xB3);
+        loud.setController(7);
+        loud.setValue(3);
+        r.device.sendEvent(loud);
+        r.log->clear();
+        int endCalls = 0;
+        r.device.hooks.endOfPlay = [&] { ++endCalls; };
+        PlayOptions o;
+        o.gmOn = c.gm;
+        o.system = c.system;
+        midiTrack list(&song, 0, "");
+        ASSERT_TRUE(r.device.playAll(song, list, o));
+        Played p = split(r, 50000);
+        Lines resets;
+        for (const std::string& l : p.chase) resets.push_back(l.substr(2));
+        EXPECT_EQ(resets, c.resets) << "case " << (&c - cases);
+        ASSERT_FALSE(p.play.empty());
+        EXPECT_EQ(p.play.front(), "50000 B0 00 01") << "the song's first event after the 50 ms pause";
+        EXPECT_EQ(p.play.back(), "13050000 90 40 00");
+        EXPECT_EQ(endCalls, 1) << "the resets are not plays of their own";
+        EXPECT_EQ(r.device.channelState(3).controller(7), 100) << "channel states reset";
+    }
+}
+
+TEST_F(PlayModes, NothingInTheSelectionPlaysNothing) {
+    // Track 1's only event is in bar 3; bar 0 has nothing, not even a tempo.
+    test::Bytes empty = test::smf(1, {TrackWriter().bytes(), TrackWriter().control(5760, 0, 1, 1).bytes()});
+    midiSong s;
+    test::load(s, empty);
+    midiTrack list(&s, 0, "");
+    EXPECT_FALSE(rig.device.playSelectedPart(s, list, PlayRange{1, 1, 0, 0}, PlayOptions{}));
+    EXPECT_TRUE(rig.log->messages().empty());
+    EXPECT_EQ(statuses, (Lines{"Making Play List..."}));
+}
+
+TEST_F(PlayModes, LeadInFeedsWhatComesBeforeEachTracksFirstNote) {
+    feedLeadIn(song, rig.device);
+    EXPECT_EQ(rig.device.channelState(0).program, 5);
+    EXPECT_EQ(rig.device.channelState(0).controller(7), 80);
+    EXPECT_EQ(rig.device.channelState(0).controller(10), 20) << "bar 2 is still before the first note";
+    EXPECT_EQ(rig.device.channelState(1).program, 40);
+    EXPECT_TRUE(rig.log->messages().empty());
+}
+
+TEST_F(PlayModes, TempoOverrideReplacesTheSongsTempoFromTheStart) {
+    PlayOptions o;
+    o.tempo = 250000;
+    std::vector<int32_t> tempos;
+    rig.device.hooks.tempoChange = [&](int32_t t) { tempos.push_back(t); };
+    ASSERT_TRUE(rig.device.playAll(song, playList, o));
+    EXPECT_EQ(tempos, (std::vector<int32_t>{500000, 250000})) << "the song's tempo at 0, then the override";
+    EXPECT_EQ(split(rig, 50000).play.back(), "6550000 90 40 00") << "twice as fast";
+}
+
+}  // namespace
+}  // namespace tonvela
