@@ -4,32 +4,44 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "devicewin.h"
 #include "intinputwin.h"
 #include "logwin.h"
 #include "mainwin.h"
 #include "optiondialog.h"
 
-TonvelaApp::TonvelaApp(const AppFolders& folders, const QString& commandLineFile) {
+TonvelaApp::TonvelaApp(const AppFolders& folders, const QString& commandLineFile,
+                       std::unique_ptr<tonvela::PortDriver> driver) {
     TMIDIPollimoMain::Context context;
     context.folders = folders;
     context.commandLineFile = commandLineFile;
     // The main window is made first; the windows it uses exist before it is first shown.
     auto mainWindow = std::make_unique<TMIDIPollimoMain>(context);
     log_ = std::make_unique<TLogWindow>();
+    device_ = std::make_unique<TMidiDevice>(folders.settings, std::move(driver));
     option_ = std::make_unique<TOption>(folders.settings, mainWindow.get());
     integerInput_ = std::make_unique<TIntegerInput>(mainWindow.get());
     context.option = option_.get();
     context.logWindow = log_.get();
+    context.deviceWindow = device_.get();
     main_ = std::move(mainWindow);
     main_->setContext(context);
     main_->setWindowIcon(tonvelaIcon());
+    device_->setMessageParent(main_.get());
+}
+
+void TonvelaApp::startDevice() {
+    device_->startUp();
+    main_->updateActions();
 }
 
 TonvelaApp::~TonvelaApp() {
     integerInput_.reset();
     option_.reset();
-    log_.reset();
+    // The main window lets go of the device's hooks and its songs before the device ends.
     main_.reset();
+    device_.reset();
+    log_.reset();
 }
 
 QIcon tonvelaIcon() {

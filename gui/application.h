@@ -7,27 +7,38 @@
 #include <memory>
 
 #include "appfolders.h"
+#include "output/midi_port.h"
 
 class TIntegerInput;
 class TLogWindow;
+class TMidiDevice;
 class TMIDIPollimoMain;
 class TOption;
 
 class TonvelaApp {
 public:
-    TonvelaApp(const AppFolders& folders, const QString& commandLineFile);
+    // driver: the MIDI ports (nullptr: the system's ports and the built-in synthesizer).
+    TonvelaApp(const AppFolders& folders, const QString& commandLineFile,
+               std::unique_ptr<tonvela::PortDriver> driver = nullptr);
     ~TonvelaApp();
     TonvelaApp(const TonvelaApp&) = delete;
     TonvelaApp& operator=(const TonvelaApp&) = delete;
+
+    // Reads device.prf and opens the remembered MIDI port (the device window appears when that
+    // fails). The program does this once its main window is on screen, so a message about the
+    // port shows in front of the song.
+    void startDevice();
 
     TMIDIPollimoMain* MIDIPollimoMain() const { return main_.get(); }
     TLogWindow* LogWindow() const { return log_.get(); }
     TOption* Option() const { return option_.get(); }
     TIntegerInput* IntegerInput() const { return integerInput_.get(); }
+    TMidiDevice* MidiDevice() const { return device_.get(); }
 
 private:
     std::unique_ptr<TMIDIPollimoMain> main_;
     std::unique_ptr<TLogWindow> log_;
+    std::unique_ptr<TMidiDevice> device_;
     std::unique_ptr<TOption> option_;
     std::unique_ptr<TIntegerInput> integerInput_;
 };

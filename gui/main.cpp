@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 
 #include "application.h"
@@ -47,6 +48,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(window, &TMIDIPollimoMain::closed, &app, &QApplication::quit);
     QObject::connect(&instance, &SingleInstance::fileReceived, window,
                      &TMIDIPollimoMain::openFromOutside, Qt::QueuedConnection);
+    QObject::connect(window, &TMIDIPollimoMain::firstShown, window, [&editor] { editor.startDevice(); },
+                     Qt::QueuedConnection);
     window->show();
     return app.exec();
 }

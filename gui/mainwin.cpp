@@ -29,9 +29,13 @@
 #include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
+#include <QGuiApplication>
 #include <QVBoxLayout>
 
 #include "bargrid.h"
+#include "devicewin.h"
+#include "output/midi_device.h"
 #include "optiondialog.h"
 #include "radiogroup.h"
 #include "song/midispec.h"
@@ -68,7 +72,11 @@ TMIDIPollimoMain::TMIDIPollimoMain(const Context& context, QWidget* parent)
     QElapsedTimer started;
     started.start();
     clock_ = [started] { return started.elapsed(); };
-    errorSound_ = [] { QApplication::beep(); };
+    errorSound_ = [this] { playErrorSound(); };
+    shiftHeld_ = [] { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier; };
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    connect(Timer1, &QTimer::timeout, this, &TMIDIPollimoMain::Timer1Timer);
 
     buildMenus();
     buildToolBar();
@@ -86,7 +94,13 @@ TMIDIPollimoMain::TMIDIPollimoMain(const Context& context, QWidget* parent)
 
 TMIDIPollimoMain::~TMIDIPollimoMain() {
     writeMainPrefs();
-    clipboard_.reset();  // its buffer track refers to the song
+    if (errorSoundThread_.joinable()) errorSoundThread_.join();
+    if (tonvela::MidiDevice* d = device()) {
+        d->stop();
+        d->hooks = {};
+    }
+    clipboard_.reset();  // the copy buffer and the play list are tracks of the song
+    playList_.reset();
     song_.reset();
 }
 
@@ -204,6 +218,12 @@ void TMIDIPollimoMain::buildMenus() {
         QMessageBox::about(this, "About MIDI Tonvela",
                            QString("MIDI Tonvela %1").arg(QStringLiteral(TONVELA_VERSION)));
     });
+    connect(PlaySong, &QAction::triggered, this, &TMIDIPollimoMain::PlaySongExecute);
+    connect(ActionPlayAll, &QAction::triggered, this, &TMIDIPollimoMain::PlayAllExecute);
+    connect(ActionResumeplay, &QAction::triggered, this, &TMIDIPollimoMain::ResumeplayExecute);
+    connect(PlayStop, &QAction::triggered, this, &TMIDIPollimoMain::PlayStopExecute);
+    connect(ActionPlayToggle, &QAction::triggered, this, &TMIDIPollimoMain::PlayToggleExecute);
+    connect(ActionMIDIDevice, &QAction::triggered, this, &TMIDIPollimoMain::MIDIDeviceExecute);
     connect(ActionXGEditor, &QAction::triggered, this,
             [this] { status("XG Editor: not available in this version."); });
 }
@@ -602,7 +622,7 @@ void TMIDIPollimoMain::shrinkRight() {
 
 void TMIDIPollimoMain::updateUndoItem() {
     midiTrack* t = currentTrackObject();
-    const bool enabled = song_ && !playing_ && t && t->undoCount() != 0;
+    const bool enabled = song_ && !playing() && t && t->undoCount() != 0;
     ActionUndo->setEnabled(enabled);
     ActionUndo->setText(enabled ? QString("Undo <%1>").arg(QString::fromStdString(t->undoLabel()))
                                 : QString("Undo"));
@@ -610,11 +630,11 @@ void TMIDIPollimoMain::updateUndoItem() {
 
 void TMIDIPollimoMain::updateActions() {
     const bool hasSong = song_ != nullptr;
-    const bool idle = !playing_ && !busy_;
+    const bool idle = !playing() && !busy_;
     FileOpen->setEnabled(idle);
     FileSave->setEnabled(hasSong && idle);
     FileSaveAs->setEnabled(hasSong && idle);
-    Exit->setEnabled(!playing_);
+    Exit->setEnabled(!playing());
     updateUndoItem();
     ActionCut->setEnabled(hasSong && idle);
     ActionCopy->setEnabled(hasSong);
@@ -628,12 +648,14 @@ void TMIDIPollimoMain::updateActions() {
                        ActionDataChecker, ActionTempoEditor, ActionSetupManager, ActionHalfwaySetup,
                        ActionEffectGroupEditor})
         a->setEnabled(false);
-    // Playback comes with the output device.
-    ActionMIDIDevice->setEnabled(false);
-    PlaySong->setEnabled(false);
-    ActionPlayAll->setEnabled(false);
-    ActionResumeplay->setEnabled(false);
+    const bool canPlay = hasSong && idle && device();
+    ActionMIDIDevice->setEnabled(device() && idle);
+    PlaySong->setEnabled(canPlay);
+    ActionPlayAll->setEnabled(canPlay);
+    ActionResumeplay->setEnabled(canPlay);
     PlayStop->setEnabled(true);
+    // The song's settings are part of what the player reads.
+    InfoPanel->setEnabled(!playing());
     HistoryClearAll->setEnabled(true);
     HistoryOptimize->setEnabled(true);
 }

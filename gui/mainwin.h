@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "appfolders.h"
 #include "settings/filehistory.h"
@@ -32,13 +33,16 @@ class QToolButton;
 class QPushButton;
 class BarGrid;
 class RadioGroup;
+class QTimer;
 class TLogWindow;
+class TMidiDevice;
 class TOption;
 
 namespace tonvela {
 class midiSong;
 class midiTrack;
 class BarClipboard;
+class MidiDevice;
 }  // namespace tonvela
 
 // What the channel grid shows of one channel.
@@ -55,6 +59,7 @@ public:
         AppFolders folders;
         TOption* option = nullptr;
         TLogWindow* logWindow = nullptr;
+        TMidiDevice* deviceWindow = nullptr;  // none: no playback
         QString commandLineFile;  // opened at first show when it exists
     };
     explicit TMIDIPollimoMain(const Context& context, QWidget* parent = nullptr);
@@ -66,7 +71,9 @@ public:
     // ---- state other windows and tests read -------------------------------------------------
     tonvela::midiSong* song() const { return song_.get(); }
     QString currentPath() const { return currentPath_; }
-    bool playing() const { return playing_; }
+    bool playing() const;
+    tonvela::MidiDevice* device() const;
+    const tonvela::midiTrack* playList() const { return playList_.get(); }
     const tonvela::FileHistory& history() const { return history_; }
     tonvela::FileHistory& history() { return history_; }
     const tonvela::MainPrefs& prefs() const { return prefs_; }
@@ -97,8 +104,8 @@ public:
     // Opens a file handed over by another start of the program, after the changed-data check.
     void openFromOutside(const QString& path);
 
-    // Runs the first-show steps (main.prf, add-on installers, command-line file); show() does
-    // this once by itself.
+    // Runs the first-show steps (main.prf, add-on installers, command-line file) once; show()
+    // queues it.
     void firstShow();
 
     // ---- seams for tests --------------------------------------------------------------------
@@ -109,6 +116,8 @@ public:
     // The tempo set by the play bar (tap tempo, Set), microseconds per quarter note.
     int32_t playTempo() const { return playTempo_; }
     void setChannelSnapshots(const std::array<ChannelSnapshot, 16>& channels);
+    // Whether Shift is held for the play commands (Play from).
+    void setShiftState(std::function<bool()> shiftHeld) { shiftHeld_ = std::move(shiftHeld); }
     // Brings the enabled states of every command up to date.
     void updateActions();
 
@@ -200,12 +209,25 @@ public:
     void OptionExecute();
     void SpeedButton1Click();
     void TempoSetClick();
+    void PlaySongExecute();
+    void PlayAllExecute();
+    void ResumeplayExecute();
+    void PlayStopExecute();
+    // Space: Stop while playing, else Play.
+    void PlayToggleExecute();
+    void MIDIDeviceExecute();
+    // The periodic display refresh while playing.
+    void Timer1Timer();
+
+    QTimer* Timer1;
 
 Q_SIGNALS:
     // After every refresh of the selection-dependent views (tool windows follow it).
     void selectionViewsRefreshed();
     // The window was closed (Exit or its close box) and the program should end.
     void closed();
+    // The first-show steps are done.
+    void firstShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -240,10 +262,20 @@ private:
     QString installedManual() const;
 
     tonvela::midiTrack* currentTrackObject() const;
+    void connectDevice();
+    void afterPlayStarted(bool follow);
+    void playDone();
+    void readChannelStates();
+    void feedInitialChannelStates();
+    void playErrorSound();
 
     Context context_;
     std::unique_ptr<tonvela::midiSong> song_;
     std::unique_ptr<tonvela::BarClipboard> clipboard_;
+    std::unique_ptr<tonvela::midiTrack> playList_;
+    std::function<bool()> shiftHeld_;
+    std::thread errorSoundThread_;
+    bool followPlay_ = false;
     tonvela::BarSummary summary_;
     tonvela::FileHistory history_;
     tonvela::MainPrefs prefs_;
@@ -254,7 +286,6 @@ private:
     QString currentPath_;
     QString openFolder_;
     int32_t playTempo_ = 500000;
-    bool playing_ = false;
     bool firstShown_ = false;
     bool busy_ = false;
     bool closing_ = false;  // the Exit command already ran its check

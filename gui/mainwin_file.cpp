@@ -76,7 +76,8 @@ bool copyFolder(const QString& from, const QString& to) {
 
 void TMIDIPollimoMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!firstShown_) firstShow();
+    // Questions of the first show appear in front of the window, not before it.
+    if (!firstShown_) QTimer::singleShot(0, this, &TMIDIPollimoMain::firstShow);
 }
 
 void TMIDIPollimoMain::firstShow() {
@@ -95,6 +96,9 @@ void TMIDIPollimoMain::firstShow() {
         }
     }
     status("Welcome to MIDI Tonvela!");
+    connectDevice();
+    updateActions();
+    Q_EMIT firstShown();
 }
 
 void TMIDIPollimoMain::readMainPrefs() {
@@ -213,7 +217,7 @@ bool TMIDIPollimoMain::checkChanged() {
 }
 
 void TMIDIPollimoMain::FileOpenExecute() {
-    if (playing_ || busy_) return;
+    if (playing() || busy_) return;
     if (!checkChanged()) return;
     const QString path = prompts().openFileName(this, openFolder_, kFilter);
     if (path.isEmpty()) return;
@@ -223,6 +227,7 @@ void TMIDIPollimoMain::FileOpenExecute() {
 
 void TMIDIPollimoMain::dropSong() {
     clipboard_.reset();
+    playList_.reset();
     song_.reset();
     summary_.clear();
     MIDIDrawGrid11->setSummary(nullptr);
@@ -242,8 +247,12 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     if (!exists) return false;
     openFolder_ = QFileInfo(path).absolutePath();
 
-    if (!song_) song_ = std::make_unique<midiSong>();
+    if (!song_) {
+        song_ = std::make_unique<midiSong>();
+        playList_ = std::make_unique<midiTrack>(song_.get(), 0, "PlayList");
+    }
     if (clipboard_) clipboard_->clear();
+    playList_->clear();  // it holds events of the song that is about to go
     MIDIDrawGrid11->setSummary(nullptr);
     summary_.clear();
     MIDIDrawGrid11->setGridSize(2, MIDIDrawGrid11->rowCount());
@@ -266,10 +275,11 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     }
 
     fillViews();
+    feedInitialChannelStates();
     currentPath_ = path;
     setWindowTitle("MIDI tonvela [" + QFileInfo(path).fileName() + "]");
     refreshSelectionViews();
-    refreshChannelGrid();
+    readChannelStates();
     status("File read:" + path);
     history_.add(path.toStdString());
     GMOn->setChecked(song_->systemFlags & 1);
@@ -282,7 +292,7 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
 void TMIDIPollimoMain::openFromOutside(const QString& path) {
     raise();
     activateWindow();
-    if (busy_ || playing_) {
+    if (busy_ || playing()) {
         // Try again once the current command is over.
         QTimer::singleShot(300, this, [this, path] { openFromOutside(path); });
         return;
@@ -313,14 +323,14 @@ void TMIDIPollimoMain::rebuildHistoryMenu() {
 
 void TMIDIPollimoMain::dragEnterEvent(QDragEnterEvent* event) {
     const QMimeData* data = event->mimeData();
-    if (!playing_ && !busy_ && data->hasUrls() && !data->urls().isEmpty() &&
+    if (!playing() && !busy_ && data->hasUrls() && !data->urls().isEmpty() &&
         data->urls().first().isLocalFile() && isMidiFileName(data->urls().first().toLocalFile()))
         event->acceptProposedAction();
 }
 
 void TMIDIPollimoMain::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || playing_ || busy_) return;
+    if (urls.isEmpty() || playing() || busy_) return;
     const QString path = urls.first().toLocalFile();
     event->acceptProposedAction();
     // Leave the drag first: the check may ask a question.
@@ -364,12 +374,12 @@ bool TMIDIPollimoMain::saveFile() {
 }
 
 void TMIDIPollimoMain::FileSaveExecute() {
-    if (!song_ || playing_ || busy_) return;
+    if (!song_ || playing() || busy_) return;
     saveFile();
 }
 
 void TMIDIPollimoMain::FileSaveAsExecute() {
-    if (!song_ || playing_ || busy_) return;
+    if (!song_ || playing() || busy_) return;
     QString path = prompts().saveFileName(this, openFolder_, kFilter);
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += ".mid";

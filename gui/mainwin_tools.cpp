@@ -7,6 +7,7 @@
 #include "logwin.h"
 #include "mainwin.h"
 #include "optiondialog.h"
+#include "output/midi_device.h"
 #include "song/song.h"
 #include "songtext.h"
 #include "tools/barclipboard.h"
@@ -33,7 +34,7 @@ void TMIDIPollimoMain::CopyExecute() {
 
 void TMIDIPollimoMain::CutExecute() {
     midiTrack* t = currentTrackObject();
-    if (!t || playing_ || busy_) return;
+    if (!t || playing() || busy_) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
     clipboard_->cut(*t, firstBar(), lastBar());
     summary_.build(*song_);
@@ -42,14 +43,14 @@ void TMIDIPollimoMain::CutExecute() {
 
 void TMIDIPollimoMain::PasteExecute() {
     midiTrack* t = currentTrackObject();
-    if (!t || !clipboard_ || clipboard_->empty() || playing_ || busy_) return;
+    if (!t || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
     clipboard_->paste(*t, firstBar());
     summary_.build(*song_);
     refreshSelectionViews();
 }
 
 void TMIDIPollimoMain::MakeLeadingBarExecute() {
-    if (!song_ || playing_ || busy_) return;
+    if (!song_ || playing() || busy_) return;
     makeLeadingBar(*song_);
     summary_.build(*song_);
     refreshSelectionViews();
@@ -71,8 +72,12 @@ void TMIDIPollimoMain::OptionExecute() {
 void TMIDIPollimoMain::SpeedButton1Click() {
     if (auto tempo = tap_.tap(clock_())) {
         playTempo_ = *tempo;
+        if (MidiDevice* d = device()) d->setPlayTempo(*tempo);
         TrackBar1->setValue(60000000 / *tempo);
     }
 }
 
-void TMIDIPollimoMain::TempoSetClick() { playTempo_ = 60000000 / TrackBar1->value(); }
+void TMIDIPollimoMain::TempoSetClick() {
+    playTempo_ = 60000000 / TrackBar1->value();
+    if (MidiDevice* d = device()) d->setPlayTempo(playTempo_);
+}

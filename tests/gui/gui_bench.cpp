@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
         TMIDIPollimoMain* w = editor.MIDIPollimoMain();
         w->resize(1280, 800);
         w->show();
+        w->firstShow();
         QCoreApplication::processEvents();
         QElapsedTimer t;
         t.start();
@@ -175,6 +176,7 @@ int main(int argc, char** argv) {
     TMIDIPollimoMain* w = editor.MIDIPollimoMain();
     w->resize(1920, 1080);
     w->show();
+    w->firstShow();
     w->openPath(QString::fromStdString(wide));
     BarGrid* g = w->MIDIDrawGrid11;
     QCoreApplication::processEvents();

@@ -27,6 +27,7 @@
 #include "radiogroup.h"
 #include "bargrid.h"
 #include "mainwin.h"
+#include "output/capture_port.h"
 #include "prompts.h"
 #include "smf_builder.h"
 
@@ -143,10 +144,14 @@ protected:
 
     // Starts the editor as the program does and shows its main window.
     TMIDIPollimoMain* start(const QString& file = {}) {
-        app = std::make_unique<TonvelaApp>(folders, file);
+        capture = std::make_shared<tonvela::CaptureLog>();
+        app = std::make_unique<TonvelaApp>(folders, file,
+                                           tonvela::makeCaptureDriver(capture, tonvela::makeSteadyClock()));
         TMIDIPollimoMain* w = app->MIDIPollimoMain();
         w->setErrorSound([this] { ++errorSounds; });
         w->show();
+        w->firstShow();
+        app->startDevice();
         return w;
     }
     // Ends the editor: every window writes its preference file.
@@ -167,6 +172,8 @@ protected:
     AppFolders folders;
     std::unique_ptr<TonvelaApp> app;
     int errorSounds = 0;
+    // What the editor sent to its MIDI output.
+    std::shared_ptr<tonvela::CaptureLog> capture;
 
 private:
     QTemporaryDir dir_;

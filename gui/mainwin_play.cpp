@@ -1,0 +1,220 @@
+// The play bar: play commands through the output device, the display refresh while playing,
+// and the channel grid from the device's channel states.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSlider>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+
+#include "bargrid.h"
+#include "devicewin.h"
+#include "mainwin.h"
+#include "optiondialog.h"
+#include "output/midi_device.h"
+#include "radiogroup.h"
+#include "settings/options.h"
+#include "song/midispec.h"
+#include "song/song.h"
+#include "songtext.h"
+
+using namespace tonvela;
+
+MidiDevice* TMIDIPollimoMain::device() const {
+    return context_.deviceWindow ? &context_.deviceWindow->device() : nullptr;
+}
+
+bool TMIDIPollimoMain::playing() const {
+    const MidiDevice* d = device();
+    return d && d->playing();
+}
+
+void TMIDIPollimoMain::connectDevice() {
+    MidiDevice* d = device();
+    if (!d) return;
+    // The hooks run on the player thread; the window is touched only from its own thread.
+    d->hooks.endOfPlay = [this] { QMetaObject::invokeMethod(this, [this] { playDone(); }, Qt::QueuedConnection); };
+    d->hooks.tempoChange = [this](int32_t tempo) {
+        QMetaObject::invokeMethod(this, [this, tempo] {
+            if (tempo > 0) TrackBar1->setValue(60000000 / tempo);
+        }, Qt::QueuedConnection);
+    };
+    // Status texts of the play commands come on this thread, before the player's end of play.
+    d->hooks.status = [this](const std::string& text) {
+        const QString message = QString::fromStdString(text);
+        if (QThread::currentThread() == thread())
+            status(message);
+        else
+            QMetaObject::invokeMethod(this, [this, message] { status(message); }, Qt::QueuedConnection);
+    };
+}
+
+void TMIDIPollimoMain::PlayToggleExecute() {
+    if (playing())
+        PlayStopExecute();
+    else if (PlaySong->isEnabled())
+        PlaySongExecute();
+}
+
+void TMIDIPollimoMain::playErrorSound() {
+    MidiDevice* d = device();
+    if (!d || !d->isOpen()) {
+        QApplication::beep();
+        return;
+    }
+    // The tune lasts two seconds; the window stays responsive meanwhile.
+    if (errorSoundThread_.joinable()) errorSoundThread_.join();
+    errorSoundThread_ = std::thread([d] { d->playErrorSound(); });
+}
+
+void TMIDIPollimoMain::feedInitialChannelStates() {
+    MidiDevice* d = device();
+    if (!d || !song_) return;
+    for (int i = 0; i < song_->trackCount(); ++i) {
+        const midiTrack* t = song_->track(i);
+        for (const anyEvent* e : t->events()) {
+            if (!e || e->time >= t->firstNoteTime) break;
+            d->feedChannelState(*e);
+        }
+    }
+}
+
+void TMIDIPollimoMain::readChannelStates() {
+    if (MidiDevice* d = device()) {
+        for (int ch = 0; ch < 16; ++ch) {
+            const MidiChannel c = d->channelState(ch);
+            ChannelSnapshot& s = channels_[static_cast<size_t>(ch)];
+            s.instrument = QString::fromStdString(c.isDrumChannel ? MIDISpec::drumKitName(c.program)
+                                                                  : MIDISpec::programName(c.program));
+            s.volume = c.controller(7);
+            s.modulation = c.controller(1);
+            s.pan = c.controller(10);
+            s.expression = c.controller(11);
+            s.bendRange = c.bendRange;
+            s.bend = c.bend;
+            s.harmonicContent = c.controller(71);
+            s.brightness = c.controller(74);
+        }
+    }
+    refreshChannelGrid();
+}
+
+void TMIDIPollimoMain::afterPlayStarted(bool follow) {
+    MidiDevice* d = device();
+    followPlay_ = follow;
+    if (d->playing()) {
+        TrackBar1->setValue(60000000 / std::max(d->playTempo(), 1));
+        const std::string interval = context_.option ? context_.option->DispInterval->text().toStdString() : "1000";
+        Timer1->start(std::max(dispIntervalMs(interval), 10));
+    }
+    updateActions();
+}
+
+void TMIDIPollimoMain::PlaySongExecute() {
+    MidiDevice* d = device();
+    if (!song_ || !d || playing() || busy_) return;
+    tap_.forget();
+    PlayOptions o;
+    o.loop = Loop->isChecked();
+    o.allTracks = AllTracks->isChecked();
+    if (shiftHeld_()) {
+        d->playFrom(*song_, *playList_, firstBar(), o);
+        afterPlayStarted(true);
+        return;
+    }
+    d->playSelectedPart(*song_, *playList_, PlayRange{currentTrack(), lastTrack(), firstBar(), lastBar()}, o);
+    afterPlayStarted(false);
+}
+
+void TMIDIPollimoMain::PlayAllExecute() {
+    MidiDevice* d = device();
+    if (!song_ || !d || playing() || busy_) return;
+    tap_.forget();
+    PlayOptions o;
+    o.loop = Loop->isChecked();
+    if (shiftHeld_()) {
+        d->playFrom(*song_, *playList_, firstBar(), o);
+    } else {
+        o.gmOn = GMOn->isChecked();
+        o.system = System->itemIndex() == 0   ? SystemReset::xg
+                   : System->itemIndex() == 1 ? SystemReset::gs
+                                              : SystemReset::none;
+        d->playAll(*song_, *playList_, o);
+    }
+    afterPlayStarted(true);
+}
+
+void TMIDIPollimoMain::ResumeplayExecute() {
+    MidiDevice* d = device();
+    if (!song_ || !d || playing() || busy_) return;
+    tap_.forget();
+    if (!shiftHeld_() && d->canResume(*playList_)) {
+        d->resumePlay(*playList_, Loop->isChecked());
+    } else {
+        PlayOptions o;
+        o.loop = Loop->isChecked();
+        d->playFrom(*song_, *playList_, firstBar(), o);
+    }
+    afterPlayStarted(true);
+}
+
+void TMIDIPollimoMain::PlayStopExecute() {
+    if (MidiDevice* d = device()) {
+        d->stop();
+        Timer1Timer();
+    }
+    playDone();
+}
+
+void TMIDIPollimoMain::playDone() {
+    Timer1->stop();
+    status("Play done.");
+    followPlay_ = false;
+    readChannelStates();
+    updateActions();
+}
+
+void TMIDIPollimoMain::MIDIDeviceExecute() {
+    if (!context_.deviceWindow || playing()) return;
+    context_.deviceWindow->showDevices();
+    updateActions();
+}
+
+void TMIDIPollimoMain::Timer1Timer() {
+    MidiDevice* d = device();
+    if (!d) return;
+    try {
+        readChannelStates();
+        const int index = d->playIndex();
+        if (playList_ && index >= 0 && index < playList_->size()) {
+            if (const anyEvent* e = playList_->at(index)) {
+                TimeEdit2->setText(QString::asprintf("%3.3d:%2.2d:%3.3d ", e->bar + 1, e->beat + 1, e->tick));
+                BarGrid* g = MIDIDrawGrid11;
+                if (followPlay_) {
+                    const int visible = g->visibleColCount();
+                    int left = e->bar - visible / 2;
+                    if (left < 1)
+                        left = 1;
+                    else if (left + visible > g->colCount())
+                        left = std::max(1, g->colCount() - visible);
+                    g->setLeftCol(left);
+                    if (SelectPlayPos->isChecked()) {
+                        const int w = g->selRight() - g->selLeft();
+                        const int first = std::max(1, e->bar + 1 - w / 2);
+                        const int last = std::min(g->colCount() - 1, e->bar + w / 2 + 1);
+                        if (first != g->selLeft() || last != g->selRight()) {
+                            g->setSelection(first, g->selTop(), last, g->selBottom());
+                            refreshSelectionViews();
+                        }
+                    }
+                }
+            }
+        }
+        Marker->setText(fromSongLine(d->displayText()));
+    } catch (const std::exception&) {
+        Timer1->stop();
+        status("Error occurred while playing. Avoid update grids.");
+    }
+}
