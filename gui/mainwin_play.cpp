@@ -19,6 +19,7 @@
 #include "song/midispec.h"
 #include "song/song.h"
 #include "songtext.h"
+#include "tools/playfollow.h"
 
 using namespace tonvela;
 
@@ -193,21 +194,13 @@ void TMIDIPollimoMain::Timer1Timer() {
                 TimeEdit2->setText(QString::asprintf("%3.3d:%2.2d:%3.3d ", e->bar + 1, e->beat + 1, e->tick));
                 BarGrid* g = MIDIDrawGrid11;
                 if (followPlay_) {
-                    const int visible = g->visibleColCount();
-                    int left = e->bar - visible / 2;
-                    if (left < 1)
-                        left = 1;
-                    else if (left + visible > g->colCount())
-                        left = std::max(1, g->colCount() - visible);
-                    g->setLeftCol(left);
-                    if (SelectPlayPos->isChecked()) {
-                        const int w = g->selRight() - g->selLeft();
-                        const int first = std::max(1, e->bar + 1 - w / 2);
-                        const int last = std::min(g->colCount() - 1, e->bar + w / 2 + 1);
-                        if (first != g->selLeft() || last != g->selRight()) {
-                            g->setSelection(first, g->selTop(), last, g->selBottom());
-                            refreshSelectionViews();
-                        }
+                    const GridFollow f = followPlay(e->bar, g->visibleColCount(), g->colCount(),
+                                                    g->selLeft(), g->selRight());
+                    g->setLeftCol(f.leftCol);
+                    if (SelectPlayPos->isChecked() &&
+                        (f.selectionLeft != g->selLeft() || f.selectionRight != g->selRight())) {
+                        g->setSelection(f.selectionLeft, g->selTop(), f.selectionRight, g->selBottom());
+                        refreshSelectionViews();
                     }
                 }
             }

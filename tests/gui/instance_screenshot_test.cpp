@@ -49,19 +49,35 @@ TEST_F(EditorTest, TheRunningEditorOpensAFileHandedOverAfterTheCheck) {
     EXPECT_EQ(w->currentPath(), b);
 }
 
-TEST_F(EditorTest, ASecondStartWithoutAFileEndsWithExitCode1) {
+TEST_F(EditorTest, ASecondStartHandsItsFileOverAndEndsWithExitCode1) {
     SingleInstance running(folders.settings);
     ASSERT_TRUE(running.acquire());
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(env);
-    second.start(TONVELA_APP_PATH, {"--settings", folders.settings});
-    ASSERT_TRUE(second.waitForFinished(30000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 1);
-    EXPECT_TRUE(second.readAllStandardError().trimmed().isEmpty() ||
-                !second.readAllStandardError().contains("tonvela:"));
+    QStringList received;
+    QObject::connect(&running, &SingleInstance::fileReceived, [&](const QString& p) { received << p; });
+    auto secondStart = [&](const QStringList& args) {
+        QProcess second;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        second.setProcessEnvironment(env);
+        second.start(TONVELA_APP_PATH, QStringList{"--settings", folders.settings} + args);
+        // The running side answers through this thread's event loop.
+        QElapsedTimer limit;
+        limit.start();
+        while (second.state() != QProcess::NotRunning && limit.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            second.waitForFinished(20);
+        }
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 1);
+        return second.readAllStandardError();
+    };
+    const QByteArray quiet = secondStart({});
+    EXPECT_FALSE(quiet.contains("tonvela:")) << quiet.toStdString();
+    EXPECT_TRUE(received.isEmpty());
+
+    const QString file = writeSong("handed.mid", pianoAndBass());
+    secondStart({file});
+    EXPECT_EQ(received, QStringList{file});
 }
 
 // Pictures for a reviewer, not compared: the main window with the demo song, the options.
