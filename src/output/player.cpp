@@ -10,6 +10,7 @@
 #include <exception>
 
 #include "output/midi_device.h"
+#include "output/thread_priority.h"
 #include "song/errors.h"
 #include "song/song.h"
 #include "song/track.h"
@@ -110,7 +111,10 @@ void MidiDevice::finishPlay() {
 }
 
 void MidiDevice::runPlayer(Timeline tl) {
-    if (clock_->realTime()) playerThreadId_.store(std::this_thread::get_id());
+    if (clock_->realTime()) {
+        playerThreadId_.store(std::this_thread::get_id());
+        raiseThreadPriority();
+    }
     try {
         const int n = playList_->size();
         for (;;) {
