@@ -77,6 +77,7 @@ TMIDIPollimoMain::TMIDIPollimoMain(const Context& context, QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     connect(Timer1, &QTimer::timeout, this, &TMIDIPollimoMain::Timer1Timer);
+    qApp->installEventFilter(this);  // Shift changes the play buttons' hints wherever the focus is
 
     buildMenus();
     buildToolBar();
@@ -656,6 +657,7 @@ void TMIDIPollimoMain::updateActions() {
     PlayStop->setEnabled(true);
     // The song's settings are part of what the player reads.
     InfoPanel->setEnabled(!playing());
+    updatePlayHints();
     HistoryClearAll->setEnabled(true);
     HistoryOptimize->setEnabled(true);
 }

@@ -232,6 +232,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -268,6 +269,8 @@ private:
     void readChannelStates();
     void feedInitialChannelStates();
     void playErrorSound();
+    // The play buttons' hints name what Shift makes of them.
+    void updatePlayHints();
 
     Context context_;
     std::unique_ptr<tonvela::midiSong> song_;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSlider>
 #include <QStatusBar>
@@ -57,6 +58,22 @@ void TMIDIPollimoMain::PlayToggleExecute() {
         PlayStopExecute();
     else if (PlaySong->isEnabled())
         PlaySongExecute();
+}
+
+void TMIDIPollimoMain::updatePlayHints() {
+    const bool shift = shiftHeld_ && shiftHeld_();
+    const MidiDevice* d = device();
+    const bool resumable = d && playList_ && d->canResume(*playList_);
+    PlaySong->setToolTip(shift ? "Play from" : "Play selected part");
+    ActionPlayAll->setToolTip(shift ? "Play from" : "Play");
+    ActionResumeplay->setToolTip(resumable && !shift ? "Play Resume" : "Play from");
+}
+
+bool TMIDIPollimoMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Shift) updatePlayHints();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMIDIPollimoMain::playErrorSound() {

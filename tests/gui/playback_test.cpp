@@ -115,3 +115,28 @@ TEST_F(EditorTest, TheDeviceWindowListsThePortsAndOpensTheChosenOne) {
     ASSERT_TRUE(lines.has_value());
     EXPECT_EQ(lines->front(), "0000");
 }
+
+TEST_F(EditorTest, ShiftTurnsThePlayCommandsIntoPlayFrom) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    bool shift = false;
+    w->setShiftState([&] { return shift; });
+    w->updateActions();
+    EXPECT_EQ(w->PlaySong->toolTip(), "Play selected part");
+    EXPECT_EQ(w->ActionPlayAll->toolTip(), "Play");
+    EXPECT_EQ(w->ActionResumeplay->toolTip(), "Play from");  // nothing to resume yet
+    shift = true;
+    w->updateActions();
+    EXPECT_EQ(w->PlaySong->toolTip(), "Play from");
+    EXPECT_EQ(w->ActionPlayAll->toolTip(), "Play from");
+
+    // With Shift, Play plays from the first selected bar to the end over all tracks.
+    w->selectCell(1, 2);
+    w->PlaySong->trigger();
+    ASSERT_TRUE(w->playing());
+    EXPECT_TRUE(processUntil([&] { return sentNoteOn(*capture, 0, 64); }));
+    w->PlayStop->trigger();
+    EXPECT_FALSE(sentNoteOn(*capture, 0, 62));  // bar 2 is before the selection
+    shift = false;
+    w->updateActions();
+    EXPECT_EQ(w->ActionResumeplay->toolTip(), "Play Resume");
+}
