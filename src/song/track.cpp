@@ -65,8 +65,13 @@ int midiTrack::insertionPoint(int32_t time) const {
     return static_cast<int>(events_.size());
 }
 
+void midiTrack::addRef(anyEvent* e) {
+    // The song's preset messages are counted as never freed; their count must not overflow.
+    if (!(song && song->isPreset(e))) ++e->refCount;
+}
+
 int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
-    ++e->refCount;
+    addRef(e);
     if (song) song->computePosition(e);
     if (journal) writeJournal('+', e, 0);
     noteAdded(e);
@@ -84,7 +89,7 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     if (added.empty()) return;
     std::vector<anyEvent*> batch(added.begin(), added.end());
     for (anyEvent* e : batch) {
-        ++e->refCount;
+        addRef(e);
         if (song) song->computePosition(e);
         if (journal) writeJournal('+', e, 0);
         noteAdded(e);
@@ -106,16 +111,19 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     }
     while (j < batch.size()) merged.push_back(batch[j++]);
     events_.swap(merged);
+    // Time order holds, but an older event put back after newer ones at its tick breaks the
+    // creation order within the tick.
+    maybeUnsorted_ = true;
 }
 
 void midiTrack::appendEvent(anyEvent* e) {
-    ++e->refCount;
+    addRef(e);
     if (!events_.empty() && events_.back() && eventLess(e, events_.back())) maybeUnsorted_ = true;
     events_.push_back(e);
 }
 
 void midiTrack::insertEventAt(int position, anyEvent* e) {
-    ++e->refCount;
+    addRef(e);
     maybeUnsorted_ = true;
     events_.insert(events_.begin() + position, e);
 }

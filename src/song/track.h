@@ -124,6 +124,7 @@ private:
     friend class midiSong;
     void noteAdded(anyEvent* e);  // endTime, firstNoteTime, channel flags
     void releaseRef(anyEvent* e);
+    void addRef(anyEvent* e);
     void writeJournal(char letter, const anyEvent* e, int64_t old);
     int insertionPoint(int32_t time) const;
 
