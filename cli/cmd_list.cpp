@@ -60,13 +60,7 @@ int runList(const std::vector<std::string>& args) {
     }
 
     midiSong song;
-    try {
-        LoadReport report = song.load(path, LoadOptions{a.has("recover")});
-        for (const auto& line : report.repairs) std::fprintf(stderr, "%s: repaired: %s\n", path.c_str(), line.c_str());
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return 1;
-    }
+    if (!loadSong(song, path, a.has("recover"))) return 1;
     if (only >= song.trackCount()) {
         std::fprintf(stderr, "%s: no track %ld (the song has %d)\n", path.c_str(), only, song.trackCount());
         return 1;

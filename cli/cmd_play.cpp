@@ -68,12 +68,7 @@ int runPlay(const std::vector<std::string>& args) {
     if (a.has("port")) port = parseInt(a.value("port"), "--port");
 
     midiSong song;
-    try {
-        song.load(path);
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return 1;
-    }
+    if (!loadSong(song, path, false)) return 1;
     const int tracks = song.trackCount();
     const int bars = static_cast<int>(song.barStarts.size());
     PlayRange range{1, tracks - 1, 0, bars - 1};

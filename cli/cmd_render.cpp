@@ -20,12 +20,7 @@ int runRender(const std::vector<std::string>& args) {
     const std::string& path = a.positional[0];
     const std::string out = a.value("o");
     midiSong song;
-    try {
-        song.load(path);
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return 1;
-    }
+    if (!loadSong(song, path, false)) return 1;
     RenderOptions options;
     options.soundFont = a.value("soundfont");
     const bool terminal = isatty(fileno(stderr)) != 0;

@@ -13,18 +13,6 @@ namespace tonvela::cli {
 
 namespace {
 
-// Loads FILE; on failure prints "PATH: MESSAGE" and returns false.
-bool loadSong(midiSong& song, const std::string& path, bool recover) {
-    try {
-        LoadReport report = song.load(path, LoadOptions{recover});
-        for (const auto& line : report.repairs) std::fprintf(stderr, "%s: repaired: %s\n", path.c_str(), line.c_str());
-        return true;
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
-        return false;
-    }
-}
-
 int soundingNotes(const midiTrack& t) {
     int n = 0;
     for (const anyEvent* e : t.events())

@@ -8,7 +8,15 @@
 #include <string>
 #include <vector>
 
+namespace tonvela {
+class midiSong;
+}
+
 namespace tonvela::cli {
+
+// Loads PATH into song; prints each repair of a recovering load as "PATH: repaired: ..." and a
+// load error as "PATH: MESSAGE" on stderr. Returns false when the song could not be loaded.
+bool loadSong(midiSong& song, const std::string& path, bool recover);
 
 struct Command {
     std::string name;

@@ -4,8 +4,20 @@
 #include <stdexcept>
 
 #include "commands.h"
+#include "song/song.h"
 
 namespace tonvela::cli {
+
+bool loadSong(midiSong& song, const std::string& path, bool recover) {
+    try {
+        LoadReport report = song.load(path, LoadOptions{recover});
+        for (const auto& line : report.repairs) std::fprintf(stderr, "%s: repaired: %s\n", path.c_str(), line.c_str());
+        return true;
+    } catch (const MidiError& e) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
+        return false;
+    }
+}
 
 std::vector<Command>& commands() {
     static std::vector<Command> list;
