@@ -10,7 +10,7 @@
 
 #include "output/port_backends.h"
 #include "output/synth.h"
-#include "song/errors.h"
+#include "base/errors.h"
 
 namespace tonvela {
 

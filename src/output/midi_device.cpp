@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "settings/preffile.h"
-#include "song/errors.h"
+#include "base/errors.h"
 #include "song/events.h"
 
 namespace tonvela {

@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "output/midi_channel.h"
+#include "song/midi_channel.h"
 #include "output/midi_port.h"
 #include "output/play_clock.h"
 

@@ -11,7 +11,7 @@
 
 #include "output/midi_device.h"
 #include "output/thread_priority.h"
-#include "song/errors.h"
+#include "base/errors.h"
 #include "song/song.h"
 #include "song/track.h"
 

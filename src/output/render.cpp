@@ -9,7 +9,7 @@
 #include "output/play_list.h"
 #include "output/port_backends.h"
 #include "output/synth.h"
-#include "song/errors.h"
+#include "base/errors.h"
 #include "song/song.h"
 
 namespace tonvela {

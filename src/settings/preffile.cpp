@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "song/song.h"
+#include "base/fileio.h"
 
 namespace tonvela {
 

@@ -6,7 +6,7 @@
 
 #include "song/events.h"
 #include "song/midispec.h"
-#include "xg/xgdescription.h"
+#include "song/xgdescription.h"
 
 namespace tonvela {
 

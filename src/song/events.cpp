@@ -7,7 +7,7 @@
 #include <mutex>
 #include <new>
 
-#include "song/errors.h"
+#include "base/errors.h"
 
 namespace tonvela {
 

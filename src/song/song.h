@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "song/errors.h"
+#include "base/errors.h"
+#include "base/fileio.h"
 #include "song/events.h"
 #include "song/track.h"
 
@@ -119,9 +120,5 @@ private:
     void loadImpl(const uint8_t* data, size_t size, const LoadOptions& options, LoadReport& report);
 };
 
-// Reads a whole file into memory; throws MidiError with the system's message on failure.
-std::vector<uint8_t> readFileBytes(const std::string& path);
-// Writes bytes to path through a temporary file in the same folder and an atomic rename.
-void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace tonvela

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "output/midi_channel.h"
+#include "song/midi_channel.h"
 #include "output_rig.h"
 #include "song/events.h"
 

@@ -9,7 +9,7 @@
 
 #include "output/midi_device.h"
 #include "output_rig.h"
-#include "song/errors.h"
+#include "base/errors.h"
 #include "song/events.h"
 
 namespace tonvela {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "song/errors.h"
+#include "base/errors.h"
 #include "song/events.h"
 
 using namespace tonvela;

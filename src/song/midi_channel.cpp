@@ -1,4 +1,4 @@
-#include "output/midi_channel.h"
+#include "song/midi_channel.h"
 
 #include "song/events.h"
 #include "song/midispec.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "song/events.h"
-#include "xg/xgdescription.h"
+#include "song/xgdescription.h"
 
 using tonvela::xgDescription;
 

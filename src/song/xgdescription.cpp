@@ -1,7 +1,7 @@
 // XG parameter names by address. The texts keep the spellings users of XG files see in their
 // lists ("ATTENATOR", "PARAMETERI", "lNSERTION"); they are data, not prose to correct.
 
-#include "xg/xgdescription.h"
+#include "song/xgdescription.h"
 
 #include <array>
 #include <cstdio>
