@@ -34,6 +34,8 @@
 #include <QVBoxLayout>
 
 #include "bargrid.h"
+#include "host/tool_host.h"
+#include "tool_registry.h"
 #include "devicewin.h"
 #include "output/midi_device.h"
 #include "optiondialog.h"
@@ -79,7 +81,9 @@ TMIDIPollimoMain::TMIDIPollimoMain(const Context& context, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &TMIDIPollimoMain::Timer1Timer);
     qApp->installEventFilter(this);  // Shift changes the play buttons' hints wherever the focus is
 
+    toolHost_ = new ToolHost(*this, this);
     buildMenus();
+    registerTools(*toolHost_, *this);
     buildToolBar();
     buildCentral();
     BusyBar = new QProgressBar(this);
@@ -513,6 +517,7 @@ void TMIDIPollimoMain::refreshSelectionViews() {
     }
     MIDIDrawGrid11->viewport()->update();
     updateActions();
+    toolHost_->refreshVisible();
     Q_EMIT selectionViewsRefreshed();
 }
 
@@ -643,12 +648,13 @@ void TMIDIPollimoMain::updateActions() {
     Action1MakeLeadingBar->setEnabled(hasSong && idle);
     Action1Statistics->setEnabled(hasSong);
     ActionXGEditor->setEnabled(System->itemIndex() == 0);
+    toolHost_->updateActions(hasSong, !idle);
     // Windows that come with later versions stay disabled until they exist.
     for (QAction* a : {ActionDrumsNotesChanger, ActionEventList, ActionPianoRoll, ActionEffectEditor,
                        ActionPortamentEditor, ActionTrillEditor, ActionSlurBender, ActionGlissandEditor,
                        ActionDataChecker, ActionTempoEditor, ActionSetupManager, ActionHalfwaySetup,
                        ActionEffectGroupEditor})
-        a->setEnabled(false);
+        if (!toolHost_->owns(a)) a->setEnabled(false);
     const bool canPlay = hasSong && idle && device();
     ActionMIDIDevice->setEnabled(device() && idle);
     PlaySong->setEnabled(canPlay);

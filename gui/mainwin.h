@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "appfolders.h"
+#include "host/editor_context.h"
 #include "settings/filehistory.h"
 #include "settings/mainprefs.h"
 #include "tools/barsummary.h"
@@ -37,6 +38,7 @@ class QTimer;
 class TLogWindow;
 class TMidiDevice;
 class TOption;
+class ToolHost;
 
 namespace tonvela {
 class midiSong;
@@ -52,7 +54,7 @@ struct ChannelSnapshot {
     int bendRange = 2, bend = 8192, harmonicContent = 64, brightness = 64;
 };
 
-class TMIDIPollimoMain : public QMainWindow {
+class TMIDIPollimoMain : public QMainWindow, public EditorContext {
     Q_OBJECT
 public:
     struct Context {
@@ -68,11 +70,26 @@ public:
     // The windows made after this one (options, log window) are handed in before first show.
     void setContext(const Context& context) { context_ = context; }
 
+    // ---- the editor context of the tool windows ---------------------------------------------
+    tonvela::midiSong* song() const override { return song_.get(); }
+    tonvela::Selection selection() const override;
+    void setSelection(const tonvela::Selection& selection) override;
+    tonvela::MidiDevice* device() const override;
+    bool playing() const override;
+    tonvela::Options options() const override;
+    const AppFolders& folders() const override { return context_.folders; }
+    bool undo(int track) override;
+    bool redo(int track) override;
+    void songEdited() override;
+    void showStatus(const QString& text) override { status(text); }
+    void reportError(const QString& message) override;
+    void locateEvent(const tonvela::anyEvent* event) override;
+    QWidget* dialogParent() const override { return const_cast<TMIDIPollimoMain*>(this); }
+    // The tool windows (made on first use).
+    ToolHost& tools() const { return *toolHost_; }
+
     // ---- state other windows and tests read -------------------------------------------------
-    tonvela::midiSong* song() const { return song_.get(); }
     QString currentPath() const { return currentPath_; }
-    bool playing() const;
-    tonvela::MidiDevice* device() const;
     const tonvela::midiTrack* playList() const { return playList_.get(); }
     const tonvela::FileHistory& history() const { return history_; }
     tonvela::FileHistory& history() { return history_; }
@@ -255,7 +272,6 @@ private:
     void setTitleFromSong();
     void fillCopyrightList();
     void dropSong();
-    void reportError(const QString& message);
     void status(const QString& text);
     // Runs work on a helper thread while the window shows that it is busy; rethrows its error.
     void runBusy(const QString& text, const std::function<void()>& work);
@@ -274,6 +290,7 @@ private:
 
     Context context_;
     std::unique_ptr<tonvela::midiSong> song_;
+    ToolHost* toolHost_ = nullptr;
     std::unique_ptr<tonvela::BarClipboard> clipboard_;
     std::unique_ptr<tonvela::midiTrack> playList_;
     std::function<bool()> shiftHeld_;

@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "bargrid.h"
+#include "host/tool_host.h"
 #include "mainwin.h"
 #include "optiondialog.h"
 #include "prompts.h"
@@ -161,7 +162,7 @@ QString TMIDIPollimoMain::installedManual() const {
 void TMIDIPollimoMain::HelpExecute() {
     const QString manual = installedManual();
     if (manual.isEmpty() || !QFileInfo::exists(manual) || !prompts().openDocument(manual)) {
-        if (context_.option && context_.option->MIDIErrorSound->isChecked() && errorSound_) errorSound_();
+        if (options().midiErrorSound && errorSound_) errorSound_();
         prompts().message(this, QMessageBox::Warning, "Could't open manual.", QMessageBox::Ok);
     }
 }
@@ -169,7 +170,7 @@ void TMIDIPollimoMain::HelpExecute() {
 // ---- errors and busy work -----------------------------------------------------------------------
 
 void TMIDIPollimoMain::reportError(const QString& message) {
-    if (context_.option && context_.option->MIDIErrorSound->isChecked() && errorSound_) errorSound_();
+    if (options().midiErrorSound && errorSound_) errorSound_();
     prompts().message(this, QMessageBox::Critical, message, QMessageBox::Ok);
 }
 
@@ -226,6 +227,7 @@ void TMIDIPollimoMain::FileOpenExecute() {
 }
 
 void TMIDIPollimoMain::dropSong() {
+    toolHost_->songReplaced();
     clipboard_.reset();
     playList_.reset();
     song_.reset();
@@ -251,6 +253,7 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
         song_ = std::make_unique<midiSong>();
         playList_ = std::make_unique<midiTrack>(song_.get(), 0, "PlayList");
     }
+    toolHost_->songReplaced();
     if (clipboard_) clipboard_->clear();
     playList_->clear();  // it holds events of the song that is about to go
     MIDIDrawGrid11->setSummary(nullptr);

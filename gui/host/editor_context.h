@@ -1,0 +1,59 @@
+#pragma once
+
+// What a tool window may use of the editor: the song and the selection, the output device, a
+// snapshot of the options, the journal, and a refresh request after it edits. The main window
+// implements it; tests implement it over a bare song. Tool windows never see the main window.
+
+#include <QString>
+
+#include "settings/options.h"
+#include "song/selection.h"
+
+class QWidget;
+struct AppFolders;
+
+namespace tonvela {
+class anyEvent;
+class midiSong;
+class MidiDevice;
+}  // namespace tonvela
+
+class EditorContext {
+public:
+    virtual ~EditorContext() = default;
+
+    // nullptr while no song is loaded. The pointer changes when another file is opened; tool
+    // windows are told through ToolWindow::songReplaced and must not keep event pointers across.
+    virtual tonvela::midiSong* song() const = 0;
+    // The main window's selection (empty without a song).
+    virtual tonvela::Selection selection() const = 0;
+    // Selects tracks and bars in the main window and refreshes every view.
+    virtual void setSelection(const tonvela::Selection& selection) = 0;
+
+    // The output device; nullptr when the program runs without one (no test play).
+    virtual tonvela::MidiDevice* device() const = 0;
+    // While playing, commands that change the song, the file or the device are disabled.
+    virtual bool playing() const = 0;
+    // The options as they are now (a copy; the dialog may change them later).
+    virtual tonvela::Options options() const = 0;
+    virtual const AppFolders& folders() const = 0;
+
+    // Undo and redo of a track's newest step, then every view is refreshed. False when there
+    // was nothing to do or it is not allowed now (playing, no song).
+    virtual bool undo(int track) = 0;
+    virtual bool redo(int track) = 0;
+    // Call after every change of the song: rebuilds the grid's summary and refreshes every view
+    // (the calling window included).
+    virtual void songEdited() = 0;
+
+    // A short result in the main window's status bar.
+    virtual void showStatus(const QString& text) = 0;
+    // A failed command: the MIDI error sound when the option is on, a message box, the status.
+    virtual void reportError(const QString& message) = 0;
+    // Shows an event of the song: its track and bar selected in the grid, and its line in the
+    // event list when that is open. Nothing happens when no track holds the event.
+    virtual void locateEvent(const tonvela::anyEvent* event) = 0;
+
+    // Parent for the dialogs a tool opens.
+    virtual QWidget* dialogParent() const = 0;
+};

@@ -1,0 +1,54 @@
+// The main window as the editor context of the tool windows.
+
+#include "mainwin.h"
+
+#include "bargrid.h"
+#include "host/tool_host.h"
+#include "optiondialog.h"
+#include "song/song.h"
+
+using namespace tonvela;
+
+Selection TMIDIPollimoMain::selection() const {
+    if (!song_) return {1, 0, 0, -1};
+    return {currentTrack(), lastTrack(), firstBar(), lastBar()};
+}
+
+void TMIDIPollimoMain::setSelection(const Selection& s) {
+    if (!song_ || s.empty()) return;
+    MIDIDrawGrid11->setSelection(s.firstBar + 1, s.firstTrack, s.lastBar + 1, s.lastTrack);
+    refreshSelectionViews();
+}
+
+Options TMIDIPollimoMain::options() const {
+    return context_.option ? context_.option->options() : Options{};
+}
+
+bool TMIDIPollimoMain::undo(int track) {
+    if (!song_ || playing() || busy_ || track < 0 || track >= song_->trackCount()) return false;
+    midiTrack* t = song_->track(track);
+    if (t->undoCount() == 0) return false;
+    t->undo();
+    songEdited();
+    return true;
+}
+
+bool TMIDIPollimoMain::redo(int track) {
+    // Redo comes with the journal's redo list; until then there is nothing to redo.
+    (void)track;
+    return false;
+}
+
+void TMIDIPollimoMain::songEdited() {
+    if (!song_) return;
+    summary_.build(*song_);
+    refreshSelectionViews();
+}
+
+void TMIDIPollimoMain::locateEvent(const anyEvent* event) {
+    if (!song_ || !event) return;
+    midiTrack* t = song_->trackOf(event);
+    if (!t) return;
+    selectCell(t->index, event->bar);
+    toolHost_->locateEvent(event);
+}

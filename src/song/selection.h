@@ -1,0 +1,50 @@
+#pragma once
+
+// The part of a song that a command acts on: a run of tracks and a run of bars, as the main
+// window's bar grid selects it. Track 0 (the conductor track) is never a grid row, so a
+// selection made by the grid starts at track 1; tools that also act on track 0 say so.
+
+#include <cstdint>
+
+namespace tonvela {
+
+class midiSong;
+
+// Ticks from..to, both inclusive; empty when to < from.
+struct TickRange {
+    int32_t from = 0;
+    int32_t to = -1;
+    bool empty() const { return to < from; }
+    bool contains(int32_t t) const { return t >= from && t <= to; }
+};
+
+// First tick of a bar counted from 0: from the bar table while it reaches, else computed from
+// the time signatures, so a bar past the table's end never reads outside it.
+int32_t barStartTick(const midiSong& song, int bar);
+
+struct Selection {
+    int firstTrack = 1;  // track indexes, inclusive
+    int lastTrack = 1;
+    int firstBar = 0;    // bars counted from 0, inclusive
+    int lastBar = 0;
+
+    // Every grid row (tracks 1 to the last) and every bar of the song; an empty selection
+    // (lastTrack < firstTrack) for a song without rows.
+    static Selection wholeSong(const midiSong& song);
+    // The single cell of a track and bar.
+    static Selection cell(int track, int bar) { return {track, track, bar, bar}; }
+
+    bool empty() const { return lastTrack < firstTrack || lastBar < firstBar; }
+    bool holdsTrack(int track) const { return track >= firstTrack && track <= lastTrack; }
+    bool holdsBar(int bar) const { return bar >= firstBar && bar <= lastBar; }
+    // The tracks clipped to those the song has (never below 0).
+    Selection clippedTo(const midiSong& song) const;
+
+    // From the start of the first bar to the last tick of the last bar (one tick before the
+    // next bar's start). Empty when the selection is.
+    TickRange ticks(const midiSong& song) const;
+
+    bool operator==(const Selection&) const = default;
+};
+
+}  // namespace tonvela

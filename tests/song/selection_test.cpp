@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "smf_builder.h"
+#include "song/selection.h"
+#include "song/song.h"
+
+using namespace tonvela;
+using namespace tonvela::test;
+
+// A two-track song in 3/4 (1440 ticks a bar) that ends at tick 3000: bars start at 0, 1440,
+// 2880, and the table repeats its end (4320) for the grid's last column.
+TEST(Selection, TicksCoverWholeBarsUpToTheLastColumnOfTheGrid) {
+    midiSong song;
+    load(song, smf(1, {{0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8, 0x97, 0x38, 0xFF, 0x01, 0x00}, {0x00, 0xFF, 0x01, 0x00}}));
+    ASSERT_EQ(song.barStarts, (std::vector<int32_t>{0, 1440, 2880, 4320, 4320}));
+    struct Case {
+        int firstBar, lastBar;
+        TickRange ticks;
+    } cases[] = {
+        {0, 0, {0, 1439}},
+        {1, 2, {1440, 4319}},
+        {3, 3, {4320, 5759}},   // the repeated end entry: the bar after the table's last start
+        {4, 4, {5760, 7199}},   // past the table: computed, never read outside it
+        {2, 4, {2880, 7199}},
+    };
+    for (const auto& c : cases) {
+        Selection s{1, 1, c.firstBar, c.lastBar};
+        TickRange r = s.ticks(song);
+        EXPECT_EQ(r.from, c.ticks.from) << c.firstBar << "-" << c.lastBar;
+        EXPECT_EQ(r.to, c.ticks.to) << c.firstBar << "-" << c.lastBar;
+    }
+    EXPECT_TRUE((Selection{1, 1, 2, 1}).ticks(song).empty());
+}
+
+TEST(Selection, WholeSongSelectsEveryGridRowAndColumn) {
+    midiSong song;
+    load(song, smf(1, {{0x00, 0xFF, 0x01, 0x00}, {0x00, 0xFF, 0x01, 0x00}, {0x00, 0xFF, 0x01, 0x00}}));
+    Selection s = Selection::wholeSong(song);
+    EXPECT_EQ(s, (Selection{1, 2, 0, static_cast<int>(song.barStarts.size()) - 1}));
+    EXPECT_EQ((Selection{0, 9, 0, 0}).clippedTo(song), (Selection{0, 2, 0, 0}));
+}
