@@ -38,4 +38,35 @@ TickRange Selection::ticks(const midiSong& song) const {
     return r;
 }
 
+RangeFields rangeFieldsFor(const midiSong& song, const Selection& selection) {
+    RangeFields f;
+    f.fromBar = selection.firstBar + 1;
+    f.toBar = selection.lastBar + 1;
+    BarBeatTick end = song.timeToBarBeatTick(selection.ticks(song).to);
+    f.toBeat = end.beat + 1;
+    f.toTick = end.tick;
+    return f;
+}
+
+std::optional<int32_t> positionTime(const midiSong& song, int bar, int beat, int tick, std::string* error) {
+    // The bounds keep barBeatTickToTime's walk over the bars short and its sums far from overflow.
+    const bool sane = bar >= 1 && bar <= 1000000 && beat >= 1 && beat <= 65536 && tick >= 0 && tick <= 0xFFFFFF;
+    int32_t t = sane ? song.barBeatTickToTime(bar - 1, beat - 1, tick) : INT32_MAX;
+    if (!sane || t == INT32_MAX) {
+        if (error)
+            *error = "Position out of range: " + std::to_string(bar) + ":" + std::to_string(beat) + ":" +
+                     std::to_string(tick);
+        return std::nullopt;
+    }
+    return t;
+}
+
+std::optional<TickRange> fieldsTickRange(const midiSong& song, const RangeFields& f, std::string* error) {
+    auto from = positionTime(song, f.fromBar, f.fromBeat, f.fromTick, error);
+    if (!from) return std::nullopt;
+    auto to = positionTime(song, f.toBar, f.toBeat, f.toTick, error);
+    if (!to) return std::nullopt;
+    return TickRange{*from, *to};
+}
+
 }  // namespace tonvela

@@ -5,6 +5,8 @@
 // selection made by the grid starts at track 1; tools that also act on track 0 say so.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace tonvela {
 
@@ -46,5 +48,25 @@ struct Selection {
 
     bool operator==(const Selection&) const = default;
 };
+
+// The six range fields of a tool window (From and To): bar and beat counted from 1, tick from 0.
+struct RangeFields {
+    int fromBar = 1, fromBeat = 1, fromTick = 0;
+    int toBar = 1, toBeat = 1, toTick = 0;
+    bool operator==(const RangeFields&) const = default;
+};
+
+// The fields that show a selection: the first bar at beat 1, tick 0, to the last tick of the last
+// bar, so the range covers the selected bars completely.
+RangeFields rangeFieldsFor(const midiSong& song, const Selection& selection);
+
+// The tick of a position typed by the user (bar and beat from 1, tick from 0). Positions that no
+// song can reach (bar outside 1..1000000, beat outside 1..65536, tick outside 0..16777215, or a
+// time past the largest tick) give nullopt and, when `error` is given, a message for the user.
+std::optional<int32_t> positionTime(const midiSong& song, int bar, int beat, int tick,
+                                    std::string* error = nullptr);
+// Both ends of the range fields as ticks, each checked as positionTime does.
+std::optional<TickRange> fieldsTickRange(const midiSong& song, const RangeFields& fields,
+                                         std::string* error = nullptr);
 
 }  // namespace tonvela

@@ -39,3 +39,36 @@ TEST(Selection, WholeSongSelectsEveryGridRowAndColumn) {
     EXPECT_EQ(s, (Selection{1, 2, 0, static_cast<int>(song.barStarts.size()) - 1}));
     EXPECT_EQ((Selection{0, 9, 0, 0}).clippedTo(song), (Selection{0, 2, 0, 0}));
 }
+
+TEST(Selection, RangeFieldsShowTheLastTickOfTheLastBarAndReadBack) {
+    midiSong song;
+    // 3/4 from bar 1, 2/4 from bar 3 (tick 2880); ends at 6000.
+    load(song, smf(1, {{0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8, 0x96, 0x40, 0xFF, 0x58, 0x04, 2, 2, 24, 8, 0xAE, 0x10,
+                        0xFF, 0x01, 0x00},
+                       {0x00, 0xFF, 0x01, 0x00}}));
+    Selection s{1, 1, 1, 2};
+    RangeFields f = rangeFieldsFor(song, s);
+    EXPECT_EQ(f, (RangeFields{2, 1, 0, 3, 2, 479}));
+    auto r = fieldsTickRange(song, f);
+    ASSERT_TRUE(r.has_value());
+    EXPECT_EQ(r->from, 1440);
+    EXPECT_EQ(r->to, 3839);
+    EXPECT_EQ(r->to, s.ticks(song).to);
+}
+
+TEST(Selection, PositionsNoSongCanReachAreRefusedWithAMessage) {
+    midiSong song;
+    load(song, smf(1, {{0x00, 0xFF, 0x01, 0x00}}));
+    struct Case {
+        int bar, beat, tick;
+        bool ok;
+    } cases[] = {{1, 1, 0, true},         {99999999, 1, 0, false}, {0, 1, 0, false}, {1, 0, 0, false},
+                 {1, 1, -1, false},       {1000000, 1, 0, true},   {1, 65537, 0, false},
+                 {1, 1, 0x1000000, false}};
+    for (const auto& c : cases) {
+        std::string error;
+        auto t = positionTime(song, c.bar, c.beat, c.tick, &error);
+        EXPECT_EQ(t.has_value(), c.ok) << c.bar << ":" << c.beat << ":" << c.tick;
+        EXPECT_EQ(error.empty(), c.ok) << error;
+    }
+}
