@@ -2,9 +2,9 @@
 
 #include "host/tool_host.h"
 #include "mainwin.h"
+#include "pianoroll/editwin.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
-    (void)host;
-    (void)main;
+    host.add("pianoroll", main.ActionPianoRoll, [](EditorContext& c, QWidget* p) { return new TEditWindow(c, p); });
 }

@@ -6,7 +6,9 @@
 #include <thread>
 
 #include "gui_fixture.h"
+#include "host/tool_host.h"
 #include "optiondialog.h"
+#include "pianoroll/editwin.h"
 #include "singleinstance.h"
 
 using namespace guitest;
@@ -80,8 +82,9 @@ TEST_F(EditorTest, ASecondStartHandsItsFileOverAndEndsWithExitCode1) {
     EXPECT_EQ(received, QStringList{file});
 }
 
-// Pictures for a reviewer, not compared: the main window with the demo song, the options.
-TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
+// Pictures for a reviewer, not compared: the main window with the demo song, its piano roll,
+// the options.
+TEST_F(EditorTest, ScreenshotsOfTheMainWindowThePianoRollAndTheOptionsDialog) {
     const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
     QDir().mkpath(out);
     TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
@@ -93,6 +96,17 @@ TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
     const QImage main = w->grab().toImage();
     ASSERT_FALSE(main.isNull());
     EXPECT_TRUE(main.save(out + "/main_window.png"));
+
+    // The piano roll of the same selection: the notes of two tracks over four bars.
+    w->ActionPianoRoll->trigger();
+    auto* roll = w->tools().find<TEditWindow>();
+    ASSERT_NE(roll, nullptr);
+    roll->resize(1000, 640);
+    QCoreApplication::processEvents();
+    const QImage pianoRoll = roll->grab().toImage();
+    ASSERT_FALSE(pianoRoll.isNull());
+    EXPECT_TRUE(pianoRoll.save(out + "/piano_roll.png"));
+    roll->hide();
 
     TOption* o = app->Option();
     o->adjustSize();
