@@ -51,17 +51,34 @@ void RollLane::paintEvent(QPaintEvent*) {
             p.drawText(2, base, QString::number(values[i]));
         }
     }
+    // Thousands of events share a pixel column in a wide view: draw each column's bars of one
+    // colour as one (every bar reaches the bottom or the centre line, so together they are one span).
     const int barWidth = lane.kind == LaneKind::pitchBend ? 2 : 1;
     const bool onlyChosen = lane.kind == LaneKind::velocity && !state_.chosen.empty();
+    struct Column {
+        int top = INT32_MAX;
+        int bottom = INT32_MIN;
+    };
+    enum { plain, chosen, drawn, kinds };
+    std::vector<Column> columns(static_cast<size_t>(f.width) * kinds);
     state_.forEachLaneEvent(f.viewStart, f.viewEnd, [&](int, anyEvent* e) {
+        const int64_t x = f.x(e->time);
+        if (x < 0 || x >= f.width) return;
         const auto pen = state_.penValues.find(e);
-        const int value = pen != state_.penValues.end() ? pen->second.value : laneValue(*e, lane);
-        const LaneSpan s = laneSpan(lane, value, h);
-        const QColor colour = pen != state_.penValues.end()  ? kPen
-                              : onlyChosen && state_.isChosen(e) ? kChosenValue
-                                                                 : kValue;
-        p.fillRect(static_cast<int>(f.x(e->time)), s.top, barWidth, std::max(s.bottom - s.top, 1), colour);
+        const bool isDrawn = pen != state_.penValues.end();
+        const LaneSpan s = laneSpan(lane, isDrawn ? pen->second.value : laneValue(*e, lane), h);
+        const int kind = isDrawn ? drawn : onlyChosen && state_.isChosen(e) ? chosen : plain;
+        Column& c = columns[static_cast<size_t>(x) * kinds + static_cast<size_t>(kind)];
+        c.top = std::min(c.top, s.top);
+        c.bottom = std::max(c.bottom, std::max(s.bottom, s.top + 1));
     });
+    const QColor colours[kinds] = {kValue, kChosenValue, kPen};
+    for (int kind = 0; kind < kinds; ++kind) {
+        for (int x = 0; x < f.width; ++x) {
+            const Column& c = columns[static_cast<size_t>(x) * kinds + static_cast<size_t>(kind)];
+            if (c.top < c.bottom) p.fillRect(x, c.top, barWidth, c.bottom - c.top, colours[kind]);
+        }
+    }
 }
 
 void RollLane::mousePressEvent(QMouseEvent* event) {

@@ -268,7 +268,7 @@ TEST_F(EditorTest, MenusCarryEveryItemAndLaterWindowsAreDisabled) {
     EXPECT_EQ(captions(w->HelpMenu), (QStringList{"&Help", "&About..."}));
     EXPECT_EQ(w->EffectMenu->title(), "Effect(&x)");
     EXPECT_FALSE(w->ActionEventList->isEnabled());
-    EXPECT_FALSE(w->ActionPianoRoll->isEnabled());
+    EXPECT_TRUE(w->ActionPianoRoll->isEnabled());
     EXPECT_TRUE(w->ActionOption->isEnabled());
     EXPECT_TRUE(w->Action1Statistics->isEnabled());
     EXPECT_FALSE(w->ActionPaste->isEnabled());  // nothing copied yet
