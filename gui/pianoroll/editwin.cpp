@@ -176,7 +176,7 @@ void TEditWindow::buildControls() {
 
     Splitter1->addWidget(Panel4);
     Splitter1->addWidget(bottom);
-    Splitter1->setStretchFactor(0, 3);
+    Splitter1->setStretchFactor(0, 2);
     Splitter1->setStretchFactor(1, 1);
     layout->addWidget(Splitter1, 1);
 

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 
+#include "pianoroll/roll_range.h"
 #include "pianoroll/rollstate.h"
 #include "song/song.h"
 
@@ -200,6 +201,8 @@ void RollPlane::paintNotes(QPainter& p, const RollFrame& f) {
             key += state_.dragKeys;
         } else {
             d = std::max<int64_t>(1, d + state_.dragTicks);
+            if (state_.lengthCaps)
+                if (auto c = state_.lengthCaps->find(n); c != state_.lengthCaps->end()) d = std::min(d, c->second - t);
         }
         if (key < f.keyLow || key > f.keyHigh() || t >= f.viewEnd || t + d < f.viewStart) continue;
         const int64_t x0 = std::clamp<int64_t>(f.x(t), -2, f.width + 2);
@@ -295,6 +298,7 @@ void RollPlane::mouseMoveEvent(QMouseEvent* event) {
             return;
         }
         press_ = resizeGrab_ ? Press::resize : Press::move;
+        if (press_ == Press::resize) findLengthCaps();
         [[fallthrough]];
     case Press::move:
     case Press::resize:
@@ -337,9 +341,29 @@ void RollPlane::updateDrag(QPoint pos, Qt::KeyboardModifiers modifiers) {
         state_.drag = RollState::Drag::resize;
         state_.dragTicks = static_cast<int32_t>(newEnd - end);
         state_.dragKeys = 0;
-        Q_EMIT hovered(QString("Len %1").arg(newEnd - a->time));
+        state_.lengthCaps = &lengthCaps_;
+        const auto cap = lengthCaps_.find(a);
+        Q_EMIT hovered(QString("Len %1").arg(std::min(newEnd, cap != lengthCaps_.end() ? cap->second : newEnd) - a->time));
     }
     update();
+}
+
+void RollPlane::findLengthCaps() {
+    lengthCaps_.clear();
+    const midiSong& song = *state_.song;
+    for (const auto& [n, track] : state_.chosen) {
+        const midiTrack& t = *song.track(track);
+        const EventSpan span = eventSpan(t, n->time + 1, state_.time.end);
+        for (int p = span.first; p < span.last; ++p) {
+            const anyEvent* e = t.at(p);
+            if (!e || e->time <= n->time || e->time >= state_.time.end || e->kind() != kindNote) continue;
+            if ((e->status & 0x0F) != (n->status & 0x0F) || static_cast<const NoteOnEvent*>(e)->note() != n->note())
+                continue;
+            auto [it, added] = lengthCaps_.emplace(n, e->time);
+            if (!added) it->second = std::min<int64_t>(it->second, e->time);
+            if (span.exact) break;  // in time order the first one found is the next
+        }
+    }
 }
 
 void RollPlane::chooseInBand() {
@@ -359,6 +383,7 @@ void RollPlane::mouseReleaseEvent(QMouseEvent* event) {
     state_.drag = RollState::Drag::none;
     state_.dragTicks = 0;
     state_.dragKeys = 0;
+    state_.lengthCaps = nullptr;
     switch (was) {
     case Press::pending:
         // A click on one of several chosen notes chooses it alone.

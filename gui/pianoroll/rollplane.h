@@ -54,6 +54,9 @@ private:
     void paintNotes(QPainter& p, const tonvela::RollFrame& f);
     void updateDrag(QPoint pos, Qt::KeyboardModifiers modifiers);
     void chooseInBand();
+    // Where each chosen note has to end at the latest: the next note of its key and channel
+    // (a lengthened note stops there), searched within the shown time.
+    void findLengthCaps();
     QString describe(QPoint pos) const;
 
     RollState& state_;
@@ -65,4 +68,5 @@ private:
     Qt::KeyboardModifiers pressModifiers_;
     QRect band_;
     std::unordered_map<const tonvela::NoteOnEvent*, int> chosenBeforeBand_;
+    std::unordered_map<const tonvela::NoteOnEvent*, int64_t> lengthCaps_;
 };

@@ -47,6 +47,8 @@ public:
     Drag drag = Drag::none;
     int32_t dragTicks = 0;  // move: shift in time; resize: change of length
     int dragKeys = 0;
+    // resize: the latest end of each chosen note (the next note of its key starts there)
+    const std::unordered_map<const tonvela::NoteOnEvent*, int64_t>* lengthCaps = nullptr;
     struct PenValue {
         int track;
         int value;
