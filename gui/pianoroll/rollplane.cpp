@@ -165,9 +165,10 @@ void RollPlane::paintNotes(QPainter& p, const RollFrame& f) {
     // on its key adds nothing.
     std::array<int, 128> lastLeft{}, lastRight{};
     int lastTrack = -1;
-    // Solid fills only: a rectangle drawn with a pen costs several times as much.
+    // Solid fills only: a rectangle drawn with a pen costs several times as much. Notes get an
+    // edge once they are large enough for it to show.
     auto draw = [&](const QRect& r, const QColor& fill, bool chosen) {
-        if (r.width() >= 4 && r.height() >= 4) {
+        if (r.width() >= 4 && r.height() >= 6) {
             p.fillRect(r, chosen ? kChosenEdge : fill.darker(150));
             p.fillRect(r.adjusted(1, 1, -1, -1), fill);
         } else {
@@ -192,7 +193,8 @@ void RollPlane::paintNotes(QPainter& p, const RollFrame& f) {
     });
     if (!lifted) return;
     // The chosen notes as the gesture would leave them.
-    for (const auto& [n, track] : state_.chosen) {
+    for (const auto& [e, track] : state_.chosen) {
+        const auto* n = static_cast<const NoteOnEvent*>(e);
         int64_t t = n->time;
         int key = n->note();
         int64_t d = std::max(n->duration(), 0);
@@ -351,7 +353,8 @@ void RollPlane::updateDrag(QPoint pos, Qt::KeyboardModifiers modifiers) {
 void RollPlane::findLengthCaps() {
     lengthCaps_.clear();
     const midiSong& song = *state_.song;
-    for (const auto& [n, track] : state_.chosen) {
+    for (const auto& [chosen, track] : state_.chosen) {
+        const auto* n = static_cast<const NoteOnEvent*>(chosen);
         const midiTrack& t = *song.track(track);
         const EventSpan span = eventSpan(t, n->time + 1, state_.time.end);
         for (int p = span.first; p < span.last; ++p) {

@@ -67,6 +67,6 @@ private:
     bool resizeGrab_ = false;         // the press was on the note's right end
     Qt::KeyboardModifiers pressModifiers_;
     QRect band_;
-    std::unordered_map<const tonvela::NoteOnEvent*, int> chosenBeforeBand_;
+    std::unordered_map<const tonvela::anyEvent*, int> chosenBeforeBand_;
     std::unordered_map<const tonvela::NoteOnEvent*, int64_t> lengthCaps_;
 };

@@ -57,28 +57,42 @@ void RollState::show(midiSong* s, const Selection& selection) {
     }
     clampView();
 
-    // One walk over the shown notes: how far notes reach, whether they are all drums, and which
-    // chosen notes are still there (an undo elsewhere may have taken them away).
-    std::unordered_map<const NoteOnEvent*, int> still;
-    reach_.assign(static_cast<size_t>(sel.lastTrack - sel.firstTrack + 1), 0);
-    bool anyNote = false, allDrums = true;
+    // Drum names when every shown track that plays anything is a drum track.
+    bool anyPlaying = false, allDrums = true;
+    for (int i = sel.firstTrack; i <= sel.lastTrack; ++i) {
+        const midiTrack& track = *s->track(i);
+        if (track.channels.none()) continue;
+        anyPlaying = true;
+        allDrums = allDrums && track.isDrum;
+    }
+    drum = anyPlaying && allDrums;
+    reach_.clear();  // found again when a window that does not start at the shown start needs it
+
+    // The chosen notes that are still there (an undo elsewhere may have taken them away); only
+    // the events are compared, a chosen note that is gone is never read.
+    if (chosen.empty()) return;
+    std::unordered_map<const anyEvent*, int> still;
     for (int i = sel.firstTrack; i <= sel.lastTrack; ++i) {
         const midiTrack& track = *s->track(i);
         const EventSpan span = eventSpan(track, time.start, time.end);
-        int32_t longest = 0;
         for (int p = span.first; p < span.last; ++p) {
             const anyEvent* e = track.at(p);
-            if (!e || e->time < time.start || e->time >= time.end || e->kind() != kindNote) continue;
-            auto* n = static_cast<const NoteOnEvent*>(e);
-            longest = std::max(longest, n->duration());
-            anyNote = true;
-            allDrums = allDrums && track.isDrum;
-            if (auto it = chosen.find(n); it != chosen.end() && it->second == i) still.emplace(n, i);
+            const auto it = e ? chosen.find(e) : chosen.end();
+            if (it != chosen.end() && it->second == i && e->kind() == kindNote && e->time >= time.start &&
+                e->time < time.end)
+                still.emplace(e, i);
         }
-        reach_[static_cast<size_t>(i - sel.firstTrack)] = longest;
     }
     chosen.swap(still);
-    drum = anyNote && allDrums;
+}
+
+int32_t RollState::reach(int track) const {
+    if (reach_.empty()) {
+        reach_.resize(static_cast<size_t>(shown.lastTrack - shown.firstTrack + 1));
+        for (int i = shown.firstTrack; i <= shown.lastTrack; ++i)
+            reach_[static_cast<size_t>(i - shown.firstTrack)] = longestNote(*song->track(i), time.start, time.end);
+    }
+    return reach_[static_cast<size_t>(track - shown.firstTrack)];
 }
 
 void RollState::clampView() {
@@ -107,9 +121,10 @@ void RollState::forEachNote(int32_t from, int32_t to, const std::function<void(i
     const int32_t hi = std::min(to, time.end);
     for (int i = shown.firstTrack; i <= shown.lastTrack; ++i) {
         const midiTrack& track = *song->track(i);
-        const int32_t reach = reach_[static_cast<size_t>(i - shown.firstTrack)];
         // Notes that start before the window reach into it by at most the longest note.
-        const int32_t lo = static_cast<int32_t>(std::max<int64_t>(time.start, static_cast<int64_t>(from) - reach));
+        const int32_t lo = from <= time.start ? time.start
+                                              : static_cast<int32_t>(std::max<int64_t>(
+                                                    time.start, static_cast<int64_t>(from) - reach(i)));
         const EventSpan span = eventSpan(track, lo, hi);
         for (int p = span.first; p < span.last; ++p) {
             anyEvent* e = track.at(p);
@@ -137,7 +152,8 @@ void RollState::forEachLaneEvent(int32_t from, int32_t to, const std::function<v
 std::vector<RollNote> RollState::chosenNotes() const {
     std::vector<RollNote> out;
     out.reserve(chosen.size());
-    for (const auto& [n, track] : chosen) out.push_back({track, const_cast<NoteOnEvent*>(n)});
+    for (const auto& [e, track] : chosen)
+        out.push_back({track, const_cast<NoteOnEvent*>(static_cast<const NoteOnEvent*>(e))});
     return out;
 }
 

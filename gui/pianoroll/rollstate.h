@@ -39,8 +39,8 @@ public:
     int keyLow = 0;
     int keyCount = 128;
 
-    // The chosen notes and their tracks.
-    std::unordered_map<const tonvela::NoteOnEvent*, int> chosen;
+    // The chosen notes and their tracks (only sounding notes are ever chosen).
+    std::unordered_map<const tonvela::anyEvent*, int> chosen;
 
     // A gesture in progress, drawn as it would end.
     enum class Drag { none, move, resize, band };
@@ -73,7 +73,7 @@ public:
     void forEachLaneEvent(int32_t from, int32_t to,
                           const std::function<void(int track, tonvela::anyEvent* event)>& f) const;
 
-    bool isChosen(const tonvela::anyEvent* e) const { return chosen.count(static_cast<const tonvela::NoteOnEvent*>(e)) > 0; }
+    bool isChosen(const tonvela::anyEvent* e) const { return chosen.count(e) > 0; }
     std::vector<tonvela::RollNote> chosenNotes() const;
     // The text of a key on the axis and in the status bar.
     std::string keyName(int key) const;
@@ -82,5 +82,7 @@ public:
     std::string positionText(int32_t time) const;
 
 private:
-    std::vector<int32_t> reach_;  // per shown track: the longest note starting in the shown time
+    // The longest note of a shown track that starts in the shown time (found on first use).
+    int32_t reach(int track) const;
+    mutable std::vector<int32_t> reach_;
 };
