@@ -139,6 +139,11 @@ TEST_F(PianoRollTest, ShowsTheNotesOfTheSelectedTracksAndBarsOnTheFixedScale) {
     };
     const int bar2 = static_cast<int>(f.gridX(1920));
     EXPECT_TRUE(blackInColumn(img, bar2));
+    // The number 5 would stand centred on the right edge, above the lines.
+    bool numberAtEnd = false;
+    for (int x = w - 8; x < w; ++x)
+        for (int y = 0; y < roll->Image1->fontMetrics().ascent(); ++y) numberAtEnd = numberAtEnd || qGray(img.pixel(x, y)) < 60;
+    EXPECT_FALSE(numberAtEnd);
     // Without the grid only notes and values remain.
     roll->ShowGrid->setChecked(false);
     EXPECT_FALSE(blackInColumn(plane(), bar2));
