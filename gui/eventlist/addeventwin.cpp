@@ -82,6 +82,7 @@ TAddEvent::TAddEvent(Mode mode, QWidget* parent) : QDialog(parent), mode_(mode) 
 
     EventType = new QTabWidget(this);
     EventType->setObjectName("EventType");
+    EventType->setUsesScrollButtons(false);  // every page tab in sight
     EventType->addTab(buildNotePage(), "Note");
     EventType->addTab(buildControlPage(), "Control Change");
     EventType->addTab(buildProgramPage(), "Program Change");

@@ -7,7 +7,6 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -20,6 +19,7 @@
 #include "eventlist/event_list_model.h"
 #include "eventlist/evlist_prefs.h"
 #include "eventlist/list_widgets.h"
+#include "eventlist/uniform_list_view.h"
 #include "host/editor_context.h"
 #include "prompts.h"
 #include "settings/preffile.h"
@@ -41,10 +41,9 @@ TEventForm::TEventForm(EditorContext& context, QWidget* parent)
     setWindowTitle("Events");
 
     model_ = new EventListModel(this);
-    ListBox1 = new QListView(this);
+    ListBox1 = new UniformListView(this);
     ListBox1->setObjectName("ListBox1");
     ListBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    ListBox1->setUniformItemSizes(true);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -104,7 +103,7 @@ TEventForm::TEventForm(EditorContext& context, QWidget* parent)
     connect(Copy1, &QAction::triggered, this, &TEventForm::Copy1Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
     connect(TrackComboBox, &QComboBox::activated, this, &TEventForm::TrackComboBoxChange);
-    connect(ListBox1, &QListView::doubleClicked, this, [this] {
+    connect(ListBox1, &QAbstractItemView::doubleClicked, this, [this] {
         if (ActionEdit->isEnabled()) ActionEdit->trigger();
     });
     connect(ListBox1, &QWidget::customContextMenuRequested, this,

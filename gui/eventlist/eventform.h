@@ -2,7 +2,8 @@
 
 // The event list window: every event of the selected tracks and bars as one line, with Add,
 // Edit and Delete through the add/edit dialog, a track choice, and Copy of the lines. The list
-// is a model over the song's events (EventListModel); the window keeps no text of its own.
+// is a model over the song's events (EventListModel) in a view that keeps nothing per line
+// (UniformListView); the window keeps no text of its own.
 
 #include <QString>
 
@@ -11,10 +12,10 @@
 
 class QAction;
 class QComboBox;
-class QListView;
 class QMenu;
 class QPushButton;
 class EventListModel;
+class UniformListView;
 class TAddEvent;
 
 class TEventForm : public ToolWindow {
@@ -41,7 +42,7 @@ public:
     QString copyText() const;
 
     // ---- controls (names as in the window's design) -------------------------------------------
-    QListView* ListBox1;
+    UniformListView* ListBox1;
     QComboBox* TrackComboBox;
     QPushButton* AddButton;
     QPushButton* EditButton;

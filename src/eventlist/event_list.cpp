@@ -18,24 +18,21 @@ std::string eventLineWithSerial(const anyEvent& e) {
 
 namespace {
 
-// A run of listed events of one track, already in (time, creation) order.
+// The sort key of an event: time, then creation serial (times are never negative).
+uint64_t keyOf(const anyEvent* e) { return static_cast<uint64_t>(static_cast<uint32_t>(e->time)) << 32 | e->serial; }
+
+// A run of listed events of one track, in (time, creation) order, with their keys beside them:
+// the merge compares keys read in sequence instead of touching events spread over the heap.
 struct Run {
     anyEvent* const* next;
     anyEvent* const* end;
+    const uint64_t* key;
     size_t track;  // breaks ties between runs so that the merge keeps track order
-    // The head's sort key, kept here so that the merge compares without touching the events.
-    int32_t time = 0;
-    uint32_t serial = 0;
-    void load() {
-        time = (*next)->time;
-        serial = (*next)->serial;
-    }
 };
 
 // The head of a goes before the head of b.
 bool headLess(const Run& a, const Run& b) {
-    if (a.time != b.time) return a.time < b.time;
-    if (a.serial != b.serial) return a.serial < b.serial;
+    if (*a.key != *b.key) return *a.key < *b.key;
     if (eventLess(*a.next, *b.next)) return true;
     if (eventLess(*b.next, *a.next)) return false;
     return a.track < b.track;
@@ -65,36 +62,40 @@ void EventList::fill(const midiSong& song, int firstTrack, int lastTrack, int fi
     firstTrack = std::max(firstTrack, 0);
     lastTrack = std::min(lastTrack, song.trackCount() - 1);
 
-    std::vector<Run> runs;
+    struct Part {
+        anyEvent* const* begin;
+        size_t count;
+        size_t keys;  // first key in `keys`
+        size_t track;
+    };
+    std::vector<Part> parts;
+    std::vector<uint64_t> keys;                  // of every listed event, run by run
     std::vector<std::vector<anyEvent*>> copies;  // tracks that are not plain ordered ranges
-    size_t total = 0;
     for (int t = firstTrack; t <= lastTrack; ++t) {
         const std::vector<anyEvent*>& slots = song.track(t)->events();
-        // One pass finds the listed range and whether it can be merged in place: no empty
-        // slot, nothing outside the bars in between, and already in order.
-        size_t first = slots.size(), last = 0, count = 0;
+        // One pass finds the listed range, keeps the keys, and sees whether the range can be
+        // merged in place: no empty slot, nothing outside the bars in between, in order.
+        const size_t keyStart = keys.size();
+        size_t first = slots.size(), last = 0;
         bool direct = true;
-        const anyEvent* previous = nullptr;
         for (size_t i = 0; i < slots.size(); ++i) {
             const anyEvent* e = slots[i];
-            if (!e) {
+            if (!e || e->bar < firstBar || e->bar > lastBar) {
                 if (first < slots.size()) direct = false;
                 continue;
             }
-            if (e->bar < firstBar || e->bar > lastBar) {
-                if (first < slots.size()) direct = false;
-                continue;
-            }
-            if (first == slots.size()) first = i;
-            if (previous && eventLess(e, previous)) direct = false;
-            previous = e;
+            const uint64_t k = keyOf(e);
+            if (first == slots.size())
+                first = i;
+            else if (k <= keys.back() && eventLess(e, slots[last]))
+                direct = false;
+            keys.push_back(k);
             last = i;
-            ++count;
         }
+        const size_t count = keys.size() - keyStart;
         if (count == 0) continue;
-        total += count;
         if (direct && last + 1 - first == count) {
-            runs.push_back({slots.data() + first, slots.data() + last + 1, static_cast<size_t>(t)});
+            parts.push_back({slots.data() + first, count, keyStart, static_cast<size_t>(t)});
             continue;
         }
         std::vector<anyEvent*> copy;
@@ -102,26 +103,28 @@ void EventList::fill(const midiSong& song, int firstTrack, int lastTrack, int fi
         for (anyEvent* e : slots)
             if (e && e->bar >= firstBar && e->bar <= lastBar) copy.push_back(e);
         std::stable_sort(copy.begin(), copy.end(), eventLess);
+        keys.resize(keyStart);
+        for (const anyEvent* e : copy) keys.push_back(keyOf(e));
         copies.push_back(std::move(copy));
-        runs.push_back({copies.back().data(), copies.back().data() + copies.back().size(), static_cast<size_t>(t)});
+        parts.push_back({copies.back().data(), count, keyStart, static_cast<size_t>(t)});
     }
 
-    rows_.reserve(total);
-    if (runs.size() == 1) {
-        rows_.assign(runs[0].next, runs[0].end);
+    rows_.reserve(keys.size());
+    if (parts.size() == 1) {
+        rows_.assign(parts[0].begin, parts[0].begin + parts[0].count);
         return;
     }
+    std::vector<Run> runs;
+    for (const Part& p : parts) runs.push_back({p.begin, p.begin + p.count, keys.data() + p.keys, p.track});
     // k-way merge over a heap of run heads, the earliest head at the top.
-    for (Run& r : runs) r.load();
     std::make_heap(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return headLess(b, a); });
     while (!runs.empty()) {
         Run& top = runs.front();
         rows_.push_back(*top.next++);
+        ++top.key;
         if (top.next == top.end) {
             top = runs.back();
             runs.pop_back();
-        } else {
-            top.load();
         }
         siftDown(runs);
     }
