@@ -111,7 +111,7 @@ TEventForm::TEventForm(EditorContext& context, QWidget* parent)
     connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TEventForm::updateActions);
     connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, &TEventForm::updateActions);
 
-    resize(metrics.horizontalAdvance(QString(80, '0')) + 60, 560);
+    resize(metrics.horizontalAdvance(QString(kLineChars, '0')) + 50, 560);
     readPrefs();
     updateActions();
 }
