@@ -5,6 +5,10 @@
 #include <atomic>
 #include <thread>
 
+#include "eventlist/addeventwin.h"
+#include "eventlist/event_list_model.h"
+#include "eventlist/eventform.h"
+#include "eventlist/uniform_list_view.h"
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "optiondialog.h"
@@ -82,9 +86,9 @@ TEST_F(EditorTest, ASecondStartHandsItsFileOverAndEndsWithExitCode1) {
     EXPECT_EQ(received, QStringList{file});
 }
 
-// Pictures for a reviewer, not compared: the main window with the demo song, its piano roll,
-// the options.
-TEST_F(EditorTest, ScreenshotsOfTheMainWindowThePianoRollAndTheOptionsDialog) {
+// Pictures for a reviewer, not compared: the main window with the demo song and every tool
+// window and dialog of the editor.
+TEST_F(EditorTest, ScreenshotsOfEveryWindow) {
     const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
     QDir().mkpath(out);
     TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
@@ -119,4 +123,26 @@ TEST_F(EditorTest, ScreenshotsOfTheMainWindowThePianoRollAndTheOptionsDialog) {
         EXPECT_TRUE(shot.save(out + QString("/options_page%1.png").arg(page + 1)));
     }
     o->hide();
+
+    w->ActionEventList->trigger();
+    auto* events = w->tools().find<TEventForm>();
+    ASSERT_NE(events, nullptr);
+    events->resize(760, 520);
+    events->ListBox1->setCurrentIndex(events->model()->index(4, 0));
+    QCoreApplication::processEvents();
+    const QImage list = events->grab().toImage();
+    ASSERT_FALSE(list.isNull());
+    EXPECT_GT(events->model()->rowCount(), 0);
+    EXPECT_TRUE(list.save(out + "/event_list.png"));
+
+    // The dialog as Edit opens it on the selected line.
+    prompts.onDialog = [&](QDialog* d) {
+        d->adjustSize();
+        d->show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(d->grab().toImage().save(out + "/edit_event.png"));
+        return int(QDialog::Rejected);
+    };
+    events->ActionEdit->trigger();
+    prompts.onDialog = nullptr;
 }

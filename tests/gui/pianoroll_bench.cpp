@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "big_song.h"
+#include "generated_song.h"
 #include "fake_context.h"
 #include "pianoroll/editwin.h"
 #include "pianoroll/rolllane.h"

@@ -1,20 +1,21 @@
 #pragma once
 
-// The generated songs of the benchmarks, as Standard MIDI File bytes, the same on every machine.
-// The big song: 16 tracks of about 3 million events in all (notes with note offs, controller
-// and pitch-bend curves, tempo changes in the first track), as format 1 and as format 0.
+// The generated test songs of the benchmarks, as Standard MIDI File bytes, the same on every
+// machine: the 16-track song of about 3 million events (notes with note offs, controller and
+// pitch-bend curves, tempo changes) in format 1 and format 0, and the pieces to build others.
+// An "event" is one message of the file (note offs included).
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <queue>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace benchsong {
-
-// ---- deterministic input ------------------------------------------------------------------
 
 struct Rng {  // 64-bit LCG: same numbers on every machine and compiler
     uint64_t s;
