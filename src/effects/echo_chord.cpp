@@ -118,6 +118,8 @@ EffectResult echo(Run& run) {
                 ch = firstChannel;
             NoteOnEvent* prev = n;
             bool prevInSource = true;
+            // Every repeat takes the note's length as it was before the first repeat shortened it.
+            const int64_t noteDuration = n->duration();
             int64_t t = n->time;
             for (int k = 0; k < count; ++k) {
                 t += delay;
@@ -131,7 +133,7 @@ EffectResult echo(Run& run) {
                 int64_t velocity = n->velocity() * (255 - vol[k]) / 127;
                 velocity = std::clamp<int64_t>(velocity, 1, 127);
                 const int32_t time = clampTime(t);
-                int64_t duration = n->duration();
+                int64_t duration = noteDuration;
                 if ((prev->status & 0x0F) == ch && prev->note() == key &&
                     static_cast<int64_t>(prev->time) + prev->duration() >= time) {
                     if (overlap == 0) {
