@@ -157,7 +157,7 @@ EffectResult echo(Run& run) {
                 echoes.list.push_back(echoNote);
                 echoNote->setRawNote(static_cast<uint8_t>(key));
                 echoNote->setRawVelocity(static_cast<uint8_t>(velocity));
-                echoNote->setDuration(static_cast<int32_t>(std::clamp<int64_t>(duration, 0, INT32_MAX)));
+                echoNote->setDuration(clampDuration(time, duration));
                 made.insert(echoNote);
                 prev = echoNote;
                 prevInSource = false;
@@ -257,9 +257,9 @@ void chordStroke(Run& run) {
             }
             for (int64_t j = 0; j < n; ++j) {
                 NoteOnEvent* note = flag ? notes[static_cast<size_t>(j)] : notes[static_cast<size_t>(n - 1 - j)];
-                const int64_t target = start + j * step;
+                const int64_t target = start + j * step;  // 64-bit: the window may be far from sane
                 const int32_t before = note->time;
-                track.moveEvent(note, static_cast<int32_t>(std::clamp<int64_t>(target - before, INT32_MIN, INT32_MAX)));
+                track.moveEvent(note, clampMove(*note, target - before));
                 if (note->time != before) moved.push_back(note);
             }
             refresh(k);
