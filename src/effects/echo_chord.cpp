@@ -65,7 +65,8 @@ EffectResult echo(Run& run) {
     const int specifiedChannel = std::clamp(p.UpDownEchannel, 1, 16) - 1;
 
     EffectResult result;
-    std::unordered_set<const anyEvent*> made;  // echoes of this run are never echoed again
+    // Echoes of this run are never echoed again: every event made from here on has a later serial.
+    const uint32_t firstMade = nextEventSerial();
     midiTrack* created = nullptr;
     const int lastSource = run.scope.lastTrack;
     for (int s = run.scope.firstTrack; s <= lastSource; ++s) {
@@ -104,7 +105,7 @@ EffectResult echo(Run& run) {
 
         for (int i = first; i < last; ++i) {
             anyEvent* e = source.at(i);
-            if (made.count(e)) continue;
+            if (e->serial >= firstMade) continue;
             run.examined();
             if (e->kind() != kindNote) continue;
             auto* n = static_cast<NoteOnEvent*>(e);
@@ -158,7 +159,6 @@ EffectResult echo(Run& run) {
                 echoNote->setRawNote(static_cast<uint8_t>(key));
                 echoNote->setRawVelocity(static_cast<uint8_t>(velocity));
                 echoNote->setDuration(clampDuration(time, duration));
-                made.insert(echoNote);
                 prev = echoNote;
                 prevInSource = false;
             }
