@@ -16,7 +16,7 @@ constexpr int kCurvePoints = 256;
 constexpr int kShapeSamples = 1021;
 
 struct Curve {
-    std::array<int, kCurvePoints> points{};  // each within -127 * 50 .. 127 * 50 at most
+    std::array<int, kCurvePoints> points{};  // saturated to -2e9..2e9 (composed shapes grow fast)
     int peak = 1;  // largest |point|; 1 when every point is 0, so dividing by it is safe
 };
 

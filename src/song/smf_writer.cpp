@@ -181,15 +181,16 @@ const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyE
 
 }  // namespace
 
-midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes) {
+midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes, bool oneChunkPerTrack) const {
     size_t start = bytes.size();
-    WriteResult result = encodeWith(bytes, true);
+    WriteResult result = encodeWith(bytes, true, oneChunkPerTrack);
     if (!result.disorder) return result;
     bytes.resize(start);
-    return encodeWith(bytes, false);
+    return encodeWith(bytes, false, oneChunkPerTrack);
 }
 
-midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool trustOrder) {
+midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool trustOrder, bool oneChunkPerTrack) const {
+    const bool format1 = format != 0 || oneChunkPerTrack;
     WriteResult result;
     ByteWriter out(bytes);
     size_t totalEvents = 0;
@@ -198,8 +199,8 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
 
     out.put(reinterpret_cast<const uint8_t*>("MThd"), 4);
     out.putBE32(6);
-    out.putBE16(format != 0 ? 1 : 0);
-    out.putBE16(static_cast<uint16_t>(format != 0 ? tracks.size() : 1));
+    out.putBE16(format1 ? 1 : 0);
+    out.putBE16(static_cast<uint16_t>(format1 ? tracks.size() : 1));
     out.putBE16(timeBase);
 
     std::vector<const anyEvent*> presets;
@@ -210,7 +211,7 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
         presets.push_back(&xgOnEvent);
 
     std::vector<anyEvent*> scratch;
-    if (format != 0) {
+    if (format1) {
         for (size_t i = 0; i < tracks.size(); ++i) {
             midiTrack& t = *tracks[i];
             NotePairing repair;

@@ -113,8 +113,9 @@ private:
         std::vector<std::pair<midiTrack*, int32_t>> endTimes;     // raised to their last note off
         bool disorder = false;  // a track believed in order was not: encode again with checks
     };
-    WriteResult encode(std::vector<uint8_t>& out);
-    WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder);
+    friend std::unique_ptr<midiSong> copySong(const midiSong& song);
+    WriteResult encode(std::vector<uint8_t>& out, bool oneChunkPerTrack = false) const;
+    WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder, bool oneChunkPerTrack) const;
     void commitWrite(WriteResult& result) noexcept;
     void splitFormat0();
     void loadImpl(const uint8_t* data, size_t size, const LoadOptions& options, LoadReport& report);
