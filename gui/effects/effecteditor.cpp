@@ -281,7 +281,6 @@ TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWind
     PageControl = new QTabWidget;
     PageControl->setObjectName("PageControl");
     pages_[TabAddEvent] = buildAddEventPage();
-    pages_[TabFunction] = buildFunctionPage();
     pages_[TabDelete] = buildDeletePage();
     pages_[TabVelocity] = buildVelocityPage();
     pages_[TabTimeShift] = buildTimeShiftPage();
@@ -289,9 +288,10 @@ TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWind
     pages_[TabModifyControl] = buildModifyControlPage();
     pages_[TabDuration] = buildDurationPage();
     pages_[TabChord] = buildChordPage();
-    const char* captions[PageCount] = {"Add Event",   "Function",            "Delete Event",
-                                       "Modify Velocity", "TimeShift",       "Echo",
-                                       "Modify Control/Bend", "Modify Duration", "Chord Stroker"};
+    pages_[TabFunction] = buildFunctionPage();
+    const char* captions[PageCount] = {"Add Event", "Delete Event",        "Modify Velocity",
+                                       "TimeShift", "Echo",                "Modify Control/Bend",
+                                       "Modify Duration", "Chord Stroker", "Function"};
     for (int p = 0; p < PageCount; ++p) {
         pageCaptions_[p] = captions[p];
         PageControl->addTab(pages_[p], pageCaptions_[p]);
@@ -403,7 +403,7 @@ void TEffectEditor::connectHandlers() {
     connect(StrokeMethod, &QComboBox::currentIndexChanged, this, &TEffectEditor::updateDependentControls);
     connect(Devision, &QSlider::valueChanged, this, &TEffectEditor::updateDependentControls);
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == TabEcho) echoPageShown();
+        if (index == TabEcho && !switchingPages_) echoPageShown();
     });
 
     connect(Distance, &QLineEdit::textChanged, this, &TEffectEditor::updateActions);
@@ -476,15 +476,14 @@ QStringList TEffectEditor::shownPages() const {
 // ---- page handlers ---------------------------------------------------------------------------
 
 void TEffectEditor::showTypePages(int type) {
+    switchingPages_ = true;
     for (int p = 0; p < PageCount; ++p) PageControl->setTabVisible(p, false);
-    if (type < 0 || type >= 8) return;
-    for (Page p : kTypePages[type]) PageControl->setTabVisible(p, true);
-    const int first = kTypePages[type].front();
-    if (PageControl->currentIndex() == first) {
-        if (first == TabEcho) echoPageShown();
-    } else {
-        PageControl->setCurrentIndex(first);
+    if (type >= 0 && type < 8) {
+        for (Page p : kTypePages[type]) PageControl->setTabVisible(p, true);
+        PageControl->setCurrentIndex(kTypePages[type].front());
     }
+    switchingPages_ = false;
+    if (PageControl->currentIndex() == TabEcho && PageControl->isTabVisible(TabEcho)) echoPageShown();
 }
 
 void TEffectEditor::TargetComboBoxChange(int type) {
@@ -619,7 +618,7 @@ void TEffectEditor::showEvent(QShowEvent* event) {
             writer.text("resStart", s.chord.resStart);
             writer.text("resEnd", s.chord.resEnd);
         }
-        if (PageControl->currentIndex() == TabEcho) echoPageShown();
+        if (PageControl->currentIndex() == TabEcho && PageControl->isTabVisible(TabEcho)) echoPageShown();
         updateDependentControls();
         idleTimer_->start();
     }

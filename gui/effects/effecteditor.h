@@ -61,8 +61,8 @@ public:
     const tonvela::Curve& curve() const;
 
     // The page tabs, in this order; which are shown depends on the effect type.
-    enum Page { TabAddEvent, TabFunction, TabDelete, TabVelocity, TabTimeShift, TabEcho,
-                TabModifyControl, TabDuration, TabChord, PageCount };
+    enum Page { TabAddEvent, TabDelete, TabVelocity, TabTimeShift, TabEcho, TabModifyControl,
+                TabDuration, TabChord, TabFunction, PageCount };
     QWidget* page(Page p) const { return pages_[p]; }
     // The tab captions of the pages shown, in tab order.
     QStringList shownPages() const;
@@ -251,6 +251,7 @@ private:
     int previousEchoDelayUnit_ = -1;
     bool running_ = false;
     bool filling_ = false;  // controls are being set by the program: no handler runs
+    bool switchingPages_ = false;  // the tabs pass through pages that are not really shown
     // The bytes of the texts last shown by showSettings: a text left as it was shown keeps
     // them (effect files keep the code page they were written in).
     QHash<QString, std::string> shownBytes_;
