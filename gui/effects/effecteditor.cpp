@@ -554,6 +554,10 @@ void TEffectEditor::echoPageShown() {
         EchoDelayText->setText("150.0");
         previousEchoDelayUnit_ = 1;
     }
+    refillTrackNames();
+}
+
+void TEffectEditor::refillTrackNames() {
     // The echo track may be any track of the song.
     const QString name = NewTrackName->currentText();
     const QSignalBlocker block(NewTrackName);
@@ -603,6 +607,11 @@ void TEffectEditor::copyFilterToMemo() {
 // ---- following the editor ----------------------------------------------------------------------
 
 void TEffectEditor::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        // Without a remembered place the editor first opens over the middle of the main window.
+        placed_ = true;
+        if (QWidget* p = parentWidget()) move(p->geometry().center() - rect().center());
+    }
     if (!event->spontaneous()) {
         // Each showing starts these controls afresh.
         {
@@ -681,7 +690,10 @@ void TEffectEditor::readPositionFile() {
     }
     if (lines->size() < 3) return;
     const std::optional<int> top = readInteger((*lines)[1]), left = readInteger((*lines)[2]);
-    if (top && left) move(*left, *top);
+    if (top && left) {
+        move(*left, *top);
+        placed_ = true;
+    }
 }
 
 QString TEffectEditor::statusText() const { return StatusBar1->currentMessage(); }

@@ -216,6 +216,7 @@ private:
     void timeUnitChange(QComboBox* unitList, std::initializer_list<QLineEdit*> fields, int unit);
     void functionChange();
     void echoPageShown();
+    void refillTrackNames();
     void copyFilterToMemo();
     // Visibility and enabled states that follow other controls (item, method, counts).
     void updateDependentControls();
@@ -250,6 +251,7 @@ private:
     QString lastEffectPath_;
     int previousEchoDelayUnit_ = -1;
     bool running_ = false;
+    bool placed_ = false;  // the window has its place (effect.prf or the first showing)
     bool filling_ = false;  // controls are being set by the program: no handler runs
     bool switchingPages_ = false;  // the tabs pass through pages that are not really shown
     // The bytes of the texts last shown by showSettings: a text left as it was shown keeps

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "effects/curveview.h"
 #include "effects/effecteditor.h"
@@ -221,14 +222,13 @@ QWidget* TEffectEditor::buildFunctionPage() {
         value->setNum(bar->value());
         grid->addWidget(head, r, 0);
         grid->addWidget(shape, r, 1);
-        grid->addWidget(bar, r + 1, 0, 1, 2);
-        grid->addWidget(value, r + 1, 2);
+        grid->addWidget(inRow({bar, value}), r + 1, 0, 1, 2);
         r += 2;
     };
     addFunction(label("f1"), FunctionBox, TrackBar1);
     addFunction(F2, Function2, TrackBar2);
     addFunction(F3, Function3, TrackBar3);
-    grid->addWidget(inRow({FlipY, FlipX, Abs}), r++, 0, 1, 3);
+    grid->addWidget(inRow({FlipY, FlipX, Abs}), r++, 0, 1, 2);
     grid->setRowStretch(r, 1);
 
     auto* layout = new QHBoxLayout(page);
@@ -332,8 +332,13 @@ QWidget* TEffectEditor::buildEchoPage() {
     EchoDelayUnit = choice("EchoDelayUnit", kTimeUnitItems);
     EchoCount = slider("EchoCount", Qt::Horizontal, 1, 5);
     EchoCount->setTickPosition(QSlider::TicksBelow);
+    EchoCount->setTickInterval(1);
+    EchoCount->setPageStep(1);
     EchoCount->setFixedWidth(110);
     controls_.insert("EchoCount", EchoCount);
+    auto* countValue = new QLabel;
+    countValue->setObjectName("EchoCountValue");
+    connect(EchoCount, &QSlider::valueChanged, countValue, [countValue](int v) { countValue->setNum(v); });
     OutOfRange = choice("OutOfRange", kOutOfRangeItems);
     Overlap = choice("Overlap", kOverlapItems);
     EchoOtherTrack = check("EchoOtherTrack", "Other Track");
@@ -368,7 +373,7 @@ QWidget* TEffectEditor::buildEchoPage() {
 
     auto* grid = new QGridLayout;
     addRow(grid, 0, "Delay", inRow({EchoDelayText, EchoDelayUnit}));
-    addRow(grid, 1, "Count", inRow({EchoCount}));
+    addRow(grid, 1, "Count", inRow({EchoCount, countValue}));
     addRow(grid, 2, "Out of Range", inRow({OutOfRange}));
     addRow(grid, 3, "Overlap", inRow({Overlap}));
     grid->addWidget(EchoOtherTrack, 4, 0);
@@ -393,8 +398,7 @@ QWidget* TEffectEditor::buildModifyControlPage() {
     ComboBoxControl = new QComboBox;
     ComboBoxControl->setObjectName("ComboBoxControl");
     const std::vector<std::string>& names = MIDISpec::controllerNames();
-    for (size_t i = 0; i < names.size(); ++i)
-        ComboBoxControl->addItem(QString("%1 %2").arg(i).arg(QString::fromStdString(names[i])));
+    for (const std::string& n : names) ComboBoxControl->addItem(QString::fromStdString(n));
     ComboBoxControl->setMaxVisibleItems(20);
     controls_.insert("ComboBoxControl", ComboBoxControl);
     Edit1ModCOntrolMin = field("Edit1ModCOntrolMin");
@@ -462,6 +466,8 @@ QWidget* TEffectEditor::buildChordPage() {
     StrokeMethod = choice("StrokeMethod", kStrokeMethodItems);
     Devision = slider("Devision", Qt::Horizontal, 1, 6);
     Devision->setTickPosition(QSlider::TicksBelow);
+    Devision->setTickInterval(1);
+    Devision->setPageStep(1);
     Devision->setFixedWidth(120);
     controls_.insert("Devision", Devision);
     StrokeName = new QLabel;

@@ -141,6 +141,7 @@ void TEffectEditor::ApplyExecute() {
         context().showStatus(text);
     }
     context().songEdited();
+    if (ran && result.echoTrackCreated) refillTrackNames();
     // The echo track becomes the selection when asked, over the bars of the range.
     const EchoPage& echo = plan.settings.echo;
     if (ran && result.echoTrack >= 0 && echo.EchoOtherTrack && echo.SelectTarget) {

@@ -463,6 +463,49 @@ TEST_F(EffectEditorTest, ALongRunShowsItsProgressAndKeepsTheEditorBusy) {
     EXPECT_TRUE(ed.ActionApply->isEnabled());
 }
 
+TEST_F(EffectEditorTest, TheWindowTakesItsPlaceFromEffectPrfOfVersionZeroOnly) {
+    const struct {
+        const char* file;
+        QPoint place;
+        int messages;
+    } cases[] = {
+        {"0000\r\n40\r\n30\r\n", {30, 40}, 0},
+        {"0001\r\n40\r\n30\r\n", {0, 0}, 1},
+        {"0000\r\nforty\r\n30\r\n", {0, 0}, 0},
+    };
+    context.loadSong(lead());
+    for (const auto& c : cases) {
+        QFile f(path("effect.prf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.file);
+        f.close();
+        prompts.asked.clear();
+        TEffectEditor ed(context);
+        EXPECT_EQ(ed.pos(), c.place) << c.file;
+        ASSERT_EQ(static_cast<int>(prompts.asked.size()), c.messages) << c.file;
+        if (c.messages) EXPECT_EQ(prompts.asked[0].text, "Illegal data version.  Get latest version of MIDI Tonvela.");
+    }
+    // The editor never writes the file.
+    QFile f(path("effect.prf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("0000\r\nforty\r\n30\r\n"));
+}
+
+TEST_F(EffectEditorTest, AnEchoIntoANewTrackSelectsItAndListsItsName) {
+    TEffectEditor& ed = open(lead());
+    choose(ed.TargetComboBox, 4);
+    ed.EchoOtherTrack->setChecked(true);
+    ed.SelectTarget->setChecked(true);
+    ed.NewTrackName->setCurrentText("Echoes");
+    ed.EffectName->setText("Slap");
+    ed.ModTest->click();
+    ASSERT_EQ(context.song()->trackCount(), 3);
+    EXPECT_EQ(context.song()->track(2)->name, "Echoes");
+    EXPECT_EQ(context.selection(), (tonvela::Selection{2, 2, 1, 1}));
+    EXPECT_GE(ed.NewTrackName->findText("Echoes"), 0);
+    EXPECT_EQ(ed.NewTrackName->currentText(), "Echoes");
+}
+
 // ---- through the main window ---------------------------------------------------------------------
 
 TEST_F(EditorTest, TheEffectEditorOpensFromTheMainWindowAndEditsItsSelection) {
