@@ -65,7 +65,8 @@ EffectResult echo(Run& run) {
     const int specifiedChannel = std::clamp(p.UpDownEchannel, 1, 16) - 1;
 
     EffectResult result;
-    std::unordered_set<const anyEvent*> made;  // echoes of this run are never echoed again
+    // Echoes of this run are never echoed again: every event made from here on has a later serial.
+    const uint32_t firstMade = nextEventSerial();
     midiTrack* created = nullptr;
     const int lastSource = run.scope.lastTrack;
     for (int s = run.scope.firstTrack; s <= lastSource; ++s) {
@@ -104,7 +105,7 @@ EffectResult echo(Run& run) {
 
         for (int i = first; i < last; ++i) {
             anyEvent* e = source.at(i);
-            if (made.count(e)) continue;
+            if (e->serial >= firstMade) continue;
             run.examined();
             if (e->kind() != kindNote) continue;
             auto* n = static_cast<NoteOnEvent*>(e);
@@ -118,6 +119,8 @@ EffectResult echo(Run& run) {
                 ch = firstChannel;
             NoteOnEvent* prev = n;
             bool prevInSource = true;
+            // Every repeat takes the note's length as it was before the first repeat shortened it.
+            const int64_t noteDuration = n->duration();
             int64_t t = n->time;
             for (int k = 0; k < count; ++k) {
                 t += delay;
@@ -131,7 +134,7 @@ EffectResult echo(Run& run) {
                 int64_t velocity = n->velocity() * (255 - vol[k]) / 127;
                 velocity = std::clamp<int64_t>(velocity, 1, 127);
                 const int32_t time = clampTime(t);
-                int64_t duration = n->duration();
+                int64_t duration = noteDuration;
                 if ((prev->status & 0x0F) == ch && prev->note() == key &&
                     static_cast<int64_t>(prev->time) + prev->duration() >= time) {
                     if (overlap == 0) {
@@ -155,8 +158,7 @@ EffectResult echo(Run& run) {
                 echoes.list.push_back(echoNote);
                 echoNote->setRawNote(static_cast<uint8_t>(key));
                 echoNote->setRawVelocity(static_cast<uint8_t>(velocity));
-                echoNote->setDuration(static_cast<int32_t>(std::clamp<int64_t>(duration, 0, INT32_MAX)));
-                made.insert(echoNote);
+                echoNote->setDuration(clampDuration(time, duration));
                 prev = echoNote;
                 prevInSource = false;
             }
@@ -255,9 +257,9 @@ void chordStroke(Run& run) {
             }
             for (int64_t j = 0; j < n; ++j) {
                 NoteOnEvent* note = flag ? notes[static_cast<size_t>(j)] : notes[static_cast<size_t>(n - 1 - j)];
-                const int64_t target = start + j * step;
+                const int64_t target = start + j * step;  // 64-bit: the window may be far from sane
                 const int32_t before = note->time;
-                track.moveEvent(note, static_cast<int32_t>(std::clamp<int64_t>(target - before, INT32_MIN, INT32_MAX)));
+                track.moveEvent(note, clampMove(*note, target - before));
                 if (note->time != before) moved.push_back(note);
             }
             refresh(k);

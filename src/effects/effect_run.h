@@ -21,7 +21,20 @@ namespace tonvela::effects {
 // otherwise exhaust memory); past it the run is undone and refused with a message.
 constexpr int64_t kMaxAddedEvents = 40'000'000;
 
-inline int32_t clampTime(int64_t t) { return static_cast<int32_t>(std::clamp<int64_t>(t, 0, INT32_MAX)); }
+// The latest tick an effect puts an event or a note's end at: a Standard MIDI File cannot carry a
+// delta time above this, so a song edited past it could no longer be saved.
+constexpr int64_t kLatestTime = 0x0FFFFFFF;
+inline int32_t clampTime(int64_t t) { return static_cast<int32_t>(std::clamp<int64_t>(t, 0, kLatestTime)); }
+// A duration for a note at `time`, at least 0 and ending no later than kLatestTime.
+inline int32_t clampDuration(int64_t time, int64_t d) {
+    return static_cast<int32_t>(std::clamp<int64_t>(d, 0, std::max<int64_t>(0, kLatestTime - time)));
+}
+// A move of an event at `time` by `delta`, landing within 0..kLatestTime.
+// A note keeps its end within kLatestTime too.
+inline int32_t clampMove(const NoteOnEvent& note, int64_t delta) {
+    const int64_t latest = std::max<int64_t>(0, kLatestTime - std::max<int64_t>(note.duration(), 0));
+    return static_cast<int32_t>(std::clamp<int64_t>(note.time + delta, 0, latest) - note.time);
+}
 inline int choice(int index) { return index < 0 ? 0 : index; }
 
 struct Run {

@@ -14,8 +14,6 @@ namespace {
 
 int intOf(const std::string& text, int fallback) { return readInteger(text).value_or(fallback); }
 
-int32_t saturate32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
-
 // The walk of the common frame: every track of the scope, prepared, with its step opened, and
 // the positions of the range handed to the operation.
 template <class F>
@@ -165,7 +163,7 @@ void timeShift(Run& run) {
             auto shift = shiftCurveValue(run.curve, x, period, lo, hi);
             if (!shift) continue;
             const int32_t before = e->time;
-            track.moveEvent(e, saturate32(*shift));
+            track.moveEvent(e, clampMove(*static_cast<NoteOnEvent*>(e), *shift));
             if (e->time != before) moved.push_back(static_cast<NoteOnEvent*>(e));
         }
         repairSameKey(track, moved, first, last, false);
@@ -295,8 +293,7 @@ void modifyDuration(Run& run) {
             if (d < minLimit) d = minLimit;
             if (d > maxLimit) d = maxLimit;
             // Limits of 0 or less could ask for a negative duration: a note lasts at least 0 ticks.
-            d = std::clamp<int64_t>(d, 0, INT32_MAX);
-            track.setDuration(n, static_cast<int32_t>(d));
+            track.setDuration(n, clampDuration(n->time, d));
             ++run.counts.hits;
         }
     });
