@@ -637,7 +637,7 @@ void TEffectEditor::showEvent(QShowEvent* event) {
 void TEffectEditor::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) {
         idleTimer_->stop();
-        StopClick();
+        stopPreview();
     }
     ToolWindow::hideEvent(event);
 }

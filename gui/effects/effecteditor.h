@@ -235,6 +235,8 @@ private:
     bool normaliseFields();
     // Runs the effect on `song` with the window showing its progress; the editor is marked busy.
     bool runEffect(tonvela::midiSong& song, const RunPlan& plan, tonvela::EffectResult& result);
+    // Stops the preview's play and lets its copy go (the editor context is not used).
+    void stopPreview();
     void releasePreview();
     void setStatus(const QString& text);
 

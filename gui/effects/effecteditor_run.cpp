@@ -225,6 +225,11 @@ void TEffectEditor::PreviewClick() {
 }
 
 void TEffectEditor::StopClick() {
+    stopPreview();
+    updateActions();
+}
+
+void TEffectEditor::stopPreview() {
     // Only the preview's own play is stopped here (the main window's Stop ends the others).
     if (previewSong_ && previewDevice_) previewDevice_->stop();
     releasePreview();

@@ -483,7 +483,9 @@ TEST_F(EffectEditorTest, TheWindowTakesItsPlaceFromEffectPrfOfVersionZeroOnly) {
         TEffectEditor ed(context);
         EXPECT_EQ(ed.pos(), c.place) << c.file;
         ASSERT_EQ(static_cast<int>(prompts.asked.size()), c.messages) << c.file;
-        if (c.messages) EXPECT_EQ(prompts.asked[0].text, "Illegal data version.  Get latest version of MIDI Tonvela.");
+        if (c.messages) {
+            EXPECT_EQ(prompts.asked[0].text, "Illegal data version.  Get latest version of MIDI Tonvela.");
+        }
     }
     // The editor never writes the file.
     QFile f(path("effect.prf"));
@@ -546,4 +548,29 @@ TEST_F(EditorTest, TheEffectEditorOpensFromTheMainWindowAndEditsItsSelection) {
     EXPECT_FALSE(w->close());
     context.setBusy(false);
     EXPECT_TRUE(w->FileOpen->isEnabled());
+}
+
+TEST_F(EditorTest, PreviewPlaysInTimeUntilStoppedWithoutTouchingTheSong) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->ActionEffectEditor->trigger();
+    auto* ed = w->tools().find<TEffectEditor>();
+    ASSERT_NE(ed, nullptr);
+    w->selectCell(1, 0);
+    choose(ed->TargetComboBox, 2);
+    const std::string before = tonvela::dumpSong(*w->song());
+    capture->clear();
+    ed->PreviewButton->click();
+    ASSERT_TRUE(ed->previewing()) << "bar 1 of the piano lasts two seconds";
+    EXPECT_TRUE(ed->StopButton->isEnabled());
+    EXPECT_FALSE(ed->PreviewButton->isEnabled());
+    EXPECT_FALSE(ed->ActionUndo->isEnabled());
+    EXPECT_TRUE(w->playing());
+
+    ed->StopButton->click();
+    EXPECT_FALSE(ed->previewing());
+    EXPECT_FALSE(w->playing());
+    EXPECT_FALSE(ed->StopButton->isEnabled());
+    EXPECT_GT(capture->size(), 0u);
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), before);
+    EXPECT_FALSE(w->songChanged());
 }
