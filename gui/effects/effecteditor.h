@@ -197,7 +197,7 @@ private:
     QWidget* buildModifyControlPage();
     QWidget* buildDurationPage();
     QWidget* buildChordPage();
-    QLineEdit* field(const QString& name, int width = 56);
+    QLineEdit* field(const QString& name, int width = 0);
     QComboBox* choice(const QString& name, tonvela::ItemList items);
     QCheckBox* check(const QString& name, const QString& caption);
     void connectHandlers();

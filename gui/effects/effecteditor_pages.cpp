@@ -78,7 +78,8 @@ QSlider* slider(const QString& name, Qt::Orientation orientation, int low, int h
 QLineEdit* TEffectEditor::field(const QString& name, int width) {
     auto* e = new QLineEdit;
     e->setObjectName(name);
-    e->setFixedWidth(width);
+    // By default wide enough for a bend amount written back as a decimal ("-8192.00").
+    e->setFixedWidth(width > 0 ? width : e->fontMetrics().horizontalAdvance("-8192.00") + 16);
     controls_.insert(name, e);
     return e;
 }
