@@ -75,7 +75,7 @@ const std::vector<uint8_t>& smallSong() {
             uint8_t key = static_cast<uint8_t>(keys[i % 8]);
             uint32_t len = static_cast<uint32_t>(30 + (i * 37) % 150);
             uint8_t ch = static_cast<uint8_t>(i % 3 == 0 ? 1 : 0);
-            a.push_back({t, {static_cast<uint8_t>(0x90 | ch), key, static_cast<uint8_t>(20 + i * 3)}});
+            a.push_back({t, {static_cast<uint8_t>(0x90 | ch), key, static_cast<uint8_t>(20 + i * 3 % 100)}});
             a.push_back({t + len, {static_cast<uint8_t>(0x80 | ch), key, 0}});
             if (i % 5 == 0) {  // a chord
                 a.push_back({t + 1, {0x90, static_cast<uint8_t>(key + 4), 90}});
