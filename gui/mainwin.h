@@ -81,6 +81,7 @@ public:
     bool undo(int track) override;
     bool redo(int track) override;
     void songEdited() override;
+    void setBusy(bool busy) override;
     void showStatus(const QString& text) override { status(text); }
     void reportError(const QString& message) override;
     void locateEvent(const tonvela::anyEvent* event) override;

@@ -45,6 +45,11 @@ void TMIDIPollimoMain::songEdited() {
     refreshSelectionViews();
 }
 
+void TMIDIPollimoMain::setBusy(bool busy) {
+    busy_ = busy;
+    updateActions();
+}
+
 void TMIDIPollimoMain::locateEvent(const anyEvent* event) {
     if (!song_ || !event) return;
     midiTrack* t = song_->trackOf(event);
