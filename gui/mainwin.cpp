@@ -42,6 +42,7 @@
 #include "radiogroup.h"
 #include "song/midispec.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 #include "songtext.h"
 #include "tools/barclipboard.h"
 
@@ -364,13 +365,10 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
 
     connect(GMOn, &QCheckBox::clicked, this, [this](bool on) {
         if (!song_) return;
-        song_->systemFlags = static_cast<uint8_t>(on ? (song_->systemFlags | 1) : (song_->systemFlags & ~1));
+        song_->systemFlags = withGmOn(song_->systemFlags, on);
     });
     connect(System, &RadioGroup::itemClicked, this, [this](int index) {
-        if (song_) {
-            uint8_t f = song_->systemFlags & ~(2 | 4);
-            song_->systemFlags = static_cast<uint8_t>(f | (index == 0 ? 4 : 2));
-        }
+        if (song_) song_->systemFlags = withSystemMode(song_->systemFlags, index == 0 ? SystemMode::xg : SystemMode::gs);
         updateActions();
     });
     connect(System, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -378,7 +376,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
         QAction* reset = menu.addAction("Reset");
         if (menu.exec(System->mapToGlobal(at)) != reset) return;
         System->setItemIndex(-1);
-        if (song_) song_->systemFlags &= static_cast<uint8_t>(~(2 | 4));
+        if (song_) song_->systemFlags = withSystemMode(song_->systemFlags, SystemMode::none);
         updateActions();
     });
     connect(Format, &RadioGroup::itemClicked, this, [this](int index) {

@@ -31,6 +31,7 @@
 #include "settings/backup.h"
 #include "settings/preffile.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 #include "tools/barclipboard.h"
 
 using namespace tonvela;
@@ -285,8 +286,9 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     readChannelStates();
     status("File read:" + path);
     history_.add(path.toStdString());
-    GMOn->setChecked(song_->systemFlags & 1);
-    System->setItemIndex((song_->systemFlags & 2) ? 1 : (song_->systemFlags & 4) ? 0 : -1);
+    GMOn->setChecked(carriesGmOn(song_->systemFlags));
+    SystemMode mode = systemMode(song_->systemFlags);
+    System->setItemIndex(mode == SystemMode::gs ? 1 : mode == SystemMode::xg ? 0 : -1);
     setTitleFromSong();
     refreshSelectionViews();
     return true;

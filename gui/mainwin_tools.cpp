@@ -9,6 +9,7 @@
 #include "optiondialog.h"
 #include "output/midi_device.h"
 #include "song/song.h"
+#include "song/tempo_units.h"
 #include "songtext.h"
 #include "tools/barclipboard.h"
 #include "tools/leadingbar.h"
@@ -73,11 +74,11 @@ void TMIDIPollimoMain::SpeedButton1Click() {
     if (auto tempo = tap_.tap(clock_())) {
         playTempo_ = *tempo;
         if (MidiDevice* d = device()) d->setPlayTempo(*tempo);
-        TrackBar1->setValue(60000000 / *tempo);
+        TrackBar1->setValue(microsToBpm(*tempo));
     }
 }
 
 void TMIDIPollimoMain::TempoSetClick() {
-    playTempo_ = 60000000 / TrackBar1->value();
+    playTempo_ = bpmToMicros(TrackBar1->value());
     if (MidiDevice* d = device()) d->setPlayTempo(playTempo_);
 }

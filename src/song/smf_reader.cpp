@@ -8,6 +8,7 @@
 #include "song/pairing.h"
 #include "song/position_cursor.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 
 namespace tonvela {
 
@@ -218,7 +219,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 e->sysexData.assign(p_, p_ + n);
                 p_ += n;
                 if (*e == song_.gmOnEvent || *e == song_.gsResetEvent || *e == song_.xgOnEvent) {
-                    song_.systemFlags |= *e == song_.gmOnEvent ? 1 : *e == song_.gsResetEvent ? 2 : 4;
+                    song_.systemFlags |= *e == song_.gmOnEvent ? gmOnFlag : *e == song_.gsResetEvent ? gsResetFlag : xgOnFlag;
                     delete e;
                     continue;
                 }
