@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "song/song.h"
+#include "song/tempo_units.h"
 
 #ifdef TONVELA_HAVE_PORTSMF
 #include <allegro.h>
@@ -134,7 +135,7 @@ std::vector<Message> songTrack(int index, size_t eventBudget) {
             offs.pop();
         }
         if (index == 0 && step % 32 == 0) {  // a tempo change every bar, 90 to 150 bpm
-            uint32_t us = 60'000'000u / static_cast<uint32_t>(90 + rng.below(61));
+            auto us = static_cast<uint32_t>(bpmToMicros(static_cast<int32_t>(90 + rng.below(61))));
             out.push_back(meta(t, 0x51, {static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)}));
         }
         const uint8_t key = static_cast<uint8_t>(baseKey + rng.below(24));
