@@ -563,10 +563,10 @@ void TMIDIPollimoMain::fillViews() {
 
 // ---- selection ----------------------------------------------------------------------------------
 
-int TMIDIPollimoMain::currentTrack() const { return song_ ? MIDIDrawGrid11->selTop() : -1; }
-int TMIDIPollimoMain::lastTrack() const { return song_ ? MIDIDrawGrid11->selBottom() : -1; }
-int TMIDIPollimoMain::firstBar() const { return song_ ? MIDIDrawGrid11->selLeft() - 1 : -1; }
-int TMIDIPollimoMain::lastBar() const { return song_ ? MIDIDrawGrid11->selRight() - 1 : -1; }
+int TMIDIPollimoMain::currentTrack() const { return song_ ? selection().firstTrack : -1; }
+int TMIDIPollimoMain::lastTrack() const { return song_ ? selection().lastTrack : -1; }
+int TMIDIPollimoMain::firstBar() const { return song_ ? selection().firstBar : -1; }
+int TMIDIPollimoMain::lastBar() const { return song_ ? selection().lastBar : -1; }
 
 midiTrack* TMIDIPollimoMain::currentTrackObject() const {
     const int t = currentTrack();
