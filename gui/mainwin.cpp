@@ -526,7 +526,7 @@ void TMIDIPollimoMain::fillCopyrightList() {
         CopyrightComboBox->addItem(fromSongLine(raw), QByteArray::fromStdString(raw));
     }
     if (CopyrightComboBox->count() > 0) CopyrightComboBox->setCurrentIndex(0);
-    const tonvela::Options o = context_.option ? context_.option->options() : tonvela::Options{};
+    const tonvela::Options o = options();
     const QString names[3] = {QString::fromStdString(o.editName1), QString::fromStdString(o.editName2),
                               QString::fromStdString(o.editName3)};
     const bool offer = CopyrightComboBox->count() == 0 ||

@@ -209,6 +209,7 @@ TEST_F(EditorTest, CopyrightListOffersTheSongsTextAndTheOptionNames) {
     start();
     app->Option()->EditName1->setText("(C) Me");
     app->Option()->EditName3->setText("(C) Us");
+    app->Option()->OkButton->click();
     TMIDIPollimoMain* w = window();
     ASSERT_TRUE(w->openPath(writeSong("c.mid", withCopyright)));
     ASSERT_EQ(w->CopyrightComboBox->count(), 1);  // the song's own text does not equal a name
