@@ -386,7 +386,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
         if (!song_) return;
         // The song's own bytes stay as they were unless the user changed the text.
         const std::string raw = song_->title();
-        song_->setTitle(fromSongText(raw) == text ? raw : toSongText(text, *song_));
+        song_->setTitle(fromSongText(raw, song_->textEncoding) == text ? raw : toSongText(text, *song_));
     });
     connect(CopyrightComboBox, &QComboBox::activated, this, [this](int index) {
         const QString text = CopyrightComboBox->itemText(index);
@@ -445,10 +445,18 @@ void TMIDIPollimoMain::buildChannelGrid() {
         item->setFlags(Qt::ItemIsEnabled);
         item->setBackground(QColor(212, 208, 200));
         StringGrid1->setItem(0, c, item);
-        // The widths of the design, widened where the font would cut a title.
+        // The widths of the design, widened where the font would cut a title or a value.
         const int designed = c == 0 ? 20 : c == 1 ? 96 : 42;
-        StringGrid1->setColumnWidth(c, std::max(designed, fontMetrics().horizontalAdvance(titles[c]) + 8));
+        const QString widest = c == 0 ? QString("16") : c == 1 ? QString() : QString("-8192");
+        StringGrid1->setColumnWidth(c, std::max({designed, fontMetrics().horizontalAdvance(titles[c]) + 8,
+                                                 fontMetrics().horizontalAdvance(widest) + 8}));
     }
+    // The instrument column holds every program and drum kit name whole.
+    int widestName = 0;
+    for (int p = 0; p < 128; ++p)
+        for (const std::string& name : {MIDISpec::programName(p), MIDISpec::drumKitName(p)})
+            widestName = std::max(widestName, fontMetrics().horizontalAdvance(QString::fromStdString(name)));
+    StringGrid1->setColumnWidth(1, std::max(StringGrid1->columnWidth(1), widestName + 10));
     for (int r = 0; r < 17; ++r) {
         StringGrid1->setRowHeight(r, rowHeight);
         if (r == 0) continue;
@@ -458,10 +466,7 @@ void TMIDIPollimoMain::buildChannelGrid() {
         for (int c = 1; c < 10; ++c) StringGrid1->setItem(r, c, new QTableWidgetItem);
     }
     MIDIDrawGrid11->setGridSize(2, 2);
-    for (int ch = 0; ch < 16; ++ch)
-        channels_[static_cast<size_t>(ch)].instrument = QString::fromStdString(
-            ch == 9 ? MIDISpec::drumKitName(0) : MIDISpec::programName(0));
-    refreshChannelGrid();
+    resetChannelGrid();
 }
 
 // ---- views --------------------------------------------------------------------------------------
@@ -469,6 +474,16 @@ void TMIDIPollimoMain::buildChannelGrid() {
 void TMIDIPollimoMain::setChannelSnapshots(const std::array<ChannelSnapshot, 16>& channels) {
     channels_ = channels;
     refreshChannelGrid();
+}
+
+void TMIDIPollimoMain::resetChannelGrid() {
+    if (MidiDevice* d = device()) d->resetChannelStates();
+    for (int ch = 0; ch < 16; ++ch) {
+        ChannelSnapshot& s = channels_[static_cast<size_t>(ch)];
+        s = ChannelSnapshot{};
+        s.instrument = QString::fromStdString(ch == 9 ? MIDISpec::drumKitName(0) : MIDISpec::programName(0));
+    }
+    readChannelStates();
 }
 
 void TMIDIPollimoMain::refreshChannelGrid() {
@@ -488,6 +503,8 @@ void TMIDIPollimoMain::refreshChannelGrid() {
             QTableWidgetItem* item = StringGrid1->item(r, c);
             if (item->text() != cells[c - 1]) item->setText(cells[c - 1]);
         }
+        // A narrow window still cuts names; the whole one shows on hovering.
+        StringGrid1->item(r, 1)->setToolTip(s.instrument);
     }
 }
 
@@ -497,7 +514,7 @@ void TMIDIPollimoMain::refreshGrid() {
     labels.reserve(song_->trackCount());
     for (int i = 0; i < song_->trackCount(); ++i) {
         const midiTrack* t = song_->track(i);
-        labels << fromSongLine(t->name) + QString::fromStdString(t->channelLabel);
+        labels << fromSongLine(t->name, song_->textEncoding) + QString::fromStdString(t->channelLabel);
     }
     MIDIDrawGrid11->setLabels(labels);
     MIDIDrawGrid11->setSummary(&summary_);
@@ -523,7 +540,7 @@ void TMIDIPollimoMain::fillCopyrightList() {
     CopyrightComboBox->clear();
     if (song_ && song_->songCopyright) {
         const std::string raw = song_->songCopyright->text();
-        CopyrightComboBox->addItem(fromSongLine(raw), QByteArray::fromStdString(raw));
+        CopyrightComboBox->addItem(fromSongLine(raw, song_->textEncoding), QByteArray::fromStdString(raw));
     }
     if (CopyrightComboBox->count() > 0) CopyrightComboBox->setCurrentIndex(0);
     const tonvela::Options o = options();
@@ -539,7 +556,7 @@ void TMIDIPollimoMain::fillCopyrightList() {
 }
 
 void TMIDIPollimoMain::setTitleFromSong() {
-    const QString text = fromSongText(song_->title());
+    const QString text = fromSongText(song_->title(), song_->textEncoding);
     // The change handler runs also when the text happens to be the same as before.
     {
         const QSignalBlocker block(EditTitle);
