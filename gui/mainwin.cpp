@@ -230,8 +230,9 @@ void TMIDIPollimoMain::buildMenus() {
     connect(PlayStop, &QAction::triggered, this, &TMIDIPollimoMain::PlayStopExecute);
     connect(ActionPlayToggle, &QAction::triggered, this, &TMIDIPollimoMain::PlayToggleExecute);
     connect(ActionMIDIDevice, &QAction::triggered, this, &TMIDIPollimoMain::MIDIDeviceExecute);
-    connect(ActionXGEditor, &QAction::triggered, this,
-            [this] { status("XG Editor: not available in this version."); });
+    connect(ActionXGEditor, &QAction::triggered, this, [this] {
+        if (!toolHost_->owns(ActionXGEditor)) status("XG Editor: not available in this version.");
+    });
 }
 
 void TMIDIPollimoMain::buildToolBar() {
@@ -662,7 +663,8 @@ void TMIDIPollimoMain::updateActions() {
     ActionPaste->setEnabled(hasSong && idle && clipboard_ && !clipboard_->empty());
     Action1MakeLeadingBar->setEnabled(hasSong && idle);
     Action1Statistics->setEnabled(hasSong);
-    ActionXGEditor->setEnabled(System->itemIndex() == 0);
+    // A registered XG editor states the same rule through its ToolRules::enabledWhen.
+    if (!toolHost_->owns(ActionXGEditor)) ActionXGEditor->setEnabled(System->itemIndex() == 0);
     toolHost_->updateActions(hasSong, !idle);
     // Windows that come with later versions stay disabled until they exist.
     for (QAction* a : {ActionDrumsNotesChanger, ActionEventList, ActionPianoRoll, ActionEffectEditor,
