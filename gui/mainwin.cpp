@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -339,6 +340,8 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     info->setContentsMargins(2, 2, 2, 2);
     TimeBase = readOnlyEdit("TimeBase", InfoPanel);
     EditTune = readOnlyEdit("EditTune", InfoPanel);
+    // Short numbers: the room goes to the channel grid, whose names are shown whole.
+    for (QLineEdit* e : {TimeBase, EditTune}) e->setMaximumWidth(fontMetrics().horizontalAdvance("000000") + 16);
     System = new RadioGroup("System", {"XG", "GS"}, Qt::Horizontal, InfoPanel);
     System->setObjectName("System");
     System->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -425,9 +428,10 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     connect(SpeedButton1, &QToolButton::clicked, this, &TMIDIPollimoMain::SpeedButton1Click);
 
     buildChannelGrid();
-    row->addWidget(InfoPanel, 0);
+    // The channel grid takes the larger share up to its full width, the information panel the rest.
+    row->addWidget(InfoPanel, 1);
     row->addWidget(Panel3, 0);
-    row->addWidget(StringGrid1, 1);
+    row->addWidget(StringGrid1, 2);
     return bottom;
 }
 
@@ -458,6 +462,10 @@ void TMIDIPollimoMain::buildChannelGrid() {
         for (const std::string& name : {MIDISpec::programName(p), MIDISpec::drumKitName(p)})
             widestName = std::max(widestName, fontMetrics().horizontalAdvance(QString::fromStdString(name)));
     StringGrid1->setColumnWidth(1, std::max(StringGrid1->columnWidth(1), widestName + 10));
+    // No wider than its columns: the room left goes to the information panel.
+    int columns = 2 * StringGrid1->frameWidth() + StringGrid1->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < 10; ++c) columns += StringGrid1->columnWidth(c);
+    StringGrid1->setMaximumWidth(columns);
     for (int r = 0; r < 17; ++r) {
         StringGrid1->setRowHeight(r, rowHeight);
         if (r == 0) continue;
@@ -554,6 +562,7 @@ void TMIDIPollimoMain::fillCopyrightList() {
             if (!n.isEmpty()) CopyrightComboBox->addItem(n);
     }
     if (CopyrightComboBox->count() > 0 && !song_->songCopyright) CopyrightComboBox->setCurrentIndex(-1);
+    CopyrightComboBox->setToolTip(CopyrightComboBox->currentText());  // a long text is cut in the box
 }
 
 void TMIDIPollimoMain::setTitleFromSong() {
