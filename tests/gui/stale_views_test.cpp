@@ -92,6 +92,10 @@ TEST_F(EditorTest, AFileNamedOnTheCommandLineThatDoesNotExistIsReported) {
     EXPECT_EQ(w->song(), nullptr);
     EXPECT_EQ(statusText(), "File not found: " + missing);
     EXPECT_TRUE(prompts.asked.empty());
+    // The same for a file that a second start hands over.
+    const QString gone = path("gone.mid");
+    w->openFromOutside(gone);
+    EXPECT_EQ(statusText(), "File not found: " + gone);
 }
 
 TEST_F(EditorTest, NamesPaddedWithNulBytesShowWithoutThePaddingAndKeepTheirBytes) {
