@@ -7,6 +7,7 @@
 
 #include "song/pairing.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 
 namespace tonvela {
 
@@ -204,10 +205,10 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
     out.putBE16(timeBase);
 
     std::vector<const anyEvent*> presets;
-    if (systemFlags & 1) presets.push_back(&gmOnEvent);
-    if (systemFlags & 2)
+    if (carriesGmOn(systemFlags)) presets.push_back(&gmOnEvent);
+    if (systemMode(systemFlags) == SystemMode::gs)
         presets.push_back(&gsResetEvent);
-    else if (systemFlags & 4)
+    else if (systemMode(systemFlags) == SystemMode::xg)
         presets.push_back(&xgOnEvent);
 
     std::vector<anyEvent*> scratch;

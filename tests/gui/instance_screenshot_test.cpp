@@ -149,6 +149,12 @@ TEST_F(EditorTest, ScreenshotsOfEveryWindow) {
     };
     events->ActionEdit->trigger();
     prompts.onDialog = nullptr;
+
+    // The far end of a long song: four-digit bar numbers in the header.
+    ASSERT_TRUE(w->openPath(writeSong("long.mid", tonvela::test::smf(1, {conductor(1200), note(0, 0, 60, 480)}))));
+    w->MIDIDrawGrid11->setLeftCol(w->MIDIDrawGrid11->colCount() - 12);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->MIDIDrawGrid11->grab().toImage().save(out + "/grid_long_song.png"));
 }
 
 // The effect editor over the demo song: every page, the Function page with a shaped curve.
