@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,8 +106,7 @@ TMIDIPollimoMain::~TMIDIPollimoMain() {
         d->stop();
         d->hooks = {};
     }
-    clipboard_.reset();  // the copy buffer and the play list are tracks of the song
-    playList_.reset();
+    clipboard_.reset();  // the copy buffer is a track of the song
     song_.reset();
 }
 
@@ -408,6 +408,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     EditTempo = new QLineEdit("120", Panel3);
     EditTempo->setObjectName("EditTempo");
     EditTempo->setMaximumWidth(48);
+    EditTempo->setValidator(new QIntValidator(0, 999, EditTempo));
     TempoSet = new QPushButton("Set", Panel3);
     TempoSet->setObjectName("TempoSet");
     SpeedButton1 = new QToolButton(Panel3);

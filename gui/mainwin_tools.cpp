@@ -73,12 +73,18 @@ void TMIDIPollimoMain::OptionExecute() {
 void TMIDIPollimoMain::SpeedButton1Click() {
     if (auto tempo = tap_.tap(clock_())) {
         playTempo_ = *tempo;
-        if (MidiDevice* d = device()) d->setPlayTempo(*tempo);
+        if (MidiDevice* d = device()) d->overrideTempo(*tempo);
         TrackBar1->setValue(microsToBpm(*tempo));
     }
 }
 
 void TMIDIPollimoMain::TempoSetClick() {
+    // Set uses the tempo shown: a number typed into the box moves the slider first (into its
+    // range), and the box then shows what is used.
+    bool typed = false;
+    const int bpm = EditTempo->text().trimmed().toInt(&typed);
+    if (typed) TrackBar1->setValue(bpm);
+    EditTempo->setText(QString::number(TrackBar1->value()));
     playTempo_ = bpmToMicros(TrackBar1->value());
-    if (MidiDevice* d = device()) d->setPlayTempo(playTempo_);
+    if (MidiDevice* d = device()) d->overrideTempo(playTempo_);
 }

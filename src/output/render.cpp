@@ -205,11 +205,10 @@ RenderResult renderSong(midiSong& song, const std::string& path, const RenderOpt
     };
     if (device.openDevice(-1) != 0) throw MidiError(failure);
 
-    midiTrack playList(&song, 0, "");
     PlayOptions play;
-    play.gmOn = (song.systemFlags & 1) != 0;
-    play.system = (song.systemFlags & 2) ? SystemReset::gs : (song.systemFlags & 4) ? SystemReset::xg : SystemReset::none;
-    device.playAll(song, playList, play);  // the offline clock plays it through before returning
+    play.gmOn = carriesGmOn(song.systemFlags);
+    play.system = systemMode(song.systemFlags);
+    device.playAll(song, play);  // the offline clock plays it through before returning
     if (!failure.empty()) throw MidiError(failure);
 
     // The release tail: until no voice sounds and the reverb has faded, or the limit.

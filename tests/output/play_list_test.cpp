@@ -65,14 +65,13 @@ protected:
     }
     midiSong song;
     CaptureRig rig;
-    midiTrack playList{&song, 0, ""};
     int ends = 0;
     Lines statuses;
 };
 
 TEST_F(PlayModes, SelectionFromBarFiveChasesAndPlaysOnlyItsBars) {
     // Screen bars 5-6 of track 1.
-    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 4, 5}, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playSelectedPart(song, Selection{1, 1, 4, 5}, PlayOptions{}));
     Played p = split(rig, 100000);
     EXPECT_EQ(chaseOf(p.chase, "0"), (Lines{"B0 00 01", "C0 05", "B0 07 50", "B0 01 00", "B0 0A 14", "B0 0B 7F",
                                             "B0 65 00", "B0 64 00", "B0 06 02", "E0 00 40"}));
@@ -95,14 +94,14 @@ TEST_F(PlayModes, SelectionFromBarFiveChasesAndPlaysOnlyItsBars) {
 TEST_F(PlayModes, AllTracksPlaysEveryTrackOfTheSelectedBars) {
     PlayOptions o;
     o.allTracks = true;
-    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 4, 4}, o));
+    ASSERT_TRUE(rig.device.playSelectedPart(song, Selection{1, 1, 4, 4}, o));
     Played p = split(rig, 100000);
     EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 28");
     EXPECT_EQ(p.play, (Lines{"100000 90 3E 64", "100000 91 30 64", "600000 90 3E 00", "1100000 91 30 00"}));
 }
 
 TEST_F(PlayModes, PlayFromGoesToTheEndOverAllTracks) {
-    ASSERT_TRUE(rig.device.playFrom(song, playList, 4, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playFrom(song, 4, PlayOptions{}));
     Played p = split(rig, 100000);
     EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 28");
     EXPECT_EQ(p.play, (Lines{"100000 90 3E 64", "100000 91 30 64", "600000 90 3E 00", "1100000 91 30 00",
@@ -111,16 +110,16 @@ TEST_F(PlayModes, PlayFromGoesToTheEndOverAllTracks) {
 }
 
 TEST_F(PlayModes, ChasedStatesStayForLaterPlays) {
-    ASSERT_TRUE(rig.device.playFrom(song, playList, 6, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playFrom(song, 6, PlayOptions{}));
     rig.log->clear();
     // Bar 0 only: nothing before it is fed, yet bar 2's pan chased by the first play stays.
-    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 0, 0}, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playSelectedPart(song, Selection{1, 1, 0, 0}, PlayOptions{}));
     EXPECT_EQ(chaseOf(split(rig, INT64_MAX).chase, "0")[4], "B0 0A 14");
 }
 
 struct ResetCase {
     bool gm;
-    SystemReset system;
+    SystemMode system;
     Lines resets;
 };
 
@@ -128,12 +127,12 @@ TEST_F(PlayModes, PlayAllSendsTheResetsThenTheSongFromTheStartWithoutChase) {
     const std::string gm = "F0 7E 7F 09 01 F7", xg = "F0 43 10 4C 00 00 7E 00 F7",
                       gs = "F0 41 10 42 12 40 00 7F 00 41 F7";
     const ResetCase cases[] = {
-        {false, SystemReset::none, {}},
-        {true, SystemReset::none, {gm}},
-        {true, SystemReset::xg, {gm, gm, xg}},
-        {true, SystemReset::gs, {gm, gm, gs}},
-        {false, SystemReset::xg, {xg}},
-        {false, SystemReset::gs, {gs}},
+        {false, SystemMode::none, {}},
+        {true, SystemMode::none, {gm}},
+        {true, SystemMode::xg, {gm, gm, xg}},
+        {true, SystemMode::gs, {gm, gm, gs}},
+        {false, SystemMode::xg, {xg}},
+        {false, SystemMode::gs, {gs}},
     };
     for (const ResetCase& c : cases) {
         CaptureRig r;
@@ -147,8 +146,7 @@ TEST_F(PlayModes, PlayAllSendsTheResetsThenTheSongFromTheStartWithoutChase) {
         PlayOptions o;
         o.gmOn = c.gm;
         o.system = c.system;
-        midiTrack list(&song, 0, "");
-        ASSERT_TRUE(r.device.playAll(song, list, o));
+        ASSERT_TRUE(r.device.playAll(song, o));
         Played p = split(r, 50000);
         Lines resets;
         for (const std::string& l : p.chase) resets.push_back(l.substr(2));
@@ -166,8 +164,7 @@ TEST_F(PlayModes, NothingInTheSelectionPlaysNothing) {
     test::Bytes empty = test::smf(1, {TrackWriter().bytes(), TrackWriter().control(5760, 0, 1, 1).bytes()});
     midiSong s;
     test::load(s, empty);
-    midiTrack list(&s, 0, "");
-    EXPECT_FALSE(rig.device.playSelectedPart(s, list, PlayRange{1, 1, 0, 0}, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playSelectedPart(s, Selection{1, 1, 0, 0}, PlayOptions{}));
     EXPECT_TRUE(rig.log->messages().empty());
     EXPECT_EQ(statuses, (Lines{"Making Play List..."}));
 }
@@ -186,7 +183,7 @@ TEST_F(PlayModes, TempoOverrideReplacesTheSongsTempoFromTheStart) {
     o.tempo = 250000;
     std::vector<int32_t> tempos;
     rig.device.hooks.tempoChange = [&](int32_t t) { tempos.push_back(t); };
-    ASSERT_TRUE(rig.device.playAll(song, playList, o));
+    ASSERT_TRUE(rig.device.playAll(song, o));
     EXPECT_EQ(tempos, (std::vector<int32_t>{500000, 250000})) << "the song's tempo at 0, then the override";
     EXPECT_EQ(split(rig, 50000).play.back(), "6550000 90 40 00") << "twice as fast";
 }

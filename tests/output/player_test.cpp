@@ -20,13 +20,12 @@ protected:
     // Loads a song of a conductor and one voice track and makes its Play All list.
     void use(const TrackWriter& conductor, const TrackWriter& voice) {
         test::load(song, test::smf(1, {conductor.bytes(), voice.bytes()}));
-        buildAllList(song, playList);
-        playList.paired = true;
+        playList = buildAllList(song);
         rig.device.hooks.endOfPlay = [this] { ++ends; };
     }
     midiSong song;
     CaptureRig rig;
-    midiTrack playList{&song, 0, ""};
+    std::shared_ptr<const PlayList> playList;
     int ends = 0;
 };
 
@@ -44,9 +43,7 @@ TEST_F(Player, TimeBaseAndTempoSetTheTickLength) {
     test::load(song, test::smf(1, {TrackWriter().tempo(0, 600000).bytes(),
                                    TrackWriter().control(0, 0, 1, 1).control(1, 0, 1, 2).control(97, 0, 1, 3).bytes()},
                                96));
-    buildAllList(song, playList);
-    playList.paired = true;
-    rig.device.setPlayTempo(song.tempoAt(0));
+    playList = buildAllList(song);
     rig.device.start(playList, false, false);
     EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 01", "6250 B0 01 02", "606250 B0 01 03"}));
 }
@@ -100,16 +97,16 @@ TEST_F(Player, StopSilencesAndResumeGoesOnWithTheNextEvent) {
     EXPECT_EQ(rig.lines(), expected);
     EXPECT_FALSE(rig.device.playing());
     EXPECT_EQ(ends, 0);
-    ASSERT_TRUE(rig.device.canResume(playList));
+    ASSERT_TRUE(rig.device.canResume());
 
     rig.log->clear();
     rig.fake().advanceBy(4000000);  // the user waits before Resume
-    ASSERT_TRUE(rig.device.resumePlay(playList, false));
+    ASSERT_TRUE(rig.device.resumePlay(false));
     EXPECT_EQ(rig.lines(), (Lines{"4750000 90 3C 00", "4750000 90 3E 64", "5250000 90 3E 00"}))
         << "the held note is not struck again";
     EXPECT_EQ(ends, 1);
-    EXPECT_FALSE(rig.device.canResume(playList));
-    EXPECT_FALSE(rig.device.resumePlay(playList, false));
+    EXPECT_FALSE(rig.device.canResume());
+    EXPECT_FALSE(rig.device.resumePlay(false));
 }
 
 TEST_F(Player, AListOfOneTimeIsSentAtOnceAndEndsWithoutPlaying) {
@@ -128,11 +125,11 @@ TEST_F(Player, AListOfOneTimeIsSentAtOnceAndEndsWithoutPlaying) {
 
 TEST_F(Player, NothingStartsWithoutAPortOrEvents) {
     use(TrackWriter(), TrackWriter().control(0, 0, 7, 1).control(10, 0, 7, 2));
-    midiTrack empty(&song, 0, "");
-    rig.device.start(empty, false, false);
+    EXPECT_FALSE(rig.device.start(PlayListBuilder(480).build(), false, false));
+    EXPECT_FALSE(rig.device.start(nullptr, false, false));
     EXPECT_EQ(ends, 0);
     rig.device.closeDevice();
-    rig.device.start(playList, false, false);
+    EXPECT_FALSE(rig.device.start(playList, false, false));
     EXPECT_EQ(ends, 0);
     EXPECT_FALSE(rig.device.playing());
     EXPECT_TRUE(rig.log->messages().empty());
@@ -174,10 +171,7 @@ TEST(PlayerCatchUp, LateBatchesGoAtOnceAndLaterOnesKeepTheirTimes) {
     midiSong song;
     test::load(song, test::smf(1, {TrackWriter().bytes(), TrackWriter().control(0, 0, 1, 1).control(120, 0, 1, 2)
                                                               .control(240, 0, 1, 3).control(2400, 0, 1, 4).bytes()}));
-    midiTrack list(&song, 0, "");
-    buildAllList(song, list);
-    list.paired = true;
-    device.start(list, false, false);
+    device.start(buildAllList(song), false, false);
     Lines lines;
     for (const auto& m : log->messages()) lines.push_back(captureLine(m));
     // Due at 0, 125 ms, 250 ms and 2.5 s; each send takes 300 ms.

@@ -24,12 +24,11 @@ class RealTime : public testing::Test {
 protected:
     void use(const TrackWriter& voice) {
         test::load(song, test::smf(1, {TrackWriter().tempo(0, 500000).bytes(), voice.bytes()}));
-        buildAllList(song, playList);
-        playList.paired = true;
+        playList = buildAllList(song);
     }
     midiSong song;
     CaptureRig rig{makeSteadyClock()};
-    midiTrack playList{&song, 0, ""};
+    std::shared_ptr<const PlayList> playList;
 };
 
 TEST_F(RealTime, EventsFiveHundredMillisecondsApart) {
@@ -85,7 +84,7 @@ TEST_F(RealTime, StopIsImmediateAndSilencesAHeldNote) {
     EXPECT_EQ(lines[32], "BF 79 00");
 
     rig.log->clear();
-    ASSERT_TRUE(rig.device.resumePlay(playList, false));
+    ASSERT_TRUE(rig.device.resumePlay(false));
     ASSERT_TRUE(rig.device.waitUntilIdle(5'000'000));
     done = true;
     reader.join();
