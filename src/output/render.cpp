@@ -192,7 +192,8 @@ int64_t songMicros(const midiSong& song, int32_t endTick) {
 }
 
 RenderResult renderSong(midiSong& song, const std::string& path, const RenderOptions& options) {
-    SynthEngine engine(SynthOptions{options.soundFont, options.sampleRate});
+    std::unique_ptr<SynthEngine> synth = makeSynthEngine(SynthOptions{options.soundFont, options.sampleRate});
+    SynthEngine& engine = *synth;
     WavFile wav(path, engine.sampleRate());
     Renderer renderer(engine, wav);
     auto clock = std::make_shared<RenderClock>(renderer, songMicros(song, song.songEnd), options.progress);
