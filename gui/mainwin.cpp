@@ -527,7 +527,7 @@ void TMIDIPollimoMain::fillCopyrightList() {
         CopyrightComboBox->addItem(fromSongLine(raw), QByteArray::fromStdString(raw));
     }
     if (CopyrightComboBox->count() > 0) CopyrightComboBox->setCurrentIndex(0);
-    const tonvela::Options o = context_.option ? context_.option->options() : tonvela::Options{};
+    const tonvela::Options o = options();
     const QString names[3] = {QString::fromStdString(o.editName1), QString::fromStdString(o.editName2),
                               QString::fromStdString(o.editName3)};
     const bool offer = CopyrightComboBox->count() == 0 ||
@@ -564,10 +564,10 @@ void TMIDIPollimoMain::fillViews() {
 
 // ---- selection ----------------------------------------------------------------------------------
 
-int TMIDIPollimoMain::currentTrack() const { return song_ ? MIDIDrawGrid11->selTop() : -1; }
-int TMIDIPollimoMain::lastTrack() const { return song_ ? MIDIDrawGrid11->selBottom() : -1; }
-int TMIDIPollimoMain::firstBar() const { return song_ ? MIDIDrawGrid11->selLeft() - 1 : -1; }
-int TMIDIPollimoMain::lastBar() const { return song_ ? MIDIDrawGrid11->selRight() - 1 : -1; }
+int TMIDIPollimoMain::currentTrack() const { return song_ ? selection().firstTrack : -1; }
+int TMIDIPollimoMain::lastTrack() const { return song_ ? selection().lastTrack : -1; }
+int TMIDIPollimoMain::firstBar() const { return song_ ? selection().firstBar : -1; }
+int TMIDIPollimoMain::lastBar() const { return song_ ? selection().lastBar : -1; }
 
 midiTrack* TMIDIPollimoMain::currentTrackObject() const {
     const int t = currentTrack();

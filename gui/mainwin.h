@@ -93,11 +93,6 @@ public:
     const tonvela::FileHistory& history() const { return history_; }
     tonvela::FileHistory& history() { return history_; }
     const tonvela::MainPrefs& prefs() const { return prefs_; }
-    // The selection: current (top) and last track, first and last bar (from 0); -1 without song.
-    int currentTrack() const;
-    int lastTrack() const;
-    int firstBar() const;
-    int lastBar() const;
     bool songChanged() const;
 
     // ---- selection operations ---------------------------------------------------------------
@@ -277,6 +272,12 @@ private:
     bool writeSong(const QString& path);
     QString installedManual() const;
 
+    // Parts of selection(): current (top) and last track, first and last bar (from 0); -1
+    // without a song.
+    int currentTrack() const;
+    int lastTrack() const;
+    int firstBar() const;
+    int lastBar() const;
     tonvela::midiTrack* currentTrackObject() const;
     void connectDevice();
     // With no output open: says so in the status bar and returns true.

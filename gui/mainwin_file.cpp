@@ -86,7 +86,7 @@ void TMIDIPollimoMain::showEvent(QShowEvent* event) {
 void TMIDIPollimoMain::firstShow() {
     if (firstShown_) return;
     firstShown_ = true;
-    if (context_.option) history_.setCapacity(context_.option->UpDownHistoryCt->value());
+    history_.setCapacity(options().historyCount);
     readMainPrefs();
     offerInstallers();
     const QString file = context_.commandLineFile;
@@ -364,7 +364,7 @@ bool TMIDIPollimoMain::writeSong(const QString& path) {
 
 bool TMIDIPollimoMain::saveFile() {
     if (!song_ || currentPath_.isEmpty()) return false;
-    const tonvela::Options o = context_.option ? context_.option->options() : tonvela::Options{};
+    const tonvela::Options o = options();
     if (o.makeBackup) {
         const BackupOutcome b = makeBackup(currentPath_.toStdString(), static_cast<BackupScheme>(o.extension));
         if (b.result == BackupResult::AllTaken) {

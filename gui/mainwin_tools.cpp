@@ -21,40 +21,33 @@ void TMIDIPollimoMain::UndoExecute() {
     updateUndoItem();
     if (!ActionUndo->isEnabled()) return;
     currentTrackObject()->undo();
-    summary_.build(*song_);
-    refreshSelectionViews();
+    songEdited();
 }
 
 void TMIDIPollimoMain::CopyExecute() {
-    midiTrack* t = currentTrackObject();
-    if (!t) return;
+    if (!currentTrackObject()) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
-    clipboard_->copy(*t, firstBar(), lastBar());
+    clipboard_->copy(selection());
     updateActions();
 }
 
 void TMIDIPollimoMain::CutExecute() {
-    midiTrack* t = currentTrackObject();
-    if (!t || playing() || busy_) return;
+    if (!currentTrackObject() || playing() || busy_) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
-    clipboard_->cut(*t, firstBar(), lastBar());
-    summary_.build(*song_);
-    refreshSelectionViews();
+    clipboard_->cut(selection());
+    songEdited();
 }
 
 void TMIDIPollimoMain::PasteExecute() {
-    midiTrack* t = currentTrackObject();
-    if (!t || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
-    clipboard_->paste(*t, firstBar());
-    summary_.build(*song_);
-    refreshSelectionViews();
+    if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
+    clipboard_->paste(selection());
+    songEdited();
 }
 
 void TMIDIPollimoMain::MakeLeadingBarExecute() {
     if (!song_ || playing() || busy_) return;
     makeLeadingBar(*song_);
-    summary_.build(*song_);
-    refreshSelectionViews();
+    songEdited();
 }
 
 void TMIDIPollimoMain::StatisticsExecute() {

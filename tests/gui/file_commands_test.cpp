@@ -124,6 +124,7 @@ TEST_F(EditorTest, SavingMakesBackupsByTheChosenScheme) {
         const QByteArray original = contents(file);
         TMIDIPollimoMain* w = start(file);
         app->Option()->Extension->button(c.extension)->click();
+        app->Option()->OkButton->click();
         w->FileSave->trigger();
         const QByteArray firstSave = contents(file);
         w->FileSave->trigger();
@@ -148,6 +149,7 @@ TEST_F(EditorTest, NoBackupWhenMakeBackupIsOff) {
     TMIDIPollimoMain* w = start(file);
     app->Option()->MakeBackup->setChecked(false);
     EXPECT_FALSE(app->Option()->Extension->isEnabled());
+    app->Option()->OkButton->click();
     w->FileSave->trigger();
     EXPECT_EQ(QDir(path("solo")).entryList(QDir::Files), QStringList{"song.mid"});
 }

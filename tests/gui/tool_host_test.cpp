@@ -64,8 +64,8 @@ TEST_F(EditorTest, ToolWindowsAreMadeOnFirstOpenAndFollowEditsSelectionAndNewSon
     const tonvela::anyEvent* e = w->song()->track(1)->at(w->song()->track(1)->size() - 2);
     static_cast<EditorContext*>(w)->locateEvent(e);
     EXPECT_EQ(probe->located, e);
-    EXPECT_EQ(w->currentTrack(), 1);
-    EXPECT_EQ(w->firstBar(), e->bar);
+    EXPECT_EQ(w->selection().firstTrack, 1);
+    EXPECT_EQ(w->selection().firstBar, e->bar);
 
     // Opening another song tells the window to forget the old one before it goes.
     ASSERT_TRUE(w->openPath(writeSong("t.mid", pianoAndBass())));
