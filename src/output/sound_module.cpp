@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <mutex>
 #include <vector>
@@ -26,7 +27,10 @@ std::vector<fs::path> moduleCandidates() {
     }
     folders.emplace_back(TONVELA_SOUND_MODULE_BUILT);
     std::vector<fs::path> out;
-    for (const fs::path& f : folders) out.push_back(f / TONVELA_SOUND_MODULE_NAME);
+    for (const fs::path& f : folders) {
+        const fs::path file = f / TONVELA_SOUND_MODULE_NAME;
+        if (std::find(out.begin(), out.end(), file) == out.end()) out.push_back(file);
+    }
     return out;
 }
 

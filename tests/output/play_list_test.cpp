@@ -178,6 +178,55 @@ TEST_F(PlayModes, LeadInFeedsWhatComesBeforeEachTracksFirstNote) {
     EXPECT_TRUE(rig.log->messages().empty());
 }
 
+TEST(LeadIn, FeedsWhatComesBeforeTheFirstNoteInListOrderItsOwnTickIncluded) {
+    TrackWriter one;  // channel 1: program and volume on the first note's tick, pan after the note
+    one.program(480, 0, 24).control(480, 0, 7, 70).note(480, 0, 60, 100, 10).control(480, 0, 10, 5);
+    TrackWriter two;  // channel 2, no notes: fed up to the song's first note tick
+    two.program(0, 1, 48).control(480, 1, 7, 60).control(481, 1, 10, 6);
+    TrackWriter three;  // channel 3: an empty slot between its settings
+    three.control(0, 2, 0, 8).control(0, 2, 11, 50).program(0, 2, 33).note(960, 2, 40, 100, 10);
+    midiSong song;
+    test::load(song, test::smf(1, {TrackWriter().bytes(), one.bytes(), two.bytes(), three.bytes()}));
+    song.track(3)->deleteEventAt(1);
+    CaptureRig rig;
+    feedLeadIn(song, rig.device);
+    const MidiChannel c1 = rig.device.channelState(0), c2 = rig.device.channelState(1), c3 = rig.device.channelState(2);
+    EXPECT_EQ(c1.program, 24);
+    EXPECT_EQ(c1.controller(7), 70);
+    EXPECT_EQ(c1.controller(10), 64) << "after the first note in the list";
+    EXPECT_EQ(c2.program, 48);
+    EXPECT_EQ(c2.controller(7), 60);
+    EXPECT_EQ(c2.controller(10), 64) << "after the song's first note";
+    EXPECT_EQ(c3.bankMsb(), 8);
+    EXPECT_EQ(c3.program, 33) << "an empty slot does not end the walk";
+    EXPECT_EQ(c3.controller(11), 127);
+    EXPECT_TRUE(rig.log->messages().empty());
+}
+
+TEST(SelectionList, ATrackLeftOutOfOrderIsWalkedToItsEnd) {
+    midiSong song;
+    test::load(song, test::smf(1, {TrackWriter().bytes(),
+                                   TrackWriter().control(0, 0, 1, 1).control(480, 0, 1, 2).control(960, 0, 1, 3).bytes()}));
+    midiTrack& t = *song.track(1);
+    t.beginUndoStep("Move");
+    t.moveEvent(t.at(0), 5000);  // now in bar 3 but still first in the list
+    ASSERT_FALSE(t.orderKnown());
+    CaptureRig rig;
+    rig.device.start(buildSelectionList(song, Selection{1, 1, 0, 0}, false, rig.device), false, false);
+    EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 02", "500000 B0 01 03"}));
+}
+
+TEST_F(PlayModes, WithoutAnOpenPortNothingPlaysAndNothingSaysPlaying) {
+    rig.device.closeDevice();
+    EXPECT_FALSE(rig.device.playSelectedPart(song, Selection{1, 1, 4, 5}, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playFrom(song, 0, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playAll(song, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playing());
+    EXPECT_FALSE(rig.device.canResume());
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Playing..."), 0);
+    EXPECT_EQ(ends, 0);
+}
+
 TEST_F(PlayModes, TempoOverrideReplacesTheSongsTempoFromTheStart) {
     PlayOptions o;
     o.tempo = 250000;

@@ -63,11 +63,90 @@ TEST_F(Player, ATempoChangeHalvesTheSpacingFromThereOn) {
 TEST_F(Player, TheSetButtonTempoHoldsUntilTheNextTempoEvent) {
     use(TrackWriter().tempo(0, 500000).tempo(1440, 500000),
         TrackWriter().control(0, 0, 1, 1).control(480, 0, 1, 2).control(960, 0, 1, 3).control(1440, 0, 1, 4).control(1920, 0, 1, 5));
-    rig.fake().at(250000, [&] { rig.device.setPlayTempo(250000); });
+    std::vector<int32_t> tempos;
+    rig.device.hooks.tempoChange = [&](int32_t t) { tempos.push_back(t); };
+    rig.fake().at(250000, [&] { EXPECT_TRUE(rig.device.overrideTempo(250000)); });
     rig.device.start(playList, false, false);
     // The wait already running keeps its length; the next ones use the new tempo.
     EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 01", "500000 B0 01 02", "750000 B0 01 03", "1000000 B0 01 04",
                                   "1500000 B0 01 05"}));
+    EXPECT_EQ(tempos, (std::vector<int32_t>{500000, 250000, 500000})) << "the tempo bar follows the Set tempo";
+    EXPECT_FALSE(rig.device.overrideTempo(0));
+    EXPECT_FALSE(rig.device.overrideTempo(0x1000000));
+    EXPECT_EQ(rig.device.playTempo(), 500000) << "a refused tempo changes nothing";
+}
+
+TEST_F(Player, EveryLoopPassStartsAtTheTempoOfTheLoopsStart) {
+    // The second bar is looped: it starts at 500000 µs and turns twice as fast halfway.
+    use(TrackWriter().tempo(0, 500000).tempo(2880, 250000),
+        TrackWriter().control(1920, 0, 1, 1).control(2400, 0, 1, 2).control(2880, 0, 1, 3).control(3360, 0, 1, 4));
+    playList = buildSelectionList(song, Selection{1, 1, 1, 1}, false, rig.device);
+    std::vector<int32_t> tempos;
+    rig.device.hooks.tempoChange = [&](int32_t t) { tempos.push_back(t); };
+    rig.fake().at(2600000, [&] { rig.device.stop(); });
+    rig.device.start(playList, true, false);
+    Lines sent = rig.lines();
+    sent.resize(9);
+    EXPECT_EQ(sent, (Lines{"0 B0 01 01", "500000 B0 01 02", "1000000 B0 01 03", "1250000 B0 01 04",
+                           "1250000 B0 01 01", "1750000 B0 01 02", "2250000 B0 01 03", "2500000 B0 01 04",
+                           "2500000 B0 01 01"}));
+    EXPECT_EQ(tempos, (std::vector<int32_t>{250000, 500000, 250000, 500000}))
+        << "each restart brings the tempo bar back to the loop's tempo";
+}
+
+TEST_F(Player, AHandSetTempoOutlivesTheRestartOfALoopWithoutTempoEvents) {
+    use(TrackWriter(), TrackWriter().control(0, 0, 1, 1).control(480, 0, 1, 2));
+    rig.fake().at(100000, [&] { rig.device.overrideTempo(250000); });
+    rig.fake().at(1100000, [&] { rig.device.stop(); });
+    rig.device.start(playList, true, false);
+    Lines sent = rig.lines();
+    sent.resize(5);
+    EXPECT_EQ(sent, (Lines{"0 B0 01 01", "500000 B0 01 02", "500000 B0 01 01", "750000 B0 01 02",
+                           "750000 B0 01 01"}));
+}
+
+TEST_F(Player, ATempoGivenAtTheStartIsTheTempoOfEveryLoopPass) {
+    use(TrackWriter().tempo(0, 500000).tempo(480, 1000000),
+        TrackWriter().control(0, 0, 1, 1).control(480, 0, 1, 2).control(960, 0, 1, 3));
+    PlayOptions o;
+    o.loop = true;
+    o.tempo = 250000;
+    rig.fake().at(3000000, [&] { rig.device.stop(); });
+    ASSERT_TRUE(rig.device.playAll(song, o));
+    Lines sent = rig.lines();
+    sent.resize(6);
+    // After Play All's 50 ms pause: 480 ticks at the given tempo, 480 at the song's second one.
+    EXPECT_EQ(sent, (Lines{"50000 B0 01 01", "300000 B0 01 02", "1300000 B0 01 03", "1300000 B0 01 01",
+                           "1550000 B0 01 02", "2550000 B0 01 03"}));
+}
+
+TEST_F(Player, EditsWhilePlayingChangeNothingOfThePlayAndLeaveNoNoteHanging) {
+    // Note 60 sounds from 0 to 960, 62 from 480 to 960, 64 from 960 to 1440.
+    use(TrackWriter(), TrackWriter().note(0, 0, 60, 100, 960).note(480, 0, 62, 90, 480).note(960, 0, 64, 80, 480));
+    midiTrack& t = *song.track(1);
+    auto noteAt = [&](int32_t time) {
+        for (anyEvent* e : t.events())
+            if (e && e->time == time && e->kind() == kindNote) return static_cast<NoteOnEvent*>(e);
+        return static_cast<NoteOnEvent*>(nullptr);
+    };
+    rig.fake().at(250000, [&] {
+        t.beginUndoStep("Edit");
+        t.removeEvent(noteAt(0));           // sounding: its note off still comes
+        t.setVelocity(noteAt(480), 10);     // not yet sent
+        t.moveEvent(noteAt(960), -960);
+        t.setDuration(noteAt(0), 5);        // the moved note, now at 0
+        auto* added = new NoteOnEvent(600, 0x90);
+        added->setNote(70);
+        added->setVelocity(100);
+        added->setDuration(100);
+        t.addEvent(added, true, true);
+    });
+    rig.fake().at(750000, [&] { t.undo(); });
+    rig.device.start(playList, false, false);
+    EXPECT_EQ(rig.lines(), (Lines{"0 90 3C 64", "500000 90 3E 5A", "1000000 90 3C 00", "1000000 90 3E 00",
+                                  "1000000 90 40 50", "1500000 90 40 00"}))
+        << "the song as it was when the play started";
+    EXPECT_EQ(ends, 1);
 }
 
 TEST_F(Player, LoopRestartsWithoutAGap) {
