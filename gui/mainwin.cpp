@@ -627,7 +627,7 @@ void TMIDIPollimoMain::shrinkRight() {
 
 void TMIDIPollimoMain::updateUndoItem() {
     midiTrack* t = currentTrackObject();
-    const bool enabled = song_ && !playing() && t && t->undoCount() != 0;
+    const bool enabled = song_ && !busy_ && t && t->undoCount() != 0;
     ActionUndo->setEnabled(enabled);
     ActionUndo->setText(enabled ? QString("Undo <%1>").arg(QString::fromStdString(t->undoLabel()))
                                 : QString("Undo"));
@@ -635,16 +635,19 @@ void TMIDIPollimoMain::updateUndoItem() {
 
 void TMIDIPollimoMain::updateActions() {
     const bool hasSong = song_ != nullptr;
+    // The player plays its own copy of the song, so the song may be edited while it plays;
+    // the file and the device wait for the end of the play.
     const bool idle = !playing() && !busy_;
+    const bool editable = hasSong && !busy_;
     FileOpen->setEnabled(idle);
     FileSave->setEnabled(hasSong && idle);
     FileSaveAs->setEnabled(hasSong && idle);
     Exit->setEnabled(!playing());
     updateUndoItem();
-    ActionCut->setEnabled(hasSong && idle);
+    ActionCut->setEnabled(editable);
     ActionCopy->setEnabled(hasSong);
-    ActionPaste->setEnabled(hasSong && idle && clipboard_ && !clipboard_->empty());
-    Action1MakeLeadingBar->setEnabled(hasSong && idle);
+    ActionPaste->setEnabled(editable && clipboard_ && !clipboard_->empty());
+    Action1MakeLeadingBar->setEnabled(editable);
     Action1Statistics->setEnabled(hasSong);
     ActionXGEditor->setEnabled(System->itemIndex() == 0);
     toolHost_->updateActions(hasSong, !idle);
@@ -660,8 +663,7 @@ void TMIDIPollimoMain::updateActions() {
     ActionPlayAll->setEnabled(canPlay);
     ActionResumeplay->setEnabled(canPlay);
     PlayStop->setEnabled(true);
-    // The song's settings are part of what the player reads.
-    InfoPanel->setEnabled(!playing());
+    InfoPanel->setEnabled(!busy_);
     updatePlayHints();
     HistoryClearAll->setEnabled(true);
     HistoryOptimize->setEnabled(true);

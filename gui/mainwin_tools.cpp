@@ -32,20 +32,20 @@ void TMIDIPollimoMain::CopyExecute() {
 }
 
 void TMIDIPollimoMain::CutExecute() {
-    if (!currentTrackObject() || playing() || busy_) return;
+    if (!currentTrackObject() || busy_) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
     clipboard_->cut(selection());
     songEdited();
 }
 
 void TMIDIPollimoMain::PasteExecute() {
-    if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
+    if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || busy_) return;
     clipboard_->paste(selection());
     songEdited();
 }
 
 void TMIDIPollimoMain::MakeLeadingBarExecute() {
-    if (!song_ || playing() || busy_) return;
+    if (!song_ || busy_) return;
     makeLeadingBar(*song_);
     songEdited();
 }
