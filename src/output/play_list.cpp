@@ -79,13 +79,7 @@ PlayMessage playMessageOf(const anyEvent& e, std::string& bytes) {
 PlayListBuilder::PlayListBuilder(int32_t timeBase, int32_t startTempo)
     : timeBase_(timeBase > 0 ? timeBase : 480), startTempo_(startTempo) {}
 
-namespace {
-
-uint64_t sortKey(int32_t time, uint32_t serial) {
-    return (static_cast<uint64_t>(static_cast<uint32_t>(std::max(time, 0))) << 32) | serial;
-}
-
-}  // namespace
+void PlayListBuilder::reserve(size_t events) { items_.reserve(events); }
 
 void PlayListBuilder::add(const anyEvent& e) {
     std::string bytes;
@@ -95,7 +89,7 @@ void PlayListBuilder::add(const anyEvent& e) {
         bytes_.push_back(std::move(bytes));
     }
     if (m.kind == PlayKind::tempo) hasTempo_ = true;
-    items_.push_back({sortKey(m.time, e.serial), m});
+    items_.push_back({e.serial, m});
     if (e.kind() != kindNote) return;
     // The note off a sounding note ends with. One at the note's own tick must follow the note, or
     // the note never sounds and never ends; every other one goes ahead of the events of its tick.
@@ -105,19 +99,63 @@ void PlayListBuilder::add(const anyEvent& e) {
     off.data2 = 0;
     const int64_t end = static_cast<int64_t>(n.time) + std::max<int32_t>(n.duration(), 0);
     off.time = static_cast<int32_t>(std::min<int64_t>(end, INT32_MAX));
-    offs_.push_back({sortKey(off.time, n.duration() <= 0 ? e.serial : 0), off});
+    offs_.push_back({n.duration() <= 0 ? e.serial : 0, off});
 }
 
+namespace {
+
+template <typename Item>
+bool itemLess(const Item& a, const Item& b) {
+    if (a.message.time != b.message.time) return a.message.time < b.message.time;
+    return a.serial < b.serial;
+}
+
+// A stable sort that merges the ascending runs the items already form (a track added in order
+// is one run), so the usual list costs a few merges instead of a full sort.
+template <typename Item>
+void sortByRuns(std::vector<Item>& items) {
+    std::vector<size_t> bounds{0};
+    for (size_t i = 1; i < items.size(); ++i)
+        if (itemLess(items[i], items[i - 1])) bounds.push_back(i);
+    bounds.push_back(items.size());
+    if (bounds.size() > 2 + items.size() / 16) {
+        std::stable_sort(items.begin(), items.end(), itemLess<Item>);
+        return;
+    }
+    std::vector<Item> merged(items.size());
+    while (bounds.size() > 2) {
+        std::vector<size_t> next{0};
+        for (size_t r = 0; r + 1 < bounds.size(); r += 2) {
+            const size_t from = bounds[r], middle = bounds[r + 1];
+            const size_t to = r + 2 < bounds.size() ? bounds[r + 2] : middle;
+            // std::merge takes the left run first among equals: stable.
+            std::merge(items.begin() + static_cast<std::ptrdiff_t>(from), items.begin() + static_cast<std::ptrdiff_t>(middle),
+                       items.begin() + static_cast<std::ptrdiff_t>(middle), items.begin() + static_cast<std::ptrdiff_t>(to),
+                       merged.begin() + static_cast<std::ptrdiff_t>(from), itemLess<Item>);
+            next.push_back(to);
+        }
+        items.swap(merged);
+        bounds.swap(next);
+    }
+}
+
+}  // namespace
+
 std::shared_ptr<const PlayList> PlayListBuilder::build() const {
-    std::vector<Item> all;
-    all.reserve(items_.size() + offs_.size());
-    all.insert(all.end(), items_.begin(), items_.end());
-    all.insert(all.end(), offs_.begin(), offs_.end());
-    // Stable: a note and its own note off share a key, and the note was added first.
-    std::stable_sort(all.begin(), all.end(), [](const Item& a, const Item& b) { return a.key < b.key; });
+    std::vector<Item> events = items_;
+    std::vector<Item> offs = offs_;
+    sortByRuns(events);
+    sortByRuns(offs);
     auto list = std::make_shared<PlayList>();
-    list->messages_.reserve(all.size());
-    for (const Item& i : all) list->messages_.push_back(i.message);
+    std::vector<PlayMessage>& out = list->messages_;
+    out.reserve(events.size() + offs.size());
+    // The note offs come after every event in the order of adding: among equals the event goes
+    // first, so a note and its own note off (same time and serial) keep that order.
+    size_t e = 0, o = 0;
+    while (e < events.size() && o < offs.size())
+        out.push_back(itemLess(offs[o], events[e]) ? offs[o++].message : events[e++].message);
+    for (; e < events.size(); ++e) out.push_back(events[e].message);
+    for (; o < offs.size(); ++o) out.push_back(offs[o].message);
     list->bytes_ = bytes_;
     list->timeBase_ = timeBase_;
     list->startTempo_ = startTempo_;
@@ -178,6 +216,9 @@ std::shared_ptr<const PlayList> buildFromList(midiSong& song, int firstBar, Midi
 
 std::shared_ptr<const PlayList> buildAllList(midiSong& song) {
     PlayListBuilder builder(song.timeBase, song.tempoAt(0));
+    size_t events = 0;
+    for (int i = 0; i < song.trackCount(); ++i) events += static_cast<size_t>(song.track(i)->size());
+    builder.reserve(events);
     for (int i = 0; i < song.trackCount(); ++i)
         for (const anyEvent* e : song.track(i)->events())
             if (e && !e->isTrackEnd()) builder.add(*e);

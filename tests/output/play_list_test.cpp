@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "output/play_list.h"
 #include "output_rig.h"
@@ -214,6 +215,60 @@ TEST(SelectionList, ATrackLeftOutOfOrderIsWalkedToItsEnd) {
     CaptureRig rig;
     rig.device.start(buildSelectionList(song, Selection{1, 1, 0, 0}, false, rig.device), false, false);
     EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 02", "500000 B0 01 03"}));
+}
+
+// The order a play list must have is the song's own: notes split into note on and note off,
+// sorted by time and creation (midiTrack::splitNotes). Random songs, some tracks out of order.
+TEST(PlayListOrder, MatchesTheSongsOwnSplitOfNotesOnRandomSongs) {
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 40; ++round) {
+        std::vector<test::Bytes> tracks{TrackWriter().tempo(0, 500000).tempo(pick(4000), 300000).bytes()};
+        for (int t = 0, n = 1 + pick(4); t < n; ++t) {
+            TrackWriter w;
+            for (int i = 0, events = pick(60); i < events; ++i) {
+                const int time = pick(3000), channel = pick(3);
+                if (pick(3) == 0)
+                    w.control(time, channel, pick(128), pick(128));
+                else
+                    w.note(time, channel, 40 + pick(30), 1 + pick(127), pick(4) == 0 ? 0 : pick(600));
+            }
+            tracks.push_back(w.bytes());
+        }
+        test::Bytes file = test::header(1, static_cast<int>(tracks.size()));
+        for (const test::Bytes& t : tracks) {
+            const test::Bytes chunk = test::trackChunk(t);
+            file.insert(file.end(), chunk.begin(), chunk.end());
+        }
+        midiSong song;
+        test::load(song, file);
+        if (song.trackCount() > 1 && song.track(1)->countEvents() > 2) {
+            midiTrack& t = *song.track(1);
+            t.beginUndoStep("Move");
+            t.moveEvent(t.at(1), 700);  // the track is now out of order
+        }
+
+        midiTrack reference(&song, 0, "");
+        for (int i = 0; i < song.trackCount(); ++i)
+            for (anyEvent* e : song.track(i)->events())
+                if (e && !e->isTrackEnd()) reference.appendEvent(e);
+        reference.paired = true;
+        reference.splitNotes();
+        std::vector<std::string> expected, built;
+        for (const anyEvent* e : reference.events()) {
+            std::string bytes;
+            const PlayMessage m = playMessageOf(*e, bytes);
+            expected.push_back(std::to_string(m.time) + " " + std::to_string(m.status) + " " +
+                               std::to_string(m.data1) + " " + std::to_string(m.data2));
+        }
+        const auto list = buildAllList(song);
+        for (int i = 0; i < list->size(); ++i) {
+            const PlayMessage& m = list->at(i);
+            built.push_back(std::to_string(m.time) + " " + std::to_string(m.status) + " " + std::to_string(m.data1) +
+                            " " + std::to_string(m.data2));
+        }
+        ASSERT_EQ(built, expected) << "round " << round;
+    }
 }
 
 TEST_F(PlayModes, WithoutAnOpenPortNothingPlaysAndNothingSaysPlaying) {
