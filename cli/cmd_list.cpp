@@ -61,6 +61,8 @@ int runList(const std::vector<std::string>& args) {
 
     midiSong song;
     if (!loadSong(song, path, a.has("recover"))) return 1;
+    // auto: the one encoding the reader chose for all the song's texts.
+    if (encoding == TextEncoding::automatic) encoding = song.textEncoding;
     if (only >= song.trackCount()) {
         std::fprintf(stderr, "%s: no track %ld (the song has %d)\n", path.c_str(), only, song.trackCount());
         return 1;
@@ -75,7 +77,7 @@ int runList(const std::vector<std::string>& args) {
     for (int i = 0; i < song.trackCount(); ++i) {
         if (only >= 0 && i != only) continue;
         const midiTrack& track = *song.track(i);
-        out += "Track " + std::to_string(i) + ": " + displayText(trimRight(track.name), encoding) + "\n";
+        out += "Track " + std::to_string(i) + ": " + displayText(trimRight(track.name), encoding, true) + "\n";
 
         events.clear();
         for (const anyEvent* e : track.events()) {
@@ -84,9 +86,14 @@ int runList(const std::vector<std::string>& args) {
         }
         std::stable_sort(events.begin(), events.end(), eventLess);
         for (const anyEvent* e : events) {
+            // Every line starts with the position; a description that begins with it too (meta
+            // events without a class of their own) does not repeat it.
+            const std::string position = positionText(*e);
+            std::string description = e->describe();
+            if (description.starts_with(position)) description.erase(0, position.size());
             // The description carries meta text as the file's bytes; the whole line is decoded
             // because its other parts are ASCII in every supported encoding.
-            out += displayText(positionText(*e) + e->describe(), encoding);
+            out += displayText(position + description, encoding, true);
             out += '\n';
             if (out.size() > (1 << 16)) flush();
         }

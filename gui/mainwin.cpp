@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -230,8 +231,9 @@ void TMIDIPollimoMain::buildMenus() {
     connect(PlayStop, &QAction::triggered, this, &TMIDIPollimoMain::PlayStopExecute);
     connect(ActionPlayToggle, &QAction::triggered, this, &TMIDIPollimoMain::PlayToggleExecute);
     connect(ActionMIDIDevice, &QAction::triggered, this, &TMIDIPollimoMain::MIDIDeviceExecute);
-    connect(ActionXGEditor, &QAction::triggered, this,
-            [this] { status("XG Editor: not available in this version."); });
+    connect(ActionXGEditor, &QAction::triggered, this, [this] {
+        if (!toolHost_->owns(ActionXGEditor)) status("XG Editor: not available in this version.");
+    });
 }
 
 void TMIDIPollimoMain::buildToolBar() {
@@ -338,6 +340,8 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     info->setContentsMargins(2, 2, 2, 2);
     TimeBase = readOnlyEdit("TimeBase", InfoPanel);
     EditTune = readOnlyEdit("EditTune", InfoPanel);
+    // Short numbers: the room goes to the channel grid, whose names are shown whole.
+    for (QLineEdit* e : {TimeBase, EditTune}) e->setMaximumWidth(fontMetrics().horizontalAdvance("000000") + 16);
     System = new RadioGroup("System", {"XG", "GS"}, Qt::Horizontal, InfoPanel);
     System->setObjectName("System");
     System->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -386,7 +390,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
         if (!song_) return;
         // The song's own bytes stay as they were unless the user changed the text.
         const std::string raw = song_->title();
-        song_->setTitle(fromSongText(raw) == text ? raw : toSongText(text, *song_));
+        song_->setTitle(fromSongText(raw, song_->textEncoding) == text ? raw : toSongText(text, *song_));
     });
     connect(CopyrightComboBox, &QComboBox::activated, this, [this](int index) {
         const QString text = CopyrightComboBox->itemText(index);
@@ -425,9 +429,10 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     connect(SpeedButton1, &QToolButton::clicked, this, &TMIDIPollimoMain::SpeedButton1Click);
 
     buildChannelGrid();
-    row->addWidget(InfoPanel, 0);
+    // The channel grid takes the larger share up to its full width, the information panel the rest.
+    row->addWidget(InfoPanel, 1);
     row->addWidget(Panel3, 0);
-    row->addWidget(StringGrid1, 1);
+    row->addWidget(StringGrid1, 2);
     return bottom;
 }
 
@@ -446,10 +451,22 @@ void TMIDIPollimoMain::buildChannelGrid() {
         item->setFlags(Qt::ItemIsEnabled);
         item->setBackground(QColor(212, 208, 200));
         StringGrid1->setItem(0, c, item);
-        // The widths of the design, widened where the font would cut a title.
+        // The widths of the design, widened where the font would cut a title or a value.
         const int designed = c == 0 ? 20 : c == 1 ? 96 : 42;
-        StringGrid1->setColumnWidth(c, std::max(designed, fontMetrics().horizontalAdvance(titles[c]) + 8));
+        const QString widest = c == 0 ? QString("16") : c == 1 ? QString() : QString("-8192");
+        StringGrid1->setColumnWidth(c, std::max({designed, fontMetrics().horizontalAdvance(titles[c]) + 8,
+                                                 fontMetrics().horizontalAdvance(widest) + 8}));
     }
+    // The instrument column holds every program and drum kit name whole.
+    int widestName = 0;
+    for (int p = 0; p < 128; ++p)
+        for (const std::string& name : {MIDISpec::programName(p), MIDISpec::drumKitName(p)})
+            widestName = std::max(widestName, fontMetrics().horizontalAdvance(QString::fromStdString(name)));
+    StringGrid1->setColumnWidth(1, std::max(StringGrid1->columnWidth(1), widestName + 10));
+    // No wider than its columns: the room left goes to the information panel.
+    int columns = 2 * StringGrid1->frameWidth() + StringGrid1->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < 10; ++c) columns += StringGrid1->columnWidth(c);
+    StringGrid1->setMaximumWidth(columns);
     for (int r = 0; r < 17; ++r) {
         StringGrid1->setRowHeight(r, rowHeight);
         if (r == 0) continue;
@@ -459,10 +476,7 @@ void TMIDIPollimoMain::buildChannelGrid() {
         for (int c = 1; c < 10; ++c) StringGrid1->setItem(r, c, new QTableWidgetItem);
     }
     MIDIDrawGrid11->setGridSize(2, 2);
-    for (int ch = 0; ch < 16; ++ch)
-        channels_[static_cast<size_t>(ch)].instrument = QString::fromStdString(
-            ch == 9 ? MIDISpec::drumKitName(0) : MIDISpec::programName(0));
-    refreshChannelGrid();
+    resetChannelGrid();
 }
 
 // ---- views --------------------------------------------------------------------------------------
@@ -470,6 +484,16 @@ void TMIDIPollimoMain::buildChannelGrid() {
 void TMIDIPollimoMain::setChannelSnapshots(const std::array<ChannelSnapshot, 16>& channels) {
     channels_ = channels;
     refreshChannelGrid();
+}
+
+void TMIDIPollimoMain::resetChannelGrid() {
+    if (MidiDevice* d = device()) d->resetChannelStates();
+    for (int ch = 0; ch < 16; ++ch) {
+        ChannelSnapshot& s = channels_[static_cast<size_t>(ch)];
+        s = ChannelSnapshot{};
+        s.instrument = QString::fromStdString(ch == 9 ? MIDISpec::drumKitName(0) : MIDISpec::programName(0));
+    }
+    readChannelStates();
 }
 
 void TMIDIPollimoMain::refreshChannelGrid() {
@@ -489,6 +513,8 @@ void TMIDIPollimoMain::refreshChannelGrid() {
             QTableWidgetItem* item = StringGrid1->item(r, c);
             if (item->text() != cells[c - 1]) item->setText(cells[c - 1]);
         }
+        // A narrow window still cuts names; the whole one shows on hovering.
+        StringGrid1->item(r, 1)->setToolTip(s.instrument);
     }
 }
 
@@ -498,7 +524,7 @@ void TMIDIPollimoMain::refreshGrid() {
     labels.reserve(song_->trackCount());
     for (int i = 0; i < song_->trackCount(); ++i) {
         const midiTrack* t = song_->track(i);
-        labels << fromSongLine(t->name) + QString::fromStdString(t->channelLabel);
+        labels << fromSongLine(t->name, song_->textEncoding) + QString::fromStdString(t->channelLabel);
     }
     MIDIDrawGrid11->setLabels(labels);
     MIDIDrawGrid11->setSummary(&summary_);
@@ -524,7 +550,7 @@ void TMIDIPollimoMain::fillCopyrightList() {
     CopyrightComboBox->clear();
     if (song_ && song_->songCopyright) {
         const std::string raw = song_->songCopyright->text();
-        CopyrightComboBox->addItem(fromSongLine(raw), QByteArray::fromStdString(raw));
+        CopyrightComboBox->addItem(fromSongLine(raw, song_->textEncoding), QByteArray::fromStdString(raw));
     }
     if (CopyrightComboBox->count() > 0) CopyrightComboBox->setCurrentIndex(0);
     const tonvela::Options o = options();
@@ -537,10 +563,11 @@ void TMIDIPollimoMain::fillCopyrightList() {
             if (!n.isEmpty()) CopyrightComboBox->addItem(n);
     }
     if (CopyrightComboBox->count() > 0 && !song_->songCopyright) CopyrightComboBox->setCurrentIndex(-1);
+    CopyrightComboBox->setToolTip(CopyrightComboBox->currentText());  // a long text is cut in the box
 }
 
 void TMIDIPollimoMain::setTitleFromSong() {
-    const QString text = fromSongText(song_->title());
+    const QString text = fromSongText(song_->title(), song_->textEncoding);
     // The change handler runs also when the text happens to be the same as before.
     {
         const QSignalBlocker block(EditTitle);
@@ -649,7 +676,8 @@ void TMIDIPollimoMain::updateActions() {
     ActionPaste->setEnabled(editable && clipboard_ && !clipboard_->empty());
     Action1MakeLeadingBar->setEnabled(editable);
     Action1Statistics->setEnabled(hasSong);
-    ActionXGEditor->setEnabled(System->itemIndex() == 0);
+    // A registered XG editor states the same rule through its ToolRules::enabledWhen.
+    if (!toolHost_->owns(ActionXGEditor)) ActionXGEditor->setEnabled(System->itemIndex() == 0);
     toolHost_->updateActions(hasSong, !idle);
     // Windows that come with later versions stay disabled until they exist.
     for (QAction* a : {ActionDrumsNotesChanger, ActionEventList, ActionPianoRoll, ActionEffectEditor,

@@ -285,6 +285,8 @@ private:
     void afterPlayStarted(bool follow);
     void playDone();
     void readChannelStates();
+    // Every channel back to its defaults, in the device and in the channel grid.
+    void resetChannelGrid();
     void feedInitialChannelStates();
     void playErrorSound();
     // The play buttons' hints name what Shift makes of them.

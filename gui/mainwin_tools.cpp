@@ -55,7 +55,7 @@ void TMIDIPollimoMain::StatisticsExecute() {
     const std::vector<std::string> lines = songStatistics(*song_);
     TLogWindow* log = context_.logWindow;
     log->clear();
-    for (const std::string& l : lines) log->addLine(fromSongText(l));
+    for (const std::string& l : lines) log->addLine(fromSongText(l, song_->textEncoding));
     log->showWindow();
 }
 

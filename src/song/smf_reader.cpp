@@ -448,6 +448,16 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
 
     if (format == 0) splitFormat0();
     markDrumTracks();
+
+    std::vector<std::string_view> texts;
+    for (const auto& t : tracks)
+        for (const anyEvent* e : t->events())
+            if (e && e->status == 0xFF) {
+                const auto* m = static_cast<const metaEvent*>(e);
+                if (m->metaType >= 0x01 && m->metaType <= 0x0F)  // the text meta types
+                    texts.emplace_back(reinterpret_cast<const char*>(m->data.data()), m->data.size());
+            }
+    textEncoding = guessTextEncoding(texts);
 }
 
 void midiSong::splitFormat0() {

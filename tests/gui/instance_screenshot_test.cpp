@@ -94,6 +94,12 @@ TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
     ASSERT_FALSE(main.isNull());
     EXPECT_TRUE(main.save(out + "/main_window.png"));
 
+    // The far end of a long song: four-digit bar numbers in the header.
+    ASSERT_TRUE(w->openPath(writeSong("long.mid", tonvela::test::smf(1, {conductor(1200), note(0, 0, 60, 480)}))));
+    w->MIDIDrawGrid11->setLeftCol(w->MIDIDrawGrid11->colCount() - 12);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->MIDIDrawGrid11->grab().toImage().save(out + "/grid_long_song.png"));
+
     TOption* o = app->Option();
     o->adjustSize();
     for (int page = 0; page < 3; ++page) {

@@ -77,3 +77,18 @@ TEST_F(EditorTest, ToolWindowsAreMadeOnFirstOpenAndFollowEditsSelectionAndNewSon
     w->selectCell(1, 0);
     EXPECT_EQ(probe->refreshes, hidden);
 }
+
+TEST_F(EditorTest, AToolsOwnConditionJoinsTheRulesOfItsCommand) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    bool xg = false;
+    auto* action = new QAction("Conditional", w);
+    ToolRules rules;
+    rules.enabledWhen = [&xg] { return xg; };
+    w->tools().add("conditional", action, [](EditorContext& c, QWidget* parent) { return new ProbeTool(c, parent); },
+                   rules);
+    w->updateActions();
+    EXPECT_FALSE(action->isEnabled());
+    xg = true;
+    w->updateActions();
+    EXPECT_TRUE(action->isEnabled());
+}

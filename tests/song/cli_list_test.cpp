@@ -120,6 +120,34 @@ TEST(CliList, EncodingChoice) {
     }
 }
 
+TEST(CliList, TextsOfASongShareOneEncodingUnlessOneIsChosen) {
+    SKIP_WITHOUT_CLI();
+    // "Café" is no Shift_JIS; "École" alone would read as Shift_JIS half-width katakana.
+    const Bytes t0 = {0x00, 0xFF, 0x01, 0x04, 'C', 'a', 'f', 0xE9};
+    const Bytes t1 = {0x00, 0xFF, 0x03, 0x05, 0xC9, 'c', 'o', 'l', 'e'};
+    TempFile f("latin.mid", smf(1, {t0, t1}));
+    CliRun r = list(f.str());
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Text:<Caf\xC3\xA9>\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Track 1: \xC3\x89" "cole\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Track Name:<\xC3\x89" "cole>\n"), std::string::npos) << r.out;
+    r = list(f.str() + " --encoding cp932");
+    EXPECT_NE(r.out.find("Track 1: \xEF\xBE\x89" "cole\n"), std::string::npos) << r.out;  // half-width "no"
+}
+
+TEST(CliList, EscapesCanBeToldFromTheTextAndMetaPositionsShowOnce) {
+    SKIP_WITHOUT_CLI();
+    // A text with a literal backslash before n and a real line feed; an unknown meta type 7F.
+    const Bytes t0 = {0x00, 0xFF, 0x01, 0x07, 'a', '\\', 'n', 'b', ' ', 'c', '\n',
+                      0x00, 0xFF, 0x7F, 0x02, 0x00, 0x01};
+    TempFile f("escapes.mid", smf(1, {t0}));
+    CliRun r = list(f.str());
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Track 0: Track0\n"
+                     "001:01:000 Text:<a\\\\nb c\\n>\n"
+                     "001:01:000 Meta Event:Type =7F 00 01 \n");
+}
+
 TEST(CliList, ErrorsAndExitCodes) {
     SKIP_WITHOUT_CLI();
     TempFile good("good.mid", song());
