@@ -13,7 +13,6 @@
 #include "bargrid.h"
 #include "devicewin.h"
 #include "mainwin.h"
-#include "optiondialog.h"
 #include "output/midi_device.h"
 #include "output/play_list.h"
 #include "radiogroup.h"
@@ -127,8 +126,7 @@ void TMIDIPollimoMain::afterPlayStarted(bool follow) {
     followPlay_ = follow;
     if (d->playing()) {
         TrackBar1->setValue(microsToBpm(d->playTempo()));
-        const std::string interval = context_.option ? context_.option->DispInterval->text().toStdString() : "1000";
-        Timer1->start(std::max(dispIntervalMs(interval), 10));
+        Timer1->start(std::max(dispIntervalMs(options().dispInterval), 10));
     }
     updateActions();
 }
