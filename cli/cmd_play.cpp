@@ -73,7 +73,7 @@ int runPlay(const std::vector<std::string>& args) {
     if (!loadSong(song, path, false)) return 1;
     const int tracks = song.trackCount();
     const int bars = static_cast<int>(song.barStarts.size());
-    PlayRange range{1, tracks - 1, 0, bars - 1};
+    Selection range = Selection::wholeSong(song);
     if (a.has("tracks")) {
         auto [first, last] = parseRange(a.value("tracks"), "--tracks");
         if (first < 1 || first > last || last >= tracks) {
@@ -143,21 +143,19 @@ int runPlay(const std::vector<std::string>& args) {
     auto previousInt = std::signal(SIGINT, onInterrupt);
     auto previousTerm = std::signal(SIGTERM, onInterrupt);
 
-    midiTrack playList(&song, 0, "");
     PlayOptions options;
     options.loop = a.has("loop");
     options.tempo = tempo;
     options.allTracks = a.has("all-tracks");
     options.gmOn = carriesGmOn(song.systemFlags);
-    SystemMode mode = systemMode(song.systemFlags);
-    options.system = mode == SystemMode::gs ? SystemReset::gs : mode == SystemMode::xg ? SystemReset::xg : SystemReset::none;
+    options.system = systemMode(song.systemFlags);
     bool started;
     if (all)
-        started = device.playAll(song, playList, options);
+        started = device.playAll(song, options);
     else if (from)
-        started = device.playFrom(song, playList, fromBar, options);
+        started = device.playFrom(song, fromBar, options);
     else
-        started = device.playSelectedPart(song, playList, range, options);
+        started = device.playSelectedPart(song, range, options);
 
     // Ctrl-C is the Stop button: every channel silenced, then the usual end.
     while (started && device.playing()) {

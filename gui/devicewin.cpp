@@ -19,10 +19,18 @@ TMidiDevice::TMidiDevice(const QString& settingsFolder, std::unique_ptr<tonvela:
     device_ = std::make_unique<tonvela::MidiDevice>(std::move(driver));
     // The device may speak from the player thread; message boxes belong to this one.
     device_->onMessage = [this](const std::string& text) {
+        // A port's error text is one sentence, then on further lines the backend's details
+        // (every audio output tried, the sequencer's own words): those go behind Show Details.
         const QString message = QString::fromStdString(text);
-        auto show = [this, message] {
+        const qsizetype lineEnd = message.indexOf('\n');
+        const QString sentence = lineEnd < 0 ? message : message.left(lineEnd);
+        const QString details = lineEnd < 0 ? QString() : message.mid(lineEnd + 1).trimmed();
+        auto show = [this, sentence, details] {
             QWidget* parent = isVisible() || !messageParent_ ? this : messageParent_;
-            prompts().message(parent, QMessageBox::Warning, message, QMessageBox::Ok);
+            if (details.isEmpty())
+                prompts().message(parent, QMessageBox::Warning, sentence, QMessageBox::Ok);
+            else
+                prompts().detailedMessage(parent, QMessageBox::Warning, sentence, details, QMessageBox::Ok);
         };
         if (QThread::currentThread() == thread())
             show();

@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -107,8 +108,7 @@ TMIDIPollimoMain::~TMIDIPollimoMain() {
         d->hooks = {};
     }
     toolHost_->songReplaced();  // the tool windows outlive the song by a moment
-    clipboard_.reset();  // the copy buffer and the play list are tracks of the song
-    playList_.reset();
+    clipboard_.reset();  // the copy buffer is a track of the song
     song_.reset();
 }
 
@@ -413,6 +413,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     EditTempo = new QLineEdit("120", Panel3);
     EditTempo->setObjectName("EditTempo");
     EditTempo->setMaximumWidth(48);
+    EditTempo->setValidator(new QIntValidator(0, 999, EditTempo));
     TempoSet = new QPushButton("Set", Panel3);
     TempoSet->setObjectName("TempoSet");
     SpeedButton1 = new QToolButton(Panel3);
@@ -654,7 +655,7 @@ void TMIDIPollimoMain::shrinkRight() {
 
 void TMIDIPollimoMain::updateUndoItem() {
     midiTrack* t = currentTrackObject();
-    const bool enabled = song_ && !playing() && t && t->undoCount() != 0;
+    const bool enabled = song_ && !busy_ && t && t->undoCount() != 0;
     ActionUndo->setEnabled(enabled);
     ActionUndo->setText(enabled ? QString("Undo <%1>").arg(QString::fromStdString(t->undoLabel()))
                                 : QString("Undo"));
@@ -662,16 +663,19 @@ void TMIDIPollimoMain::updateUndoItem() {
 
 void TMIDIPollimoMain::updateActions() {
     const bool hasSong = song_ != nullptr;
+    // The player plays its own copy of the song, so the song may be edited while it plays;
+    // the file and the device wait for the end of the play.
     const bool idle = !playing() && !busy_;
+    const bool editable = hasSong && !busy_;
     FileOpen->setEnabled(idle);
     FileSave->setEnabled(hasSong && idle);
     FileSaveAs->setEnabled(hasSong && idle);
     Exit->setEnabled(!playing());
     updateUndoItem();
-    ActionCut->setEnabled(hasSong && idle);
+    ActionCut->setEnabled(editable);
     ActionCopy->setEnabled(hasSong);
-    ActionPaste->setEnabled(hasSong && idle && clipboard_ && !clipboard_->empty());
-    Action1MakeLeadingBar->setEnabled(hasSong && idle);
+    ActionPaste->setEnabled(editable && clipboard_ && !clipboard_->empty());
+    Action1MakeLeadingBar->setEnabled(editable);
     Action1Statistics->setEnabled(hasSong);
     // A registered XG editor states the same rule through its ToolRules::enabledWhen.
     if (!toolHost_->owns(ActionXGEditor)) ActionXGEditor->setEnabled(System->itemIndex() == 0);
@@ -688,8 +692,7 @@ void TMIDIPollimoMain::updateActions() {
     ActionPlayAll->setEnabled(canPlay);
     ActionResumeplay->setEnabled(canPlay);
     PlayStop->setEnabled(true);
-    // The song's settings are part of what the player reads.
-    InfoPanel->setEnabled(!playing());
+    InfoPanel->setEnabled(!busy_);
     updatePlayHints();
     HistoryClearAll->setEnabled(true);
     HistoryOptimize->setEnabled(true);

@@ -91,7 +91,6 @@ public:
 
     // ---- state other windows and tests read -------------------------------------------------
     QString currentPath() const { return currentPath_; }
-    const tonvela::midiTrack* playList() const { return playList_.get(); }
     const tonvela::FileHistory& history() const { return history_; }
     tonvela::FileHistory& history() { return history_; }
     const tonvela::MainPrefs& prefs() const { return prefs_; }
@@ -282,6 +281,8 @@ private:
     int lastBar() const;
     tonvela::midiTrack* currentTrackObject() const;
     void connectDevice();
+    // With no output open: says so in the status bar and returns true.
+    bool refuseWithoutOutput();
     void afterPlayStarted(bool follow);
     void playDone();
     void readChannelStates();
@@ -296,7 +297,6 @@ private:
     std::unique_ptr<tonvela::midiSong> song_;
     ToolHost* toolHost_ = nullptr;
     std::unique_ptr<tonvela::BarClipboard> clipboard_;
-    std::unique_ptr<tonvela::midiTrack> playList_;
     std::function<bool()> shiftHeld_;
     std::thread errorSoundThread_;
     bool followPlay_ = false;

@@ -27,7 +27,7 @@ Options TMIDIPollimoMain::options() const {
 }
 
 bool TMIDIPollimoMain::undo(int track) {
-    if (!song_ || playing() || busy_ || track < 0 || track >= song_->trackCount()) return false;
+    if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
     midiTrack* t = song_->track(track);
     if (t->undoCount() == 0) return false;
     t->undo();

@@ -26,6 +26,7 @@
 #include "host/tool_host.h"
 #include "mainwin.h"
 #include "optiondialog.h"
+#include "output/midi_device.h"
 #include "prompts.h"
 #include "radiogroup.h"
 #include "settings/backup.h"
@@ -235,7 +236,7 @@ void TMIDIPollimoMain::FileOpenExecute() {
 void TMIDIPollimoMain::dropSong() {
     toolHost_->songReplaced();
     clipboard_.reset();
-    playList_.reset();
+    if (MidiDevice* d = device()) d->forgetPlayList();
     song_.reset();
     summary_.clear();
     MIDIDrawGrid11->setSummary(nullptr);
@@ -272,11 +273,10 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
 
     if (!song_) {
         song_ = std::make_unique<midiSong>();
-        playList_ = std::make_unique<midiTrack>(song_.get(), 0, "PlayList");
     }
     toolHost_->songReplaced();
     if (clipboard_) clipboard_->clear();
-    playList_->clear();  // it holds events of the song that is about to go
+    if (MidiDevice* d = device()) d->forgetPlayList();  // Resume must not play the old song
     MIDIDrawGrid11->setSummary(nullptr);
     summary_.clear();
     MIDIDrawGrid11->setGridSize(2, MIDIDrawGrid11->rowCount());

@@ -13,12 +13,14 @@
 #include "bargrid.h"
 #include "devicewin.h"
 #include "mainwin.h"
-#include "optiondialog.h"
 #include "output/midi_device.h"
+#include "output/play_list.h"
 #include "radiogroup.h"
 #include "settings/options.h"
 #include "song/midispec.h"
 #include "song/song.h"
+#include "song/system_flags.h"
+#include "song/tempo_units.h"
 #include "songtext.h"
 #include "tools/playfollow.h"
 
@@ -40,7 +42,7 @@ void TMIDIPollimoMain::connectDevice() {
     d->hooks.endOfPlay = [this] { QMetaObject::invokeMethod(this, [this] { playDone(); }, Qt::QueuedConnection); };
     d->hooks.tempoChange = [this](int32_t tempo) {
         QMetaObject::invokeMethod(this, [this, tempo] {
-            if (tempo > 0) TrackBar1->setValue(60000000 / tempo);
+            if (tempo > 0) TrackBar1->setValue(microsToBpm(tempo));
         }, Qt::QueuedConnection);
     };
     // Status texts of the play commands come on this thread, before the player's end of play.
@@ -63,7 +65,7 @@ void TMIDIPollimoMain::PlayToggleExecute() {
 void TMIDIPollimoMain::updatePlayHints() {
     const bool shift = shiftHeld_ && shiftHeld_();
     const MidiDevice* d = device();
-    const bool resumable = d && playList_ && d->canResume(*playList_);
+    const bool resumable = d && d->canResume();
     PlaySong->setToolTip(shift ? "Play from" : "Play selected part");
     ActionPlayAll->setToolTip(shift ? "Play from" : "Play");
     ActionResumeplay->setToolTip(resumable && !shift ? "Play Resume" : "Play from");
@@ -88,15 +90,7 @@ void TMIDIPollimoMain::playErrorSound() {
 }
 
 void TMIDIPollimoMain::feedInitialChannelStates() {
-    MidiDevice* d = device();
-    if (!d || !song_) return;
-    for (int i = 0; i < song_->trackCount(); ++i) {
-        const midiTrack* t = song_->track(i);
-        for (const anyEvent* e : t->events()) {
-            if (!e || e->time >= t->firstNoteTime) break;
-            d->feedChannelState(*e);
-        }
-    }
+    if (MidiDevice* d = device(); d && song_) feedLeadIn(*song_, *d);
 }
 
 void TMIDIPollimoMain::readChannelStates() {
@@ -119,61 +113,68 @@ void TMIDIPollimoMain::readChannelStates() {
     refreshChannelGrid();
 }
 
+bool TMIDIPollimoMain::refuseWithoutOutput() {
+    MidiDevice* d = device();
+    if (d && d->isOpen()) return false;
+    status(QString::fromUtf8("No MIDI output open — MIDI › MIDI Device..."));
+    updateActions();
+    return true;
+}
+
 void TMIDIPollimoMain::afterPlayStarted(bool follow) {
     MidiDevice* d = device();
     followPlay_ = follow;
     if (d->playing()) {
-        TrackBar1->setValue(60000000 / std::max(d->playTempo(), 1));
-        const std::string interval = context_.option ? context_.option->DispInterval->text().toStdString() : "1000";
-        Timer1->start(std::max(dispIntervalMs(interval), 10));
+        TrackBar1->setValue(microsToBpm(d->playTempo()));
+        Timer1->start(std::max(dispIntervalMs(options().dispInterval), 10));
     }
     updateActions();
 }
 
 void TMIDIPollimoMain::PlaySongExecute() {
     MidiDevice* d = device();
-    if (!song_ || !d || playing() || busy_) return;
+    if (!song_ || !d || playing() || busy_ || refuseWithoutOutput()) return;
     tap_.forget();
     PlayOptions o;
     o.loop = Loop->isChecked();
     o.allTracks = AllTracks->isChecked();
     if (shiftHeld_()) {
-        d->playFrom(*song_, *playList_, firstBar(), o);
+        d->playFrom(*song_, selection().firstBar, o);
         afterPlayStarted(true);
         return;
     }
-    d->playSelectedPart(*song_, *playList_, PlayRange{currentTrack(), lastTrack(), firstBar(), lastBar()}, o);
+    d->playSelectedPart(*song_, selection(), o);
     afterPlayStarted(false);
 }
 
 void TMIDIPollimoMain::PlayAllExecute() {
     MidiDevice* d = device();
-    if (!song_ || !d || playing() || busy_) return;
+    if (!song_ || !d || playing() || busy_ || refuseWithoutOutput()) return;
     tap_.forget();
     PlayOptions o;
     o.loop = Loop->isChecked();
     if (shiftHeld_()) {
-        d->playFrom(*song_, *playList_, firstBar(), o);
+        d->playFrom(*song_, selection().firstBar, o);
     } else {
         o.gmOn = GMOn->isChecked();
-        o.system = System->itemIndex() == 0   ? SystemReset::xg
-                   : System->itemIndex() == 1 ? SystemReset::gs
-                                              : SystemReset::none;
-        d->playAll(*song_, *playList_, o);
+        o.system = System->itemIndex() == 0   ? SystemMode::xg
+                   : System->itemIndex() == 1 ? SystemMode::gs
+                                              : SystemMode::none;
+        d->playAll(*song_, o);
     }
     afterPlayStarted(true);
 }
 
 void TMIDIPollimoMain::ResumeplayExecute() {
     MidiDevice* d = device();
-    if (!song_ || !d || playing() || busy_) return;
+    if (!song_ || !d || playing() || busy_ || refuseWithoutOutput()) return;
     tap_.forget();
-    if (!shiftHeld_() && d->canResume(*playList_)) {
-        d->resumePlay(*playList_, Loop->isChecked());
+    if (!shiftHeld_() && d->canResume()) {
+        d->resumePlay(Loop->isChecked());
     } else {
         PlayOptions o;
         o.loop = Loop->isChecked();
-        d->playFrom(*song_, *playList_, firstBar(), o);
+        d->playFrom(*song_, selection().firstBar, o);
     }
     afterPlayStarted(true);
 }
@@ -206,19 +207,19 @@ void TMIDIPollimoMain::Timer1Timer() {
     try {
         readChannelStates();
         const int index = d->playIndex();
-        if (playList_ && index >= 0 && index < playList_->size()) {
-            if (const anyEvent* e = playList_->at(index)) {
-                TimeEdit2->setText(QString::asprintf("%3.3d:%2.2d:%3.3d ", e->bar + 1, e->beat + 1, e->tick));
-                BarGrid* g = MIDIDrawGrid11;
-                if (followPlay_) {
-                    const GridFollow f = followPlay(e->bar, g->visibleColCount(), g->colCount(),
-                                                    g->selLeft(), g->selRight());
-                    g->setLeftCol(f.leftCol);
-                    if (SelectPlayPos->isChecked() &&
-                        (f.selectionLeft != g->selLeft() || f.selectionRight != g->selRight())) {
-                        g->setSelection(f.selectionLeft, g->selTop(), f.selectionRight, g->selBottom());
-                        refreshSelectionViews();
-                    }
+        const std::shared_ptr<const PlayList> list = d->playList();
+        if (song_ && list && index >= 0 && index < list->size()) {
+            const BarBeatTick p = song_->timeToBarBeatTick(list->at(index).time);
+            TimeEdit2->setText(QString::asprintf("%3.3d:%2.2d:%3.3d ", p.bar + 1, p.beat + 1, p.tick));
+            BarGrid* g = MIDIDrawGrid11;
+            if (followPlay_) {
+                const GridFollow f = followPlay(p.bar, g->visibleColCount(), g->colCount(), g->selLeft(),
+                                                g->selRight());
+                g->setLeftCol(f.leftCol);
+                if (SelectPlayPos->isChecked() &&
+                    (f.selectionLeft != g->selLeft() || f.selectionRight != g->selRight())) {
+                    g->setSelection(f.selectionLeft, g->selTop(), f.selectionRight, g->selBottom());
+                    refreshSelectionViews();
                 }
             }
         }

@@ -32,20 +32,20 @@ void TMIDIPollimoMain::CopyExecute() {
 }
 
 void TMIDIPollimoMain::CutExecute() {
-    if (!currentTrackObject() || playing() || busy_) return;
+    if (!currentTrackObject() || busy_) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
     clipboard_->cut(selection());
     songEdited();
 }
 
 void TMIDIPollimoMain::PasteExecute() {
-    if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
+    if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || busy_) return;
     clipboard_->paste(selection());
     songEdited();
 }
 
 void TMIDIPollimoMain::MakeLeadingBarExecute() {
-    if (!song_ || playing() || busy_) return;
+    if (!song_ || busy_) return;
     makeLeadingBar(*song_);
     songEdited();
 }
@@ -66,12 +66,18 @@ void TMIDIPollimoMain::OptionExecute() {
 void TMIDIPollimoMain::SpeedButton1Click() {
     if (auto tempo = tap_.tap(clock_())) {
         playTempo_ = *tempo;
-        if (MidiDevice* d = device()) d->setPlayTempo(*tempo);
+        if (MidiDevice* d = device()) d->overrideTempo(*tempo);
         TrackBar1->setValue(microsToBpm(*tempo));
     }
 }
 
 void TMIDIPollimoMain::TempoSetClick() {
+    // Set uses the tempo shown: a number typed into the box moves the slider first (into its
+    // range), and the box then shows what is used.
+    bool typed = false;
+    const int bpm = EditTempo->text().trimmed().toInt(&typed);
+    if (typed) TrackBar1->setValue(bpm);
+    EditTempo->setText(QString::number(TrackBar1->value()));
     playTempo_ = bpmToMicros(TrackBar1->value());
-    if (MidiDevice* d = device()) d->setPlayTempo(playTempo_);
+    if (MidiDevice* d = device()) d->overrideTempo(playTempo_);
 }

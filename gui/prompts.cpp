@@ -28,6 +28,14 @@ QMessageBox::StandardButton UiPrompts::message(QWidget* parent, QMessageBox::Ico
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+QMessageBox::StandardButton UiPrompts::detailedMessage(QWidget* parent, QMessageBox::Icon icon,
+                                                       const QString& text, const QString& details,
+                                                       QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, QStringLiteral("MIDI Tonvela"), text, buttons, parent);
+    box.setDetailedText(details);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 QString UiPrompts::openFileName(QWidget* parent, const QString& folder, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
 }

@@ -17,6 +17,11 @@ public:
     virtual QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon,
                                                 const QString& text,
                                                 QMessageBox::StandardButtons buttons);
+    // The same with `details` behind the box's "Show Details" button: the text says what
+    // happened in one sentence, the details say why (for instance every audio driver's error).
+    virtual QMessageBox::StandardButton detailedMessage(QWidget* parent, QMessageBox::Icon icon,
+                                                        const QString& text, const QString& details,
+                                                        QMessageBox::StandardButtons buttons);
     // Empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& folder, const QString& filter);
     virtual QString saveFileName(QWidget* parent, const QString& folder, const QString& filter);

@@ -363,9 +363,7 @@ TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWind
 }
 
 TEffectEditor::~TEffectEditor() {
-    // The main window stops the device before its tool windows go, so no play uses the preview
-    // copy any more (the context must not be called here: its window is being destroyed).
-    previewList_.reset();
+    // The context must not be called here: its window is being destroyed.
     previewSong_.reset();
 }
 

@@ -263,7 +263,6 @@ private:
 
     // Preview: the copy that plays and its play list; kept until the play ends.
     std::unique_ptr<tonvela::midiSong> previewSong_;
-    std::unique_ptr<tonvela::midiTrack> previewList_;
     // The device playing the preview. It outlives this window: the main window stops it and
     // lets it go only after its tool windows.
     tonvela::MidiDevice* previewDevice_ = nullptr;

@@ -33,10 +33,8 @@ QString errorText(const std::exception& e) {
 
 // The one place that knows how the device plays a part of a song; a change of the player's
 // interface is fixed here. False when nothing was started (nothing to play, no open port).
-bool playPart(MidiDevice& device, midiSong& song, midiTrack& playList, const Selection& part) {
-    const PlayRange range{part.firstTrack, part.lastTrack, part.firstBar, part.lastBar};
-    device.playSelectedPart(song, playList, range, PlayOptions{});
-    return device.playing();
+bool playPart(MidiDevice& device, midiSong& song, const Selection& part) {
+    return device.playSelectedPart(song, part, PlayOptions{});
 }
 
 }  // namespace
@@ -217,10 +215,9 @@ void TEffectEditor::PreviewClick() {
         part.lastTrack = std::max(part.lastTrack, result.echoTrack);
     }
     previewSong_ = std::move(copy);
-    previewList_ = std::make_unique<midiTrack>(previewSong_.get(), 0, "PlayList");
     previewDevice_ = device;
     setStatus("Preview: " + QString::fromStdString(result.statusText()));
-    if (!playPart(*device, *previewSong_, *previewList_, part)) releasePreview();
+    if (!playPart(*device, *previewSong_, part)) releasePreview();
     updateActions();
 }
 
@@ -236,9 +233,8 @@ void TEffectEditor::stopPreview() {
 }
 
 void TEffectEditor::releasePreview() {
-    // The play list and the copy go only once nothing plays them.
+    // The player plays its own list; the copy is kept while it plays so Stop knows the preview.
     if (previewing()) return;
-    previewList_.reset();
     previewSong_.reset();
     previewDevice_ = nullptr;
 }

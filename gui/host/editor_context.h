@@ -32,14 +32,15 @@ public:
 
     // The output device; nullptr when the program runs without one (no test play).
     virtual tonvela::MidiDevice* device() const = 0;
-    // While playing, commands that change the song, the file or the device are disabled.
+    // While playing, commands that change the file or the device are disabled. The song may be
+    // edited: the player plays its own copy of what it was when the play started.
     virtual bool playing() const = 0;
     // The options as they are now (a copy; the dialog may change them later).
     virtual tonvela::Options options() const = 0;
     virtual const AppFolders& folders() const = 0;
 
     // Undo and redo of a track's newest step, then every view is refreshed. False when there
-    // was nothing to do or it is not allowed now (playing, no song).
+    // was nothing to do or it is not allowed now (no song, a file being read).
     virtual bool undo(int track) = 0;
     virtual bool redo(int track) = 0;
     // Call after every change of the song: rebuilds the grid's summary and refreshes every view

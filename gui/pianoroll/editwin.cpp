@@ -61,9 +61,6 @@ TEditWindow::TEditWindow(EditorContext& context, QWidget* parent) : ToolWindow(c
 
 TEditWindow::~TEditWindow() {
     writePrefs();
-    // The editor tells its windows before it drops the song; should it not have, the song is gone
-    // and the play list must not ask it about its events any more.
-    if (playList_) playList_->song = nullptr;
 }
 
 // ---- construction ---------------------------------------------------------------------------
@@ -307,7 +304,6 @@ void TEditWindow::refreshFromEditor() {
 void TEditWindow::songReplaced() {
     state_.clear();
     history_.clear();
-    playList_.reset();  // it holds events of the song that goes
     redraw();
 }
 
@@ -411,11 +407,7 @@ void TEditWindow::PlayClick() {
     MidiDevice* device = context().device();
     midiSong* song = context().song();
     if (!device || !song || context().playing() || !state_.valid) return;
-    if (!playList_) playList_ = std::make_unique<midiTrack>(song, 0, "PlayList");
-    const Selection& s = state_.shown;
-    device->playSelectedPart(*song, *playList_, PlayRange{s.firstTrack, s.lastTrack, s.firstBar, s.lastBar},
-                             PlayOptions{});
-    if (context().playing()) playWatch_->start();
+    if (device->playSelectedPart(*song, state_.shown, PlayOptions{})) playWatch_->start();
     refreshFromEditor();
 }
 

@@ -126,6 +126,5 @@ private:
     bool syncingScroll_ = false;
     // The tracks of each edit made here, newest last, for this window's Undo.
     std::vector<std::vector<int>> history_;
-    std::unique_ptr<tonvela::midiTrack> playList_;
     QTimer* playWatch_;
 };

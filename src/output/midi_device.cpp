@@ -1,4 +1,5 @@
 #include "output/midi_device.h"
+#include "output/play_list.h"
 
 #include <charconv>
 #include <filesystem>
@@ -163,74 +164,54 @@ int MidiDevice::sendLong(std::span<const uint8_t> bytes) {
     return code;
 }
 
-void MidiDevice::sendEvent(const anyEvent& e) { sendEventWith(e, hooks); }
+void MidiDevice::sendEvent(const anyEvent& e) {
+    std::string bytes;
+    const PlayMessage m = playMessageOf(e, bytes);
+    sendMessage(m, &bytes, hooks);
+}
 
-void MidiDevice::sendEventWith(const anyEvent& e, const PlayHooks& h) {
-    switch (e.kind()) {
-    case kindNote:
-    case kindNoteOff: {
-        const auto& n = static_cast<const NoteOnEvent&>(e);
-        sendShort(e.status, n.note(), n.velocity());
-        feedChannelState(e);
+void MidiDevice::sendMessage(const PlayMessage& m, const std::string* bytes, const PlayHooks& h) {
+    int follows = 0;  // the event kind the channel state follows
+    switch (m.kind) {
+    case PlayKind::silent: return;
+    case PlayKind::noteOn:
+        sendShort(m.status, m.data1, m.data2);
+        follows = kindNote;
+        break;
+    case PlayKind::noteOff:
+        sendShort(m.status, m.data1, m.data2);
+        follows = kindNoteOff;
+        break;
+    case PlayKind::control:
+        sendShort(m.status, m.data1, m.data2);
+        follows = kindControl;
+        break;
+    case PlayKind::program:
+        sendShort(m.status, m.data1, 0);
+        follows = kindProgram;
+        break;
+    case PlayKind::bend:
+        sendShort(m.status, m.data1, m.data2);
+        follows = kindPitchBend;
+        break;
+    case PlayKind::sysex:
+        if (bytes) sendLong({reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()});
         return;
-    }
-    case kindControl: {
-        const auto& c = static_cast<const ControlChangeEvent&>(e);
-        sendShort(e.status, c.controller(), c.value());
-        feedChannelState(e);
-        return;
-    }
-    case kindProgram:
-        sendShort(e.status, static_cast<const ProgramChangeEvent&>(e).program(), 0);
-        feedChannelState(e);
-        return;
-    case kindPitchBend: {
-        int raw = static_cast<const PitchBendEvent&>(e).rawBend();
-        sendShort(e.status, raw & 0x7F, (raw >> 7) & 0x7F);
-        feedChannelState(e);
-        return;
-    }
-    case kindSysex: {
-        // Assembled in the device's buffer as one message: status byte, then the stored bytes.
-        const auto& s = static_cast<const sysexEvent&>(e);
-        int code;
-        std::string error;
-        {
-            std::lock_guard lock(portMutex_);
-            sysexBuffer_.clear();
-            sysexBuffer_.push_back(e.status);
-            sysexBuffer_.insert(sysexBuffer_.end(), s.sysexData.begin(), s.sysexData.end());
-            code = driver_->sendLong(sysexBuffer_.data(), sysexBuffer_.size());
-            if (code != portOk && code != portNotOpen) error = driver_->errorText(code);
-        }
-        if (!error.empty()) report(error);
-        return;
-    }
-    default: break;
-    }
-    // Polyphonic and channel pressure are not played.
-    if (e.status != 0xFF) return;
-    const auto& m = static_cast<const metaEvent&>(e);
-    switch (m.metaType) {
-    case 0x01:
-    case 0x02:
-    case 0x05:
-    case 0x06:
-    case 0x07:
-        if (!m.data.empty()) {
-            std::string text = m.dataText();
+    case PlayKind::text:
+        if (bytes) {
             std::lock_guard lock(textMutex_);
-            displayText_ = std::move(text);
+            displayText_ = *bytes;
         }
-        break;
-    case 0x51:
-        if (e.kind() == kindTempo) {
-            setPlayTempo(static_cast<const TempoEvent&>(e).getTempo());
-            if (h.tempoChange) h.tempoChange(playTempo_.load());
-        }
-        break;
-    default: break;
+        return;
+    case PlayKind::tempo:
+        setPlayTempo(static_cast<int32_t>(m.extra));
+        if (h.tempoChange) h.tempoChange(playTempo_.load());
+        return;
     }
+    if (m.status >= 0xF0) return;
+    const int data = follows == kindPitchBend ? m.data1 | (m.data2 << 7) : m.data1;
+    std::lock_guard lock(stateMutex_);
+    channelStates_[m.status & 0x0F].follow(follows, m.time, data, m.data2);
 }
 
 void MidiDevice::sendProgram(int channel, int bankMsb, int bankLsb, int program) {
@@ -262,6 +243,14 @@ void MidiDevice::resetChannelStates() {
 bool MidiDevice::setPlayTempo(int32_t microseconds) {
     if (microseconds < 1 || microseconds > 0xFFFFFF) return false;
     playTempo_.store(microseconds);
+    return true;
+}
+
+bool MidiDevice::overrideTempo(int32_t microseconds) { return applyTempoOverride(microseconds, hooks); }
+
+bool MidiDevice::applyTempoOverride(int32_t microseconds, const PlayHooks& h) {
+    if (!setPlayTempo(microseconds)) return false;
+    if (h.tempoChange) h.tempoChange(microseconds);
     return true;
 }
 

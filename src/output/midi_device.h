@@ -5,9 +5,9 @@
 //
 // Threads: the owner (the interface thread) calls every operation. While playing, a player
 // thread sends the play list and calls the hooks and onMessage; channel states, play position,
-// tempo and display text may be read from any thread. The play list and the song must not be
-// changed while playing() is true. With an offline clock (rendering, tests) there is no player
-// thread: start() plays the whole list before it returns.
+// tempo and display text may be read from any thread. The player sends from its own play list,
+// never from the song: the owner may edit the song while playing. With an offline clock
+// (rendering, tests) there is no player thread: start() plays the whole list before it returns.
 
 #include <array>
 #include <atomic>
@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "song/midi_channel.h"
+#include "song/selection.h"
+#include "song/system_flags.h"
 #include "output/midi_port.h"
 #include "output/play_clock.h"
 
@@ -29,7 +31,8 @@ namespace tonvela {
 
 class anyEvent;
 class midiSong;
-class midiTrack;
+class PlayList;
+struct PlayMessage;
 
 // Called on the player thread while playing (the editor posts them to its own thread).
 struct PlayHooks {
@@ -39,25 +42,14 @@ struct PlayHooks {
     std::function<void(const std::string&)> status;  // "Making Play List...", "Playing...", ...
 };
 
-// The reset message the main window's System setting asks for before Play All.
-enum class SystemReset { none, gs, xg };
-
-// The selected rectangle: track rows (track indexes from 1) and bars (from 0).
-struct PlayRange {
-    int firstTrack = 1;
-    int lastTrack = 1;
-    int firstBar = 0;
-    int lastBar = 0;
-};
-
 struct PlayOptions {
     bool loop = false;
     bool allTracks = false;        // Play selected part: every track instead of the rows
-    // > 0: the Set button pressed as the play starts: this tempo replaces the song's once the
-    // events of the first tick are sent, until the song's next tempo event.
+    // > 0: overrideTempo as the play starts (and as each loop pass starts): this tempo replaces
+    // the song's once the events of the first tick are sent, until the song's next tempo event.
     int32_t tempo = 0;
-    bool gmOn = false;             // Play All: send GM System On first
-    SystemReset system = SystemReset::none;  // Play All: then GS Reset or XG System On
+    bool gmOn = false;                        // Play All: send GM System On first
+    SystemMode system = SystemMode::none;     // Play All: then GS Reset or XG System On
 };
 
 class MidiDevice {
@@ -116,6 +108,10 @@ public:
     void resetChannelStates();
     // Refused (false) outside 1..0xFFFFFF.
     bool setPlayTempo(int32_t microseconds);
+    // The tempo chosen by hand (the play bar's Set and tap tempo, --tempo of the command line):
+    // plays at this tempo from now until the song's next tempo event, and tells the tempo hook.
+    // Refused (false) outside 1..0xFFFFFF. Owner's thread.
+    bool overrideTempo(int32_t microseconds);
     int32_t playTempo() const { return playTempo_.load(); }
     // A short tune on channel 0 when a port is open; blocks for two seconds.
     void playErrorSound();
@@ -131,10 +127,10 @@ public:
 
     // ---- player ---------------------------------------------------------------------------
     PlayHooks hooks;  // copied at each start
-    // Sends the events of the first time at once and the rest on time. Not resuming: from the
-    // first event, after splitting the list's notes. Nothing happens with an empty list or no
-    // open port.
-    void start(midiTrack& playList, bool loop, bool resume);
+    // Sends the events of the first time at once and the rest on time; resuming, from the first
+    // message not yet sent. The list is kept for Resume until another one starts or
+    // forgetPlayList. Returns false when nothing could be sent (empty list, no open port).
+    bool start(std::shared_ptr<const PlayList> list, bool loop, bool resume);
     // Ends playing at once and silences every channel; the play position is kept for resume.
     void stop();
     bool playing() const { return playing_.load(); }
@@ -143,19 +139,25 @@ public:
     int playIndex() const { return playIndex_.load(); }
     int lateCount() const { return lateCount_.load(); }
     std::string displayText() const;
+    // The list last started (nullptr when none or forgotten). Owner's thread; the list itself
+    // never changes and may be read from any thread.
+    std::shared_ptr<const PlayList> playList() const { return list_; }
+    // Drops the list (a new song was opened): nothing can be resumed. Stops a play first.
+    void forgetPlayList();
 
     // ---- the play commands ----------------------------------------------------------------
-    // Each builds the play list (reporting status texts through hooks.status) and starts it.
-    // They return false when there was nothing to play.
-    bool playSelectedPart(midiSong& song, midiTrack& playList, const PlayRange& range, const PlayOptions& options);
-    bool playFrom(midiSong& song, midiTrack& playList, int firstBar, const PlayOptions& options);
-    bool playAll(midiSong& song, midiTrack& playList, const PlayOptions& options);
-    // Continues after a stop with the first event not yet sent.
-    bool canResume(const midiTrack& playList) const;
-    bool resumePlay(midiTrack& playList, bool loop);
+    // Each builds the play list from the song (reporting status texts through hooks.status),
+    // chases where it says so, and starts it. They return false when nothing was played (nothing
+    // in the range, or no open port). The song is read only while they run.
+    bool playSelectedPart(midiSong& song, const Selection& selection, const PlayOptions& options);
+    bool playFrom(midiSong& song, int firstBar, const PlayOptions& options);
+    bool playAll(midiSong& song, const PlayOptions& options);
+    // Continues after a stop with the first message not yet sent.
+    bool canResume() const;
+    bool resumePlay(bool loop);
     // Play All's device reset: default channel states, then GM System On and the GS or XG
-    // reset as asked, each sent by starting the play list.
-    void resetDevice(midiSong& song, midiTrack& playList, bool gmOn, SystemReset system);
+    // reset as asked, each sent by starting a play list.
+    void resetDevice(const midiSong& song, bool gmOn, SystemMode system);
 
     PlayClock& clock() { return *clock_; }
 
@@ -168,9 +170,13 @@ private:
 
     void report(const std::string& text);
     void status(const std::string& text);
-    void sendEventWith(const anyEvent& e, const PlayHooks& h);
-    void startWith(midiTrack& playList, bool loop, bool resume, const PlayHooks& h, int32_t tempoOverride = 0);
+    // Sends one message and follows it in the channel states; `bytes` for sysex and text.
+    void sendMessage(const PlayMessage& m, const std::string* bytes, const PlayHooks& h);
+    bool applyTempoOverride(int32_t microseconds, const PlayHooks& h);
+    bool startWith(std::shared_ptr<const PlayList> list, bool loop, bool resume, const PlayHooks& h,
+                   int32_t tempoOverride = 0);
     int32_t sendBatch();
+    void restartLoop(Timeline& tl);
     void advance(Timeline& tl, int32_t sentTime);
     void runPlayer(Timeline tl);
     void finishPlay();
@@ -189,10 +195,11 @@ private:
     std::array<MidiChannel, 16> channelStates_;
 
     // Player state. Written by the owner before the player thread starts, then by that thread.
-    midiTrack* playList_ = nullptr;
-    int32_t timeBase_ = 480;
+    std::shared_ptr<const PlayList> list_;
     bool loopPlay_ = false;
     int loopCount_ = 0;
+    int32_t passTempo_ = 500000;     // the tempo each pass starts at
+    int32_t passOverride_ = 0;       // the hand-set tempo of the start, again on each pass
     PlayHooks active_;
     std::atomic<int> playIndex_{0};
     std::atomic<int32_t> playTempo_{500000};

@@ -1,69 +1,245 @@
 #include "output/play_list.h"
 
 #include <algorithm>
+#include <climits>
 
+#include "output/midi_device.h"
 #include "song/song.h"
 #include "song/track.h"
 
 namespace tonvela {
 
-namespace {
-
-// The first tick of a bar counted from 0, from the bar table when it reaches that far.
-int32_t barStart(const midiSong& song, int bar) {
-    if (bar >= 0 && static_cast<size_t>(bar) < song.barStarts.size()) return song.barStarts[static_cast<size_t>(bar)];
-    return song.barBeatTickToTime(std::max(bar, 0), 0, 0);
+PlayMessage playMessageOf(const anyEvent& e, std::string& bytes) {
+    PlayMessage m;
+    m.time = e.time;
+    m.status = e.status;
+    switch (e.kind()) {
+    case kindNote:
+    case kindNoteOff: {
+        const auto& n = static_cast<const NoteOnEvent&>(e);
+        m.kind = e.kind() == kindNote ? PlayKind::noteOn : PlayKind::noteOff;
+        m.data1 = static_cast<uint8_t>(n.note());
+        m.data2 = static_cast<uint8_t>(n.velocity());
+        return m;
+    }
+    case kindControl: {
+        const auto& c = static_cast<const ControlChangeEvent&>(e);
+        m.kind = PlayKind::control;
+        m.data1 = static_cast<uint8_t>(c.controller());
+        m.data2 = static_cast<uint8_t>(c.value());
+        return m;
+    }
+    case kindProgram:
+        m.kind = PlayKind::program;
+        m.data1 = static_cast<uint8_t>(static_cast<const ProgramChangeEvent&>(e).program());
+        return m;
+    case kindPitchBend: {
+        const int raw = static_cast<const PitchBendEvent&>(e).rawBend();
+        m.kind = PlayKind::bend;
+        m.data1 = static_cast<uint8_t>(raw & 0x7F);
+        m.data2 = static_cast<uint8_t>((raw >> 7) & 0x7F);
+        return m;
+    }
+    case kindSysex: {
+        const auto& s = static_cast<const sysexEvent&>(e);
+        m.kind = PlayKind::sysex;
+        bytes.assign(1, static_cast<char>(e.status));
+        bytes.append(s.sysexData.begin(), s.sysexData.end());
+        return m;
+    }
+    default: break;
+    }
+    // Polyphonic and channel pressure are not played.
+    if (e.status != 0xFF) return m;
+    const auto& meta = static_cast<const metaEvent&>(e);
+    switch (meta.metaType) {
+    case 0x01:
+    case 0x02:
+    case 0x05:
+    case 0x06:
+    case 0x07:
+        if (!meta.data.empty()) {
+            m.kind = PlayKind::text;
+            bytes = meta.dataText();
+        }
+        break;
+    case 0x51:
+        if (e.kind() == kindTempo) {
+            m.kind = PlayKind::tempo;
+            m.extra = static_cast<uint32_t>(static_cast<const TempoEvent&>(e).getTempo());
+        }
+        break;
+    default: break;
+    }
+    return m;
 }
 
-// Events before firstBar feed the channel states; the rest up to lastBar are appended.
-void walkTrack(const midiTrack& track, midiTrack& playList, int firstBar, int lastBar, MidiDevice& device) {
-    for (anyEvent* e : track.events()) {
-        if (!e) continue;
-        if (e->bar < firstBar) {
-            device.feedChannelState(*e);
-            continue;
+// ---- building ---------------------------------------------------------------------------------
+
+PlayListBuilder::PlayListBuilder(int32_t timeBase, int32_t startTempo)
+    : timeBase_(timeBase > 0 ? timeBase : 480), startTempo_(startTempo) {}
+
+void PlayListBuilder::reserve(size_t events) { items_.reserve(events); }
+
+void PlayListBuilder::add(const anyEvent& e) {
+    std::string bytes;
+    PlayMessage m = playMessageOf(e, bytes);
+    if (m.kind == PlayKind::sysex || m.kind == PlayKind::text) {
+        m.extra = static_cast<uint32_t>(bytes_.size());
+        bytes_.push_back(std::move(bytes));
+    }
+    if (m.kind == PlayKind::tempo) hasTempo_ = true;
+    items_.push_back({e.serial, m});
+    if (e.kind() != kindNote) return;
+    // The note off a sounding note ends with. One at the note's own tick must follow the note, or
+    // the note never sounds and never ends; every other one goes ahead of the events of its tick.
+    const auto& n = static_cast<const NoteOnEvent&>(e);
+    PlayMessage off = m;
+    off.kind = PlayKind::noteOff;
+    off.data2 = 0;
+    const int64_t end = static_cast<int64_t>(n.time) + std::max<int32_t>(n.duration(), 0);
+    off.time = static_cast<int32_t>(std::min<int64_t>(end, INT32_MAX));
+    offs_.push_back({n.duration() <= 0 ? e.serial : 0, off});
+}
+
+namespace {
+
+template <typename Item>
+bool itemLess(const Item& a, const Item& b) {
+    if (a.message.time != b.message.time) return a.message.time < b.message.time;
+    return a.serial < b.serial;
+}
+
+// A stable sort that merges the ascending runs the items already form (a track added in order
+// is one run), so the usual list costs a few merges instead of a full sort.
+template <typename Item>
+void sortByRuns(std::vector<Item>& items) {
+    std::vector<size_t> bounds{0};
+    for (size_t i = 1; i < items.size(); ++i)
+        if (itemLess(items[i], items[i - 1])) bounds.push_back(i);
+    bounds.push_back(items.size());
+    if (bounds.size() > 2 + items.size() / 16) {
+        std::stable_sort(items.begin(), items.end(), itemLess<Item>);
+        return;
+    }
+    std::vector<Item> merged(items.size());
+    while (bounds.size() > 2) {
+        std::vector<size_t> next{0};
+        for (size_t r = 0; r + 1 < bounds.size(); r += 2) {
+            const size_t from = bounds[r], middle = bounds[r + 1];
+            const size_t to = r + 2 < bounds.size() ? bounds[r + 2] : middle;
+            // std::merge takes the left run first among equals: stable.
+            std::merge(items.begin() + static_cast<std::ptrdiff_t>(from), items.begin() + static_cast<std::ptrdiff_t>(middle),
+                       items.begin() + static_cast<std::ptrdiff_t>(middle), items.begin() + static_cast<std::ptrdiff_t>(to),
+                       merged.begin() + static_cast<std::ptrdiff_t>(from), itemLess<Item>);
+            next.push_back(to);
         }
-        if (e->bar > lastBar) break;
-        if (e->isTrackEnd()) continue;
-        playList.appendEvent(e);
+        items.swap(merged);
+        bounds.swap(next);
     }
 }
 
 }  // namespace
 
-void buildSelectionList(midiSong& song, midiTrack& playList, const PlayRange& range, bool allTracks,
-                        MidiDevice& device) {
-    playList.clear();
-    if (song.trackCount() == 0) return;
-    for (anyEvent* e : song.track(0)->events()) {
+std::shared_ptr<const PlayList> PlayListBuilder::build() const {
+    std::vector<Item> events = items_;
+    std::vector<Item> offs = offs_;
+    sortByRuns(events);
+    sortByRuns(offs);
+    auto list = std::make_shared<PlayList>();
+    std::vector<PlayMessage>& out = list->messages_;
+    out.reserve(events.size() + offs.size());
+    // The note offs come after every event in the order of adding: among equals the event goes
+    // first, so a note and its own note off (same time and serial) keep that order.
+    size_t e = 0, o = 0;
+    while (e < events.size() && o < offs.size())
+        out.push_back(itemLess(offs[o], events[e]) ? offs[o++].message : events[e++].message);
+    for (; e < events.size(); ++e) out.push_back(events[e].message);
+    for (; o < offs.size(); ++o) out.push_back(offs[o].message);
+    list->bytes_ = bytes_;
+    list->timeBase_ = timeBase_;
+    list->startTempo_ = startTempo_;
+    list->hasTempo_ = hasTempo_;
+    return list;
+}
+
+namespace {
+
+// Events before the range feed the channel states; the rest up to its end are added. A track
+// whose order is in doubt is walked to its end instead of stopping at the first later event.
+void walkTrack(const midiTrack& track, PlayListBuilder& builder, TickRange range, MidiDevice& device) {
+    const bool ordered = track.orderKnown();
+    for (const anyEvent* e : track.events()) {
         if (!e) continue;
-        if (e->bar < range.firstBar) continue;
-        if (e->bar > range.lastBar) break;
-        if (e->kind() == kindTempo) playList.appendEvent(e);
+        if (e->time < range.from) {
+            device.feedChannelState(*e);
+            continue;
+        }
+        if (e->time > range.to) {
+            if (ordered) break;
+            continue;
+        }
+        if (e->isTrackEnd()) continue;
+        builder.add(*e);
     }
-    int first = allTracks ? 1 : std::max(range.firstTrack, 1);
-    int last = allTracks ? song.trackCount() - 1 : std::min(range.lastTrack, song.trackCount() - 1);
-    for (int i = first; i <= last; ++i) walkTrack(*song.track(i), playList, range.firstBar, range.lastBar, device);
 }
 
-void buildFromList(midiSong& song, midiTrack& playList, int firstBar, MidiDevice& device) {
-    playList.clear();
-    for (int i = 0; i < song.trackCount(); ++i) walkTrack(*song.track(i), playList, firstBar, INT32_MAX, device);
+}  // namespace
+
+std::shared_ptr<const PlayList> buildSelectionList(midiSong& song, const Selection& selection, bool allTracks,
+                                                   MidiDevice& device) {
+    const TickRange range = selection.ticks(song);
+    PlayListBuilder builder(song.timeBase, song.tempoAt(range.from));
+    if (song.trackCount() == 0 || range.empty()) return builder.build();
+    const midiTrack& conductor = *song.track(0);
+    for (const anyEvent* e : conductor.events()) {
+        if (!e || e->time < range.from) continue;
+        if (e->time > range.to) {
+            if (conductor.orderKnown()) break;
+            continue;
+        }
+        if (e->kind() == kindTempo) builder.add(*e);
+    }
+    const Selection rows = selection.clippedTo(song);
+    const int first = allTracks ? 1 : std::max(rows.firstTrack, 1);
+    const int last = allTracks ? song.trackCount() - 1 : rows.lastTrack;
+    for (int i = first; i <= last; ++i) walkTrack(*song.track(i), builder, range, device);
+    return builder.build();
 }
 
-void buildAllList(midiSong& song, midiTrack& playList) {
-    playList.clear();
+std::shared_ptr<const PlayList> buildFromList(midiSong& song, int firstBar, MidiDevice& device) {
+    const TickRange range{barStartTick(song, firstBar), INT32_MAX};
+    PlayListBuilder builder(song.timeBase, song.tempoAt(range.from));
+    for (int i = 0; i < song.trackCount(); ++i) walkTrack(*song.track(i), builder, range, device);
+    return builder.build();
+}
+
+std::shared_ptr<const PlayList> buildAllList(midiSong& song) {
+    PlayListBuilder builder(song.timeBase, song.tempoAt(0));
+    size_t events = 0;
+    for (int i = 0; i < song.trackCount(); ++i) events += static_cast<size_t>(song.track(i)->size());
+    builder.reserve(events);
     for (int i = 0; i < song.trackCount(); ++i)
-        for (anyEvent* e : song.track(i)->events())
-            if (e && !e->isTrackEnd()) playList.appendEvent(e);
+        for (const anyEvent* e : song.track(i)->events())
+            if (e && !e->isTrackEnd()) builder.add(*e);
+    return builder.build();
 }
 
 void feedLeadIn(const midiSong& song, MidiDevice& device) {
+    int32_t songFirstNote = INT32_MAX;
+    for (int i = 0; i < song.trackCount(); ++i)
+        for (const anyEvent* e : song.track(i)->events())
+            if (e && e->kind() == kindNote) {
+                songFirstNote = std::min(songFirstNote, e->time);
+                break;
+            }
     for (int i = 0; i < song.trackCount(); ++i) {
         const midiTrack& t = *song.track(i);
+        const bool hasNote = std::any_of(t.events().begin(), t.events().end(),
+                                         [](const anyEvent* e) { return e && e->kind() == kindNote; });
         for (const anyEvent* e : t.events()) {
             if (!e) continue;
-            if (e->time >= t.firstNoteTime) break;
+            if (hasNote ? e->kind() == kindNote : e->time > songFirstNote) break;
             device.feedChannelState(*e);
         }
     }
@@ -71,72 +247,61 @@ void feedLeadIn(const midiSong& song, MidiDevice& device) {
 
 // ---- the play commands of the device --------------------------------------------------------
 
-bool MidiDevice::playSelectedPart(midiSong& song, midiTrack& playList, const PlayRange& range,
-                                  const PlayOptions& options) {
+bool MidiDevice::playSelectedPart(midiSong& song, const Selection& selection, const PlayOptions& options) {
     status("Making Play List...");
-    buildSelectionList(song, playList, range, options.allTracks, *this);
-    if (playList.countEvents() == 0) return false;
-    playList.paired = true;
+    auto list = buildSelectionList(song, selection, options.allTracks, *this);
+    if (list->empty()) return false;
     status("Preparing...");
-    setPlayTempo(song.tempoAt(barStart(song, range.firstBar)));
     chase();
-    startWith(playList, options.loop, false, hooks, options.tempo);
+    if (!startWith(list, options.loop, false, hooks, options.tempo)) return false;
     // The tempo bar shows the tempo where the play goes on (the player may be past it already).
     const int next = playIndex_.load();
-    if (playing_.load() && hooks.tempoChange && options.tempo <= 0 && next < playList.size())
-        hooks.tempoChange(song.tempoAt(playList.at(next)->time));
+    if (playing_.load() && hooks.tempoChange && options.tempo <= 0 && next < list->size())
+        hooks.tempoChange(song.tempoAt(list->at(next).time));
     status("Playing...");
     return true;
 }
 
-bool MidiDevice::playFrom(midiSong& song, midiTrack& playList, int firstBar, const PlayOptions& options) {
+bool MidiDevice::playFrom(midiSong& song, int firstBar, const PlayOptions& options) {
     status("Making Play List...");
-    buildFromList(song, playList, firstBar, *this);
-    if (playList.countEvents() == 0) return false;
-    playList.paired = true;
+    auto list = buildFromList(song, firstBar, *this);
+    if (list->empty()) return false;
     status("Preparing...");
-    setPlayTempo(song.tempoAt(song.barBeatTickToTime(firstBar, 0, 0)));
     chase();
-    startWith(playList, options.loop, false, hooks, options.tempo);
+    if (!startWith(list, options.loop, false, hooks, options.tempo)) return false;
     status("Playing...");
     return true;
 }
 
-bool MidiDevice::playAll(midiSong& song, midiTrack& playList, const PlayOptions& options) {
+bool MidiDevice::playAll(midiSong& song, const PlayOptions& options) {
     status("Reset Device...");
-    resetDevice(song, playList, options.gmOn, options.system);
+    resetDevice(song, options.gmOn, options.system);
     status("Making Play List...");
-    buildAllList(song, playList);
-    if (playList.countEvents() == 0) return false;
-    playList.paired = true;
+    auto list = buildAllList(song);
+    if (list->empty()) return false;
     status("Preparing...");
-    setPlayTempo(song.tempoAt(0));
-    startWith(playList, options.loop, false, hooks, options.tempo);
+    if (!startWith(list, options.loop, false, hooks, options.tempo)) return false;
     status("Playing...");
     return true;
 }
 
-void MidiDevice::resetDevice(midiSong& song, midiTrack& playList, bool gmOn, SystemReset system) {
-    playList.clear();
+void MidiDevice::resetDevice(const midiSong& song, bool gmOn, SystemMode system) {
+    forgetPlayList();
     resetChannelStates();
-    // Copies of the song's preset messages: the originals are shared by the song and must keep
-    // their pinned reference count. The reset is not a play of its own: no hooks.
-    auto appendCopy = [&](const sysexEvent& preset) {
-        auto* copy = new sysexEvent(0, 0xF0);
-        copy->copyDataFrom(preset);
-        playList.appendEvent(copy);
-    };
+    // The list is not emptied between the starts: with GM on, the second one sends GM System On
+    // again before the GS or XG message. The reset is not a play of its own: no hooks.
+    PlayListBuilder resets(song.timeBase);
     const PlayHooks silent;
     if (gmOn) {
-        appendCopy(song.gmOnEvent);
-        startWith(playList, false, false, silent);
+        resets.add(song.gmOnEvent);
+        startWith(resets.build(), false, false, silent);
     }
-    if (system == SystemReset::gs) {
-        appendCopy(song.gsResetEvent);
-        startWith(playList, false, false, silent);
-    } else if (system == SystemReset::xg) {
-        appendCopy(song.xgOnEvent);
-        startWith(playList, false, false, silent);
+    if (system == SystemMode::gs) {
+        resets.add(song.gsResetEvent);
+        startWith(resets.build(), false, false, silent);
+    } else if (system == SystemMode::xg) {
+        resets.add(song.xgOnEvent);
+        startWith(resets.build(), false, false, silent);
     }
     do {
         clock_->sleepFor(50'000);

@@ -10,10 +10,9 @@
 #include <exception>
 
 #include "output/midi_device.h"
+#include "output/play_list.h"
 #include "output/thread_priority.h"
 #include "base/errors.h"
-#include "song/song.h"
-#include "song/track.h"
 
 namespace tonvela {
 
@@ -36,13 +35,16 @@ bool MidiDevice::waitUntilIdle(int64_t timeoutMicros) {
     return idleCv_.wait_for(lock, std::chrono::microseconds(timeoutMicros), [this] { return !playing_.load(); });
 }
 
-void MidiDevice::start(midiTrack& playList, bool loop, bool resume) { startWith(playList, loop, resume, hooks); }
+bool MidiDevice::start(std::shared_ptr<const PlayList> list, bool loop, bool resume) {
+    return startWith(std::move(list), loop, resume, hooks);
+}
 
-void MidiDevice::startWith(midiTrack& playList, bool loop, bool resume, const PlayHooks& h, int32_t tempoOverride) {
+bool MidiDevice::startWith(std::shared_ptr<const PlayList> list, bool loop, bool resume, const PlayHooks& h,
+                           int32_t tempoOverride) {
     if (onPlayerThread()) {
         // A hook may stop the play, but a new play starts from the owner's thread only.
         report("Dooh! Internal Error!");
-        return;
+        return false;
     }
     if (playing_) stop();
     joinPlayer();
@@ -51,29 +53,32 @@ void MidiDevice::startWith(midiTrack& playList, bool loop, bool resume, const Pl
         displayText_.clear();
     }
     loopCount_ = 0;
-    if (playList.countEvents() == 0 || !isOpen()) return;
+    if (!list || list->empty() || !isOpen()) return false;
+    if (list != list_) {
+        list_ = std::move(list);
+        resume = false;
+    }
     active_ = h;
-    playList_ = &playList;
     loopPlay_ = loop;
-    timeBase_ = playList.song && playList.song->timeBase > 0 ? playList.song->timeBase : 480;
     if (!resume) {
         playIndex_.store(0);
-        playList.splitNotes();
         lateCount_.store(0);
+        if (list_->startTempo() > 0) setPlayTempo(list_->startTempo());
+        passTempo_ = playTempo_.load();
+        passOverride_ = tempoOverride;
     }
-    playList.pack();
-    if (playIndex_.load() >= playList.size()) return;
+    if (playIndex_.load() >= list_->size()) return false;
     stopRequested_.store(false);
     clock_->clearInterrupt();
 
     Timeline tl;
     tl.anchor = clock_->now();
     int32_t t0 = sendBatch();
-    if (tempoOverride > 0 && setPlayTempo(tempoOverride) && active_.tempoChange) active_.tempoChange(tempoOverride);
-    if (playIndex_.load() >= playList.size()) {
+    if (tempoOverride > 0) applyTempoOverride(tempoOverride, active_);
+    if (playIndex_.load() >= list_->size()) {
         // Everything at one time: sent already, and the play never starts.
         if (active_.endOfPlay) active_.endOfPlay();
-        return;
+        return true;
     }
     advance(tl, t0);
     if (tl.deadline <= clock_->now()) lateCount_.fetch_add(1);
@@ -85,24 +90,45 @@ void MidiDevice::startWith(midiTrack& playList, bool loop, bool resume, const Pl
         runPlayer(tl);
         playerThreadId_.store(std::thread::id());
     }
+    return true;
 }
 
 int32_t MidiDevice::sendBatch() {
-    midiTrack& list = *playList_;
+    const PlayList& list = *list_;
     int i = playIndex_.load();
     const int n = list.size();
-    const int32_t t = list.at(i)->time;
-    while (i < n && list.at(i)->time == t && !stopRequested_.load()) {
-        sendEventWith(*list.at(i), active_);
+    const int32_t t = list.at(i).time;
+    while (i < n && list.at(i).time == t && !stopRequested_.load()) {
+        const PlayMessage& m = list.at(i);
+        const bool hasBytes = m.kind == PlayKind::sysex || m.kind == PlayKind::text;
+        sendMessage(m, hasBytes ? &list.bytes(m) : nullptr, active_);
         playIndex_.store(++i);
     }
     return t;
 }
 
+// A new pass of a loop starts as the first did: at the tempo of the list's start when the pass
+// changed it, then the hand-set tempo of the start again, once the first tick is sent.
+void MidiDevice::restartLoop(Timeline& tl) {
+    {
+        std::lock_guard lock(textMutex_);
+        displayText_.clear();
+    }
+    playIndex_.store(0);
+    const bool tempoChanged = list_->hasTempoChanges();
+    if (tempoChanged && playTempo_.load() != passTempo_) {
+        setPlayTempo(passTempo_);
+        if (active_.tempoChange) active_.tempoChange(passTempo_);
+    }
+    // The restart is due when the last batch was: no gap, no drift across loops.
+    tl.anchor = tl.deadline;
+    tl.scaled = 0;
+}
+
 void MidiDevice::advance(Timeline& tl, int32_t sentTime) {
-    const int32_t next = playList_->at(playIndex_.load())->time;
+    const int32_t next = list_->at(playIndex_.load()).time;
     tl.scaled += static_cast<int64_t>(next - sentTime) * playTempo_.load();
-    tl.deadline = tl.anchor + tl.scaled / timeBase_;
+    tl.deadline = tl.anchor + tl.scaled / list_->timeBase();
 }
 
 void MidiDevice::finishPlay() {
@@ -116,7 +142,7 @@ void MidiDevice::runPlayer(Timeline tl) {
         raiseThreadPriority();
     }
     try {
-        const int n = playList_->size();
+        const int n = list_->size();
         for (;;) {
             if (!clock_->waitUntil(tl.deadline) || stopRequested_.load()) break;
             int32_t t = sendBatch();
@@ -129,15 +155,9 @@ void MidiDevice::runPlayer(Timeline tl) {
                 ++loopCount_;
                 if (active_.loop) active_.loop(loopCount_);
                 if (stopRequested_.load()) break;
-                // The restart is due when the last batch was: no gap, no drift across loops.
-                {
-                    std::lock_guard lock(textMutex_);
-                    displayText_.clear();
-                }
-                playIndex_.store(0);
-                tl.anchor = tl.deadline;
-                tl.scaled = 0;
+                restartLoop(tl);
                 t = sendBatch();
+                if (passOverride_ > 0 && list_->hasTempoChanges()) applyTempoOverride(passOverride_, active_);
                 if (playIndex_.load() >= n) {
                     finishPlay();
                     break;
@@ -168,15 +188,20 @@ void MidiDevice::stop() {
     if (isOpen()) stopSound();
 }
 
-bool MidiDevice::canResume(const midiTrack& playList) const {
-    return playList_ == &playList && playList.countEvents() > 0 && playIndex_.load() < playList.size();
-}
+bool MidiDevice::canResume() const { return list_ && playIndex_.load() < list_->size(); }
 
-bool MidiDevice::resumePlay(midiTrack& playList, bool loop) {
-    if (!canResume(playList)) return false;
-    start(playList, loop, true);
+bool MidiDevice::resumePlay(bool loop) {
+    if (!canResume()) return false;
+    if (!start(list_, loop, true)) return false;
     status("Playing...");
     return true;
+}
+
+void MidiDevice::forgetPlayList() {
+    if (playing_) stop();
+    joinPlayer();
+    list_.reset();
+    playIndex_.store(0);
 }
 
 }  // namespace tonvela

@@ -1,6 +1,6 @@
 #pragma once
 
-// The pieces the port drivers are built from. Internal to src/output.
+// The pieces the port drivers are built from. Internal to src/output and the sound module.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,14 +30,8 @@ public:
     virtual std::unique_ptr<OpenPort> open(int index, std::string& error) = 0;
 };
 
-// Keeps alsa-lib from printing its own failure reports (process-wide, done once).
-void silenceAlsaLib();
-
-// Never throws and never writes to stderr; without a sequencer there are no ports.
-std::unique_ptr<SystemPorts> makeSystemPorts();
-
 // The built-in synthesizer playing to the default audio output; nullptr with `error` set when
-// the SoundFont or the audio output cannot be opened.
+// the sound module, the SoundFont or the audio output cannot be opened.
 std::unique_ptr<OpenPort> openSynthPort(const PortOptions& options, std::string& error);
 
 // A driver with one port, listed as port -1 with `caps`, opened through `opener`.

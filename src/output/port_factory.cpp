@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "output/port_backends.h"
+#include "output/sound_module.h"
 
 namespace tonvela {
 
@@ -104,13 +105,14 @@ private:
 };
 
 // Port -1 is the built-in synthesizer, the default that plays without hardware; the system
-// ports follow from 0.
+// ports follow from 0. Both come from the sound module, loaded when first asked for.
 class StandardDriver final : public BackendDriver {
 public:
-    explicit StandardDriver(PortOptions options) : options_(std::move(options)), system_(makeSystemPorts()) {}
+    explicit StandardDriver(PortOptions options) : options_(std::move(options)) {}
     // Asks the system afresh: ports come and go. caps() and open() use the names seen here.
     int portCount() override {
-        names_ = system_->names();
+        SystemPorts* system = systemPorts();
+        names_ = system ? system->names() : std::vector<std::string>{};
         return static_cast<int>(names_.size());
     }
     PortCaps caps(int id) override {
@@ -130,6 +132,14 @@ public:
     }
 
 private:
+    SystemPorts* systemPorts() {
+        if (!system_) {
+            std::string error;
+            if (SoundModule* module = soundModule(error)) system_ = module->systemPorts();
+        }
+        return system_.get();
+    }
+
     PortOptions options_;
     std::unique_ptr<SystemPorts> system_;
     std::vector<std::string> names_;

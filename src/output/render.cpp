@@ -192,7 +192,8 @@ int64_t songMicros(const midiSong& song, int32_t endTick) {
 }
 
 RenderResult renderSong(midiSong& song, const std::string& path, const RenderOptions& options) {
-    SynthEngine engine(SynthOptions{options.soundFont, options.sampleRate});
+    std::unique_ptr<SynthEngine> synth = makeSynthEngine(SynthOptions{options.soundFont, options.sampleRate});
+    SynthEngine& engine = *synth;
     WavFile wav(path, engine.sampleRate());
     Renderer renderer(engine, wav);
     auto clock = std::make_shared<RenderClock>(renderer, songMicros(song, song.songEnd), options.progress);
@@ -205,11 +206,10 @@ RenderResult renderSong(midiSong& song, const std::string& path, const RenderOpt
     };
     if (device.openDevice(-1) != 0) throw MidiError(failure);
 
-    midiTrack playList(&song, 0, "");
     PlayOptions play;
-    play.gmOn = (song.systemFlags & 1) != 0;
-    play.system = (song.systemFlags & 2) ? SystemReset::gs : (song.systemFlags & 4) ? SystemReset::xg : SystemReset::none;
-    device.playAll(song, playList, play);  // the offline clock plays it through before returning
+    play.gmOn = carriesGmOn(song.systemFlags);
+    play.system = systemMode(song.systemFlags);
+    device.playAll(song, play);  // the offline clock plays it through before returning
     if (!failure.empty()) throw MidiError(failure);
 
     // The release tail: until no voice sounds and the reverb has faded, or the limit.

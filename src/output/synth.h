@@ -1,7 +1,7 @@
 #pragma once
 
 // The built-in General MIDI synthesizer (FluidSynth with a SoundFont), used live as port -1
-// and offline by the renderer.
+// and offline by the renderer. The engine lives in the sound module (see sound_module.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -20,33 +20,27 @@ struct SynthOptions {
     int sampleRate = 44100;
 };
 
+// One synthesizer with its SoundFont loaded. Calls come from one thread at a time; none throws.
 class SynthEngine {
 public:
-    // Loads the SoundFont; throws MidiError with a message for the user when it cannot.
-    explicit SynthEngine(const SynthOptions& options);
-    ~SynthEngine();
-    SynthEngine(const SynthEngine&) = delete;
-    SynthEngine& operator=(const SynthEngine&) = delete;
-
+    virtual ~SynthEngine() = default;
     // A channel message of 1 to 3 bytes.
-    void sendShort(const uint8_t* bytes, size_t size);
+    virtual void sendShort(const uint8_t* bytes, size_t size) = 0;
     // A system exclusive message with its F0 and F7 (GM, GS and XG resets among others).
-    void sendLong(const uint8_t* data, size_t size);
+    virtual void sendLong(const uint8_t* data, size_t size) = 0;
     // Renders `frames` frames of interleaved stereo into out (2 * frames values, -1..1).
-    void renderFloat(float* out, int frames);
-    int activeVoices() const;
-    int sampleRate() const { return sampleRate_; }
-    const std::string& soundFontPath() const { return soundFont_; }
-
-    // Plays to the default audio output from now on; throws MidiError when no audio output
-    // can be opened (the message names each output tried and why it failed).
-    void startAudio();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
-    std::string soundFont_;
-    int sampleRate_;
+    virtual void renderFloat(float* out, int frames) = 0;
+    virtual int activeVoices() const = 0;
+    virtual int sampleRate() const = 0;
+    virtual const std::string& soundFontPath() const = 0;
+    // Plays to the default audio output from now on. False when no audio output can be opened,
+    // with `error` naming each output tried and why it failed.
+    virtual bool startAudio(std::string& error) = 0;
 };
+
+// Loads the sound module and makes a synthesizer with the SoundFont of options. Throws
+// MidiError with a message for the user when the module, the SoundFont or the synthesizer
+// is missing.
+std::unique_ptr<SynthEngine> makeSynthEngine(const SynthOptions& options);
 
 }  // namespace tonvela

@@ -42,24 +42,33 @@ std::string MidiChannel::programText() const {
 }
 
 int MidiChannel::update(const anyEvent& e) {
-    lastEventTime = e.time;
     switch (e.kind()) {
     case kindControl: {
         const auto& c = static_cast<const ControlChangeEvent&>(e);
-        return controlChange(e.time, c.controller(), c.value());
+        return follow(kindControl, e.time, c.controller(), c.value());
     }
-    case kindNote: {
+    case kindNote:
+    case kindNoteOff: {
         const auto& n = static_cast<const NoteOnEvent&>(e);
-        return noteEvent(e.time, n.note(), n.velocity());
+        return follow(e.kind(), e.time, n.note(), n.velocity());
     }
-    case kindNoteOff: return noteEvent(e.time, static_cast<const NoteOnEvent&>(e).note(), 0);
-    case kindPitchBend: return bendEvent(e.time, static_cast<const PitchBendEvent&>(e).rawBend());
-    case kindProgram: {
-        int p = static_cast<const ProgramChangeEvent&>(e).program();
-        if (p == program) return 9;
-        if (p >= 0 && p <= 127) program = p;
+    case kindPitchBend: return follow(kindPitchBend, e.time, static_cast<const PitchBendEvent&>(e).rawBend(), 0);
+    case kindProgram: return follow(kindProgram, e.time, static_cast<const ProgramChangeEvent&>(e).program(), 0);
+    default: return follow(e.kind(), e.time, 0, 0);
+    }
+}
+
+int MidiChannel::follow(int kind, int32_t time, int data1, int data2) {
+    lastEventTime = time;
+    switch (kind) {
+    case kindControl: return controlChange(time, data1, data2);
+    case kindNote: return noteEvent(time, data1, data2);
+    case kindNoteOff: return noteEvent(time, data1, 0);
+    case kindPitchBend: return bendEvent(time, data1);
+    case kindProgram:
+        if (data1 == program) return 9;
+        if (data1 >= 0 && data1 <= 127) program = data1;
         return 0;
-    }
     default: return 0;
     }
 }

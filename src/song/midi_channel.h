@@ -23,6 +23,10 @@ public:
     // Follows one event; returns the finding code (0 for none; 9 for a program change that
     // repeats the program in force).
     int update(const anyEvent& e);
+    // The same for a message given by the kind code of its event (kindControl: controller and
+    // value; kindNote or kindNoteOff: key and velocity; kindPitchBend: raw bend; kindProgram:
+    // program). Other kinds change nothing but the time.
+    int follow(int kind, int32_t time, int data1, int data2);
     int controlChange(int32_t time, int controller, int value);
     int noteEvent(int32_t time, int key, int velocity);
     int bendEvent(int32_t time, int raw);

@@ -47,6 +47,7 @@ public:
     struct Asked {
         QMessageBox::Icon icon;
         QString text;
+        QString details;  // behind Show Details
     };
     std::vector<Asked> asked;
     std::deque<QMessageBox::StandardButton> answers;
@@ -57,7 +58,7 @@ public:
 
     QMessageBox::StandardButton message(QWidget*, QMessageBox::Icon icon, const QString& text,
                                         QMessageBox::StandardButtons buttons) override {
-        asked.push_back({icon, text});
+        asked.push_back({icon, text, {}});
         if (!answers.empty()) {
             auto a = answers.front();
             answers.pop_front();
@@ -67,6 +68,13 @@ public:
         for (auto b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
             if (buttons & b) return b;
         return QMessageBox::NoButton;
+    }
+    QMessageBox::StandardButton detailedMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                                const QString& details,
+                                                QMessageBox::StandardButtons buttons) override {
+        const auto answer = message(parent, icon, text, buttons);
+        asked.back().details = details;
+        return answer;
     }
     QString openFileName(QWidget*, const QString&, const QString&) override {
         if (openNames.empty()) return {};
@@ -143,10 +151,11 @@ protected:
     }
 
     // Starts the editor as the program does and shows its main window.
-    TMIDIPollimoMain* start(const QString& file = {}) {
+    // driver: the MIDI ports (nullptr: the capture port).
+    TMIDIPollimoMain* start(const QString& file = {}, std::unique_ptr<tonvela::PortDriver> driver = nullptr) {
         capture = std::make_shared<tonvela::CaptureLog>();
-        app = std::make_unique<TonvelaApp>(folders, file,
-                                           tonvela::makeCaptureDriver(capture, tonvela::makeSteadyClock()));
+        if (!driver) driver = tonvela::makeCaptureDriver(capture, tonvela::makeSteadyClock());
+        app = std::make_unique<TonvelaApp>(folders, file, std::move(driver));
         TMIDIPollimoMain* w = app->MIDIPollimoMain();
         w->setErrorSound([this] { ++errorSounds; });
         w->show();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "output/play_list.h"
 #include "output_rig.h"
@@ -65,14 +66,13 @@ protected:
     }
     midiSong song;
     CaptureRig rig;
-    midiTrack playList{&song, 0, ""};
     int ends = 0;
     Lines statuses;
 };
 
 TEST_F(PlayModes, SelectionFromBarFiveChasesAndPlaysOnlyItsBars) {
     // Screen bars 5-6 of track 1.
-    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 4, 5}, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playSelectedPart(song, Selection{1, 1, 4, 5}, PlayOptions{}));
     Played p = split(rig, 100000);
     EXPECT_EQ(chaseOf(p.chase, "0"), (Lines{"B0 00 01", "C0 05", "B0 07 50", "B0 01 00", "B0 0A 14", "B0 0B 7F",
                                             "B0 65 00", "B0 64 00", "B0 06 02", "E0 00 40"}));
@@ -95,14 +95,14 @@ TEST_F(PlayModes, SelectionFromBarFiveChasesAndPlaysOnlyItsBars) {
 TEST_F(PlayModes, AllTracksPlaysEveryTrackOfTheSelectedBars) {
     PlayOptions o;
     o.allTracks = true;
-    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 4, 4}, o));
+    ASSERT_TRUE(rig.device.playSelectedPart(song, Selection{1, 1, 4, 4}, o));
     Played p = split(rig, 100000);
     EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 28");
     EXPECT_EQ(p.play, (Lines{"100000 90 3E 64", "100000 91 30 64", "600000 90 3E 00", "1100000 91 30 00"}));
 }
 
 TEST_F(PlayModes, PlayFromGoesToTheEndOverAllTracks) {
-    ASSERT_TRUE(rig.device.playFrom(song, playList, 4, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playFrom(song, 4, PlayOptions{}));
     Played p = split(rig, 100000);
     EXPECT_EQ(chaseOf(p.chase, "1")[0], "C1 28");
     EXPECT_EQ(p.play, (Lines{"100000 90 3E 64", "100000 91 30 64", "600000 90 3E 00", "1100000 91 30 00",
@@ -111,16 +111,16 @@ TEST_F(PlayModes, PlayFromGoesToTheEndOverAllTracks) {
 }
 
 TEST_F(PlayModes, ChasedStatesStayForLaterPlays) {
-    ASSERT_TRUE(rig.device.playFrom(song, playList, 6, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playFrom(song, 6, PlayOptions{}));
     rig.log->clear();
     // Bar 0 only: nothing before it is fed, yet bar 2's pan chased by the first play stays.
-    ASSERT_TRUE(rig.device.playSelectedPart(song, playList, PlayRange{1, 1, 0, 0}, PlayOptions{}));
+    ASSERT_TRUE(rig.device.playSelectedPart(song, Selection{1, 1, 0, 0}, PlayOptions{}));
     EXPECT_EQ(chaseOf(split(rig, INT64_MAX).chase, "0")[4], "B0 0A 14");
 }
 
 struct ResetCase {
     bool gm;
-    SystemReset system;
+    SystemMode system;
     Lines resets;
 };
 
@@ -128,12 +128,12 @@ TEST_F(PlayModes, PlayAllSendsTheResetsThenTheSongFromTheStartWithoutChase) {
     const std::string gm = "F0 7E 7F 09 01 F7", xg = "F0 43 10 4C 00 00 7E 00 F7",
                       gs = "F0 41 10 42 12 40 00 7F 00 41 F7";
     const ResetCase cases[] = {
-        {false, SystemReset::none, {}},
-        {true, SystemReset::none, {gm}},
-        {true, SystemReset::xg, {gm, gm, xg}},
-        {true, SystemReset::gs, {gm, gm, gs}},
-        {false, SystemReset::xg, {xg}},
-        {false, SystemReset::gs, {gs}},
+        {false, SystemMode::none, {}},
+        {true, SystemMode::none, {gm}},
+        {true, SystemMode::xg, {gm, gm, xg}},
+        {true, SystemMode::gs, {gm, gm, gs}},
+        {false, SystemMode::xg, {xg}},
+        {false, SystemMode::gs, {gs}},
     };
     for (const ResetCase& c : cases) {
         CaptureRig r;
@@ -147,8 +147,7 @@ TEST_F(PlayModes, PlayAllSendsTheResetsThenTheSongFromTheStartWithoutChase) {
         PlayOptions o;
         o.gmOn = c.gm;
         o.system = c.system;
-        midiTrack list(&song, 0, "");
-        ASSERT_TRUE(r.device.playAll(song, list, o));
+        ASSERT_TRUE(r.device.playAll(song, o));
         Played p = split(r, 50000);
         Lines resets;
         for (const std::string& l : p.chase) resets.push_back(l.substr(2));
@@ -166,8 +165,7 @@ TEST_F(PlayModes, NothingInTheSelectionPlaysNothing) {
     test::Bytes empty = test::smf(1, {TrackWriter().bytes(), TrackWriter().control(5760, 0, 1, 1).bytes()});
     midiSong s;
     test::load(s, empty);
-    midiTrack list(&s, 0, "");
-    EXPECT_FALSE(rig.device.playSelectedPart(s, list, PlayRange{1, 1, 0, 0}, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playSelectedPart(s, Selection{1, 1, 0, 0}, PlayOptions{}));
     EXPECT_TRUE(rig.log->messages().empty());
     EXPECT_EQ(statuses, (Lines{"Making Play List..."}));
 }
@@ -181,12 +179,115 @@ TEST_F(PlayModes, LeadInFeedsWhatComesBeforeEachTracksFirstNote) {
     EXPECT_TRUE(rig.log->messages().empty());
 }
 
+TEST(LeadIn, FeedsWhatComesBeforeTheFirstNoteInListOrderItsOwnTickIncluded) {
+    TrackWriter one;  // channel 1: program and volume on the first note's tick, pan after the note
+    one.program(480, 0, 24).control(480, 0, 7, 70).note(480, 0, 60, 100, 10).control(480, 0, 10, 5);
+    TrackWriter two;  // channel 2, no notes: fed up to the song's first note tick
+    two.program(0, 1, 48).control(480, 1, 7, 60).control(481, 1, 10, 6);
+    TrackWriter three;  // channel 3: an empty slot between its settings
+    three.control(0, 2, 0, 8).control(0, 2, 11, 50).program(0, 2, 33).note(960, 2, 40, 100, 10);
+    midiSong song;
+    test::load(song, test::smf(1, {TrackWriter().bytes(), one.bytes(), two.bytes(), three.bytes()}));
+    song.track(3)->deleteEventAt(1);
+    CaptureRig rig;
+    feedLeadIn(song, rig.device);
+    const MidiChannel c1 = rig.device.channelState(0), c2 = rig.device.channelState(1), c3 = rig.device.channelState(2);
+    EXPECT_EQ(c1.program, 24);
+    EXPECT_EQ(c1.controller(7), 70);
+    EXPECT_EQ(c1.controller(10), 64) << "after the first note in the list";
+    EXPECT_EQ(c2.program, 48);
+    EXPECT_EQ(c2.controller(7), 60);
+    EXPECT_EQ(c2.controller(10), 64) << "after the song's first note";
+    EXPECT_EQ(c3.bankMsb(), 8);
+    EXPECT_EQ(c3.program, 33) << "an empty slot does not end the walk";
+    EXPECT_EQ(c3.controller(11), 127);
+    EXPECT_TRUE(rig.log->messages().empty());
+}
+
+TEST(SelectionList, ATrackLeftOutOfOrderIsWalkedToItsEnd) {
+    midiSong song;
+    test::load(song, test::smf(1, {TrackWriter().bytes(),
+                                   TrackWriter().control(0, 0, 1, 1).control(480, 0, 1, 2).control(960, 0, 1, 3).bytes()}));
+    midiTrack& t = *song.track(1);
+    t.beginUndoStep("Move");
+    t.moveEvent(t.at(0), 5000);  // now in bar 3 but still first in the list
+    ASSERT_FALSE(t.orderKnown());
+    CaptureRig rig;
+    rig.device.start(buildSelectionList(song, Selection{1, 1, 0, 0}, false, rig.device), false, false);
+    EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 02", "500000 B0 01 03"}));
+}
+
+// The order a play list must have is the song's own: notes split into note on and note off,
+// sorted by time and creation (midiTrack::splitNotes). Random songs, some tracks out of order.
+TEST(PlayListOrder, MatchesTheSongsOwnSplitOfNotesOnRandomSongs) {
+    std::mt19937 random(7);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    for (int round = 0; round < 40; ++round) {
+        std::vector<test::Bytes> tracks{TrackWriter().tempo(0, 500000).tempo(pick(4000), 300000).bytes()};
+        for (int t = 0, n = 1 + pick(4); t < n; ++t) {
+            TrackWriter w;
+            for (int i = 0, events = pick(60); i < events; ++i) {
+                const int time = pick(3000), channel = pick(3);
+                if (pick(3) == 0)
+                    w.control(time, channel, pick(128), pick(128));
+                else
+                    w.note(time, channel, 40 + pick(30), 1 + pick(127), pick(4) == 0 ? 0 : pick(600));
+            }
+            tracks.push_back(w.bytes());
+        }
+        test::Bytes file = test::header(1, static_cast<int>(tracks.size()));
+        for (const test::Bytes& t : tracks) {
+            const test::Bytes chunk = test::trackChunk(t);
+            file.insert(file.end(), chunk.begin(), chunk.end());
+        }
+        midiSong song;
+        test::load(song, file);
+        if (song.trackCount() > 1 && song.track(1)->countEvents() > 2) {
+            midiTrack& t = *song.track(1);
+            t.beginUndoStep("Move");
+            t.moveEvent(t.at(1), 700);  // the track is now out of order
+        }
+
+        midiTrack reference(&song, 0, "");
+        for (int i = 0; i < song.trackCount(); ++i)
+            for (anyEvent* e : song.track(i)->events())
+                if (e && !e->isTrackEnd()) reference.appendEvent(e);
+        reference.paired = true;
+        reference.splitNotes();
+        std::vector<std::string> expected, built;
+        for (const anyEvent* e : reference.events()) {
+            std::string bytes;
+            const PlayMessage m = playMessageOf(*e, bytes);
+            expected.push_back(std::to_string(m.time) + " " + std::to_string(m.status) + " " +
+                               std::to_string(m.data1) + " " + std::to_string(m.data2));
+        }
+        const auto list = buildAllList(song);
+        for (int i = 0; i < list->size(); ++i) {
+            const PlayMessage& m = list->at(i);
+            built.push_back(std::to_string(m.time) + " " + std::to_string(m.status) + " " + std::to_string(m.data1) +
+                            " " + std::to_string(m.data2));
+        }
+        ASSERT_EQ(built, expected) << "round " << round;
+    }
+}
+
+TEST_F(PlayModes, WithoutAnOpenPortNothingPlaysAndNothingSaysPlaying) {
+    rig.device.closeDevice();
+    EXPECT_FALSE(rig.device.playSelectedPart(song, Selection{1, 1, 4, 5}, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playFrom(song, 0, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playAll(song, PlayOptions{}));
+    EXPECT_FALSE(rig.device.playing());
+    EXPECT_FALSE(rig.device.canResume());
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Playing..."), 0);
+    EXPECT_EQ(ends, 0);
+}
+
 TEST_F(PlayModes, TempoOverrideReplacesTheSongsTempoFromTheStart) {
     PlayOptions o;
     o.tempo = 250000;
     std::vector<int32_t> tempos;
     rig.device.hooks.tempoChange = [&](int32_t t) { tempos.push_back(t); };
-    ASSERT_TRUE(rig.device.playAll(song, playList, o));
+    ASSERT_TRUE(rig.device.playAll(song, o));
     EXPECT_EQ(tempos, (std::vector<int32_t>{500000, 250000})) << "the song's tempo at 0, then the override";
     EXPECT_EQ(split(rig, 50000).play.back(), "6550000 90 40 00") << "twice as fast";
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <thread>
 
 #include "output/play_list.h"
@@ -24,12 +25,11 @@ class RealTime : public testing::Test {
 protected:
     void use(const TrackWriter& voice) {
         test::load(song, test::smf(1, {TrackWriter().tempo(0, 500000).bytes(), voice.bytes()}));
-        buildAllList(song, playList);
-        playList.paired = true;
+        playList = buildAllList(song);
     }
     midiSong song;
     CaptureRig rig{makeSteadyClock()};
-    midiTrack playList{&song, 0, ""};
+    std::shared_ptr<const PlayList> playList;
 };
 
 TEST_F(RealTime, EventsFiveHundredMillisecondsApart) {
@@ -85,7 +85,7 @@ TEST_F(RealTime, StopIsImmediateAndSilencesAHeldNote) {
     EXPECT_EQ(lines[32], "BF 79 00");
 
     rig.log->clear();
-    ASSERT_TRUE(rig.device.resumePlay(playList, false));
+    ASSERT_TRUE(rig.device.resumePlay(false));
     ASSERT_TRUE(rig.device.waitUntilIdle(5'000'000));
     done = true;
     reader.join();
@@ -104,6 +104,67 @@ TEST_F(RealTime, DestroyingThePlayingDeviceStopsItsPlayer) {
     }
     auto m = log->messages();
     ASSERT_EQ(m.size(), 33u) << "the note, then silence";
+}
+
+TEST(RealTimeEdits, JournaledEditsAndUndoWhilePlayingRaceWithNothingAndLeaveNoNoteOn) {
+    // Two tracks of short notes and controllers at a quarter note of 100 ms: about 1.6 s.
+    TrackWriter one, two;
+    for (int i = 0; i < 64; ++i) {
+        one.note(i * 120, 0, 60 + i % 12, 100, 110);
+        if (i % 2 == 0) two.note(i * 120, 1, 40 + i % 7, 90, 230).control(i * 120 + 60, 1, 11, 60 + i);
+    }
+    midiSong song;
+    test::load(song, test::smf(1, {TrackWriter().tempo(0, 100000).bytes(), one.bytes(), two.bytes()}));
+    CaptureRig rig{makeSteadyClock()};
+    ASSERT_TRUE(rig.device.playAll(song, PlayOptions{}));
+    int notesInList = 0;
+    const std::shared_ptr<const PlayList> list = rig.device.playList();
+    for (int i = 0; i < list->size(); ++i) notesInList += list->at(i).kind == PlayKind::noteOn;
+
+    // The editor's thread changes the song through the journal and undoes it, again and again.
+    std::atomic<bool> done{false};
+    std::atomic<int> rounds{0};
+    std::thread editor([&] {
+        for (int round = 0; !done.load(); ++round) {
+            for (int ti = 1; ti < song.trackCount(); ++ti) {
+                midiTrack& t = *song.track(ti);
+                std::vector<NoteOnEvent*> notes;
+                for (anyEvent* e : t.events())
+                    if (e && e->kind() == kindNote) notes.push_back(static_cast<NoteOnEvent*>(e));
+                if (notes.size() < 3) continue;
+                t.beginUndoStep("Edit");
+                for (NoteOnEvent* n : notes) t.setVelocity(n, 1 + round % 127);
+                t.removeEvent(notes[static_cast<size_t>(round) % notes.size()]);
+                t.moveEvent(notes[(static_cast<size_t>(round) + 1) % notes.size()], 240);
+                auto* added = new NoteOnEvent(static_cast<int32_t>(round % 64) * 120, 0x90);
+                added->setNote(30);
+                added->setVelocity(100);
+                added->setDuration(2000);
+                t.addEvent(added, true, true);
+                t.undo();
+            }
+            rounds.fetch_add(1);
+        }
+    });
+    const bool finished = rig.device.waitUntilIdle(20'000'000);
+    const int roundsWhilePlaying = rounds.load();
+    done = true;
+    editor.join();
+    ASSERT_TRUE(finished);
+    EXPECT_GT(roundsWhilePlaying, 3) << "the edits overlapped the play";
+
+    std::map<int, int> sounding;  // channel * 128 + key
+    int noteOns = 0;
+    for (const auto& m : rig.log->messages()) {
+        if (m.bytes.size() != 3 || (m.bytes[0] & 0xE0) != 0x80) continue;
+        const int key = (m.bytes[0] & 0x0F) * 128 + m.bytes[1];
+        const bool on = (m.bytes[0] & 0xF0) == 0x90 && m.bytes[2] > 0;
+        noteOns += on;
+        sounding[key] += on ? 1 : -1;
+        EXPECT_GE(sounding[key], 0) << "a note off without its note on";
+    }
+    EXPECT_EQ(noteOns, notesInList) << "the play sent the song as it was when it started";
+    for (const auto& [key, count] : sounding) EXPECT_EQ(count, 0) << "key " << key % 128 << " left sounding";
 }
 
 TEST(Timing, LenientGuardOnAShortBusySong) {

@@ -14,6 +14,7 @@
 
 #include "output/capture_port.h"
 #include "output/midi_device.h"
+#include "output/play_list.h"
 #include "smf_builder.h"
 #include "song/song.h"
 #include "track_writer.h"
@@ -52,18 +53,18 @@ struct TimingFigures {
 };
 
 // Ideal send time (µs from the first batch) of every message the play list sends, in order.
-inline std::vector<std::pair<int32_t, double>> idealTimes(const midiTrack& list, int32_t tempo, int timeBase) {
+inline std::vector<std::pair<int32_t, double>> idealTimes(const PlayList& list, int32_t tempo) {
     std::vector<std::pair<int32_t, double>> out;
     double micros = 0;
     int32_t tick = -1;
-    for (const anyEvent* e : list.events()) {
-        if (!e) continue;
-        if (tick >= 0) micros += static_cast<double>(e->time - tick) * tempo / timeBase;
-        tick = e->time;
-        if (e->kind() == kindTempo) tempo = static_cast<const TempoEvent*>(e)->getTempo();
+    for (int i = 0; i < list.size(); ++i) {
+        const PlayMessage& m = list.at(i);
+        if (tick >= 0) micros += static_cast<double>(m.time - tick) * tempo / list.timeBase();
+        tick = m.time;
+        if (m.kind == PlayKind::tempo) tempo = static_cast<int32_t>(m.extra);
         // Pressure events and meta events send nothing.
-        if (e->status >= 0xF0 ? e->status != 0xFF : (e->status & 0xF0) != 0xA0 && (e->status & 0xF0) != 0xD0)
-            out.emplace_back(e->time, micros);
+        if (m.kind != PlayKind::silent && m.kind != PlayKind::text && m.kind != PlayKind::tempo)
+            out.emplace_back(m.time, micros);
     }
     return out;
 }
@@ -83,11 +84,10 @@ inline TimingFigures measurePlayback(const Bytes& songBytes) {
     auto log = std::make_shared<CaptureLog>();
     MidiDevice device(makeCaptureDriver(log, clock), clock);
     device.openDevice(-1);
-    midiTrack playList(&song, 0, "");
 
     auto wall0 = std::chrono::steady_clock::now();
     std::clock_t cpu0 = std::clock();
-    device.playAll(song, playList, PlayOptions{});
+    device.playAll(song, PlayOptions{});
     while (!device.waitUntilIdle(1'000'000)) {
     }
     std::clock_t cpu1 = std::clock();
@@ -97,7 +97,7 @@ inline TimingFigures measurePlayback(const Bytes& songBytes) {
     f.seconds = wall;
     f.cpuPercent = 100.0 * static_cast<double>(cpu1 - cpu0) / CLOCKS_PER_SEC / wall;
     f.lateCount = device.lateCount();
-    auto ideal = idealTimes(playList, song.tempoAt(0), song.timeBase);
+    auto ideal = idealTimes(*device.playList(), song.tempoAt(0));
     auto sent = log->messages();
     if (sent.size() != ideal.size() || sent.empty()) return f;
     std::vector<double> lateness;

@@ -12,9 +12,9 @@
 #include <unistd.h>
 #endif
 
-#include "output/port_backends.h"
+#include "output/sound/sound_backends.h"
 
-namespace tonvela {
+namespace tonvela::sound {
 
 #if defined(__linux__)
 namespace {
@@ -143,4 +143,4 @@ std::unique_ptr<SystemPorts> makeSystemPorts() {
     }
 }
 
-}  // namespace tonvela
+}  // namespace tonvela::sound
