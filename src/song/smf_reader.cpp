@@ -64,8 +64,9 @@ bool unwrapRiff(const uint8_t*& data, size_t& size) {
 class TrackReader {
 public:
     TrackReader(midiSong& song, const uint8_t* begin, const uint8_t* end, bool recover, LoadReport& report,
-                std::vector<anyEvent*>& movedTempos)
-        : song_(song), p_(begin), end_(end), recover_(recover), report_(report), movedTempos_(movedTempos) {}
+                std::vector<anyEvent*>& movedTempos, std::vector<copyrightEvent*>& copyrights)
+        : song_(song), p_(begin), end_(end), recover_(recover), report_(report), movedTempos_(movedTempos),
+          copyrights_(copyrights) {}
 
     // Reads one track's events starting right after the chunk header; returns the position
     // after its end-of-track event (or where reading stopped in a recovering load).
@@ -94,6 +95,10 @@ private:
     bool recover_;
     LoadReport& report_;
     std::vector<anyEvent*>& movedTempos_;
+    std::vector<copyrightEvent*>& copyrights_;
+
+public:
+    std::vector<trackNameEvent*> names;  // the track's name events in file order
 };
 
 const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHint) {
@@ -243,12 +248,10 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 if (n > 0) e->data.assign(p_, p_ + n);
                 p_ += n;
                 switch (type) {
-                case 0x02:
-                    if (!song_.songCopyright) song_.songCopyright = static_cast<copyrightEvent*>(e);
-                    break;
+                case 0x02: copyrights_.push_back(static_cast<copyrightEvent*>(e)); break;
                 case 0x03:
                     track.name = e->text();
-                    track.nameEvent = static_cast<trackNameEvent*>(e);
+                    names.push_back(static_cast<trackNameEvent*>(e));
                     break;
                 case 0x21: track.port = static_cast<int32_t>(e->numericValue()); break;
                 case 0x51:
@@ -398,8 +401,10 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
 
         auto track = std::make_unique<midiTrack>(this, i, "");
         if (i == 0) firstTrack = track.get();
-        TrackReader reader(*this, begin, end, recover, report, movedTempos);
+        TrackReader reader(*this, begin, end, recover, report, movedTempos, copyrights_);
         const uint8_t* after = reader.read(*track, i, chunkLength);
+        track->names_ = std::move(reader.names);
+        track->nameEvent = track->names_.empty() ? nullptr : track->names_.back();
         pos = static_cast<size_t>(after - data);
         if (recover && lengthFits && pos < chunkEnd) {
             report.repairs.push_back("track " + std::to_string(i) + ": skipped " + std::to_string(chunkEnd - pos) +
@@ -413,6 +418,7 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
         }
         if (pos >= size && !declared) break;
     }
+    songCopyright = copyrights_.empty() ? nullptr : copyrights_.front();
     if (tracks.empty()) {  // a header announcing no tracks still gives a song with a first track
         auto t = std::make_unique<midiTrack>(this, 0, "");
         firstTrack = t.get();

@@ -286,14 +286,11 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
 
 void midiSong::commitWrite(WriteResult& result) noexcept {
     for (auto& [note, duration] : result.durations) note->setDuration(duration);
-    for (midiTrack* t : result.written) {
-        t->journal.clear();
-        for (anyEvent* e : t->removedEvents) t->releaseRef(e);
-        t->removedEvents.clear();
-    }
+    for (midiTrack* t : result.written) t->clearHistory();
     for (midiTrack* t : result.toSort) {
         t->pack();
         std::sort(t->events_.begin(), t->events_.end(), eventLess);
+        ++t->layout_;
         t->maybeUnsorted_ = false;
     }
     for (auto& [t, end] : result.endTimes) t->endTime = std::max(t->endTime, end);
