@@ -23,6 +23,7 @@ public:
     NotePairing() {
         std::fill(std::begin(head_), std::end(head_), -1);
         std::fill(std::begin(tail_), std::end(tail_), -1);
+        std::fill(std::begin(count_), std::end(count_), 0);
     }
 
     void noteOn(NoteOnEvent* n) {
@@ -33,6 +34,7 @@ public:
         else
             records_[static_cast<size_t>(tail_[q])].next = r;
         tail_[q] = r;
+        ++count_[q];
     }
 
     void noteOff(int channel, int key, int32_t time) {
@@ -44,6 +46,7 @@ public:
         setDuration(rec.note, static_cast<int64_t>(time) - rec.time);
         head_[q] = rec.next;
         if (head_[q] < 0) tail_[q] = -1;
+        --count_[q];
         rec.next = free_;
         rec.pos = -1;
         free_ = r;
@@ -59,8 +62,8 @@ public:
 
     void skip() { ++pos_; }
 
-    // True while a note of this channel and key waits for its note off.
-    bool waiting(int channel, int key) const { return head_[queueOf(channel, key)] >= 0; }
+    // Number of notes of this channel and key that wait for their note off.
+    int32_t waiting(int channel, int key) const { return count_[queueOf(channel, key)]; }
 
     // Collect the durations instead of storing them (for callers that must not change the
     // song until they have succeeded). Only changed durations are collected.
@@ -119,6 +122,7 @@ private:
 
     int32_t head_[16 * 128];
     int32_t tail_[16 * 128];
+    int32_t count_[16 * 128];
     std::vector<Record> records_;
     int free_ = -1;
     int32_t pos_ = 0;

@@ -110,6 +110,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
     uint8_t runningStatus = 0;  // last channel status, for running status
     int32_t sysexOrdinal = 0;
     bool ended = false;
+    bool statusNext = false;  // a message cut short: its interrupting status byte starts the next one at once
     const std::string where = "track " + std::to_string(trackIndex);
 
     auto finishTrack = [&](int32_t endTime) {
@@ -122,7 +123,8 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
     try {
         while (!ended) {
             if (recover_ && p_ >= end_) throw Truncated{"before its end-of-track event"};
-            uint32_t delta = varLen();
+            uint32_t delta = statusNext ? 0 : varLen();
+            statusNext = false;
             // Beyond this no delta time could reach the next event when the song is written.
             if (t + delta > kMaxTime) throw MidiError(kBrokenDelta, "time beyond the range of a song");
             t += delta;
@@ -152,8 +154,10 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                     const std::string what = "status byte " + hexByte(bad) + " inside a channel message in " + where +
                                              " at tick " + std::to_string(time);
                     if (!recover_) throw MidiError("Data chunk may be broken", what);
-                    // The message was cut short: drop it and read on from the unexpected status.
+                    // The message was cut short: drop it and read on from the unexpected status,
+                    // which has no delta time of its own.
                     p_ -= (d1 & 0x80) ? (twoBytes ? 2 : 1) : 1;
+                    statusNext = true;
                     repair(where + ": dropped a channel message cut short by status byte " + hexByte(bad) +
                            " at tick " + std::to_string(time));
                     continue;

@@ -13,6 +13,14 @@ namespace tonvela {
 namespace {
 
 // Writes one track chunk from events given in (time, serial) order.
+//
+// Where the note offs go decides how a reader pairs them with the notes (each note off ends
+// the oldest sounding note of its channel and key), so they are placed by a rule that depends
+// only on what a reload keeps: the order of the other events and, per channel and key, the
+// ticks at which note offs fall, never on which note an off was made for. At each tick, as
+// many of the tick's note offs as there are notes of their key still sounding go first, before
+// the events of the tick; each one left over (a note of its tick that ends there) follows the
+// next note on of its key in the tick. Saving the reloaded song therefore gives the same bytes.
 class ChunkWriter {
 public:
     ChunkWriter(ByteWriter& out, NotePairing& repair) : out_(out), repair_(repair) {
@@ -28,31 +36,95 @@ public:
             if (prev_ && eventLess(e, prev_)) disorder_ = true;
             prev_ = e;
         }
-        const uint8_t st = e->status;
-        if (st == 0) return;
-        flushOffsUpTo(e->time);
-        bool offWritten = false;
-        if ((st & 0xF0) == 0x90) {
-            auto* n = static_cast<const NoteOnEvent*>(e);
-            // A note of duration 0 while an earlier note of its key still sounds: any note off
-            // here ends that earlier note when the file is read, so it goes where a save of the
-            // reloaded song puts it, before this note.
-            if (n->velocity() != 0 && n->duration() <= 0 && repair_.waiting(st & 0x0F, n->note())) {
-                off(n->time, st, static_cast<uint8_t>(n->note()));
-                offWritten = true;
-            }
+        if (e->status == 0) return;
+        if (!tick_.empty() && e->time != tickTime_) flushTick();
+        tickTime_ = e->time;
+        tick_.push_back(e);
+    }
+
+    bool disorder() const { return disorder_; }
+
+    // Finishes the chunk; returns the time of the last note off written (or -1).
+    int32_t finish() {
+        if (!tick_.empty()) flushTick();
+        flushOffsBefore(INT64_MAX);
+        put(lastTime_, 0xFF);
+        out_.put(0x2F);
+        out_.put(0x00);
+        auto& bytes = out_.bytes();
+        uint32_t length = static_cast<uint32_t>(bytes.size() - lengthAt_ - 4);
+        bytes[lengthAt_] = static_cast<uint8_t>(length >> 24);
+        bytes[lengthAt_ + 1] = static_cast<uint8_t>(length >> 16);
+        bytes[lengthAt_ + 2] = static_cast<uint8_t>(length >> 8);
+        bytes[lengthAt_ + 3] = static_cast<uint8_t>(length);
+        return lastOff_;
+    }
+
+private:
+    struct PendingOff {
+        int64_t time;
+        uint8_t status;
+        uint8_t key;
+        bool operator>(const PendingOff& o) const {
+            if (time != o.time) return time > o.time;
+            if (status != o.status) return status > o.status;
+            return key > o.key;
         }
+    };
+
+    static int queueOf(uint8_t status, uint8_t key) { return (status & 0x0F) * 128 + (key & 0x7F); }
+    static bool soundingNote(const anyEvent* e) {
+        return (e->status & 0xF0) == 0x90 && static_cast<const NoteOnEvent*>(e)->velocity() != 0;
+    }
+
+    void flushTick() {
+        const int32_t t = tickTime_;
+        flushOffsBefore(t);
+        // The note offs of this tick per channel and key: those of notes that began earlier
+        // and those of the tick's own notes of no length.
+        touched_.clear();
+        auto count = [this](int q) {
+            if (offs_[q]++ == 0) touched_.push_back(q);
+        };
+        while (!pending_.empty() && pending_.top().time == t) {
+            count(queueOf(pending_.top().status, pending_.top().key));
+            pending_.pop();
+        }
+        for (const anyEvent* e : tick_)
+            if (soundingNote(e) && static_cast<const NoteOnEvent*>(e)->duration() <= 0)
+                count(queueOf(e->status, static_cast<const NoteOnEvent*>(e)->note()));
+        if (touched_.size() > 1) std::sort(touched_.begin(), touched_.end());
+        for (int q : touched_) {
+            const int32_t first = std::min(offs_[q], repair_.waiting(q >> 7, q & 0x7F));
+            for (int32_t i = 0; i < first; ++i) off(t, static_cast<uint8_t>(0x90 | (q >> 7)), static_cast<uint8_t>(q & 0x7F));
+            offs_[q] -= first;
+        }
+        for (const anyEvent* e : tick_) {
+            write(e);
+            if (!soundingNote(e)) continue;
+            auto* n = static_cast<const NoteOnEvent*>(e);
+            const uint8_t key = static_cast<uint8_t>(n->note());
+            repair_.noteOn(const_cast<NoteOnEvent*>(n));
+            const int q = queueOf(n->status, key);
+            if (offs_[q] > 0) {
+                off(t, n->status, key);
+                --offs_[q];
+            }
+            if (n->duration() > 0) pending_.push({static_cast<int64_t>(t) + n->duration(), n->status, key});
+        }
+        for (int q : touched_) {  // none is left unless a note of the tick was missing
+            for (; offs_[q] > 0; --offs_[q]) off(t, static_cast<uint8_t>(0x90 | (q >> 7)), static_cast<uint8_t>(q & 0x7F));
+        }
+        tick_.clear();
+    }
+
+    void write(const anyEvent* e) {
+        const uint8_t st = e->status;
         put(e->time, st);
         // Channel messages are written here directly: they are nearly every event of a song.
         switch (st & 0xF0) {
-        case 0x90: {
-            auto* n = static_cast<const NoteOnEvent*>(e);
-            out_.put(n->note() & 0x7F);
-            out_.put(n->velocity() & 0x7F);
-            if (n->velocity() != 0) noteStarted(n, offWritten);
-            break;
-        }
         case 0x80:
+        case 0x90:
         case 0xA0: {
             auto* n = static_cast<const NoteOnEvent*>(e);
             out_.put(n->note() & 0x7F);
@@ -77,54 +149,8 @@ public:
         }
     }
 
-    void noteStarted(const NoteOnEvent* n, bool offWritten) {
-        const uint8_t key = static_cast<uint8_t>(n->note());
-        repair_.noteOn(const_cast<NoteOnEvent*>(n));
-        if (offWritten) return;
-        // A note off at its own note's tick follows the note directly; every other note
-        // off goes ahead of the events of its tick.
-        if (n->duration() <= 0)
-            off(n->time, n->status, key);
-        else
-            pending_.push({static_cast<int64_t>(n->time) + n->duration(), seq_++, n->status,
-                           static_cast<uint8_t>(n->note())});
-    }
-
-    bool disorder() const { return disorder_; }
-
-    // Finishes the chunk; returns the time of the last note off written (or -1).
-    int32_t finish() {
-        flushOffsUpTo(INT64_MAX);
-        put(lastTime_, 0xFF);
-        out_.put(0x2F);
-        out_.put(0x00);
-        auto& bytes = out_.bytes();
-        uint32_t length = static_cast<uint32_t>(bytes.size() - lengthAt_ - 4);
-        bytes[lengthAt_] = static_cast<uint8_t>(length >> 24);
-        bytes[lengthAt_ + 1] = static_cast<uint8_t>(length >> 16);
-        bytes[lengthAt_ + 2] = static_cast<uint8_t>(length >> 8);
-        bytes[lengthAt_ + 3] = static_cast<uint8_t>(length);
-        return lastOff_;
-    }
-
-private:
-    struct PendingOff {
-        int64_t time;
-        uint64_t seq;
-        uint8_t status;
-        uint8_t key;
-        // Note offs of one tick go by channel and key, not by the note they were made for: a
-        // reload may pair them with other notes of the key, and the bytes must not depend on that.
-        bool operator>(const PendingOff& o) const {
-            if (time != o.time) return time > o.time;
-            if (status != o.status) return status > o.status;
-            if (key != o.key) return key > o.key;
-            return seq > o.seq;
-        }
-    };
-
-    void flushOffsUpTo(int64_t time) {
-        while (!pending_.empty() && pending_.top().time <= time) {
+    void flushOffsBefore(int64_t time) {
+        while (!pending_.empty() && pending_.top().time < time) {
             PendingOff p = pending_.top();
             pending_.pop();
             off(static_cast<int32_t>(std::min<int64_t>(p.time, INT32_MAX)), p.status, p.key);
@@ -158,9 +184,12 @@ private:
     int32_t lastTime_ = 0;
     uint8_t lastStatus_ = 0;
     int32_t lastOff_ = -1;
-    uint64_t seq_ = 0;
     const anyEvent* prev_ = nullptr;
     bool disorder_ = false;
+    int32_t tickTime_ = 0;
+    std::vector<const anyEvent*> tick_;  // the events of the tick being gathered
+    std::vector<int> touched_;
+    int32_t offs_[16 * 128] = {};        // note offs of the tick still to place, per channel and key
     std::priority_queue<PendingOff, std::vector<PendingOff>, std::greater<PendingOff>> pending_;
 };
 
