@@ -165,6 +165,7 @@ public:
     QAction* HistoryClearAll;
     QAction* HistoryOptimize;
     QAction* ActionUndo;
+    QAction* ActionRedo;
     QAction* ActionCut;
     QAction* ActionCopy;
     QAction* ActionPaste;
@@ -200,6 +201,7 @@ public:
     void FileSaveAsExecute();
     void ExitExecute();
     void UndoExecute();
+    void RedoExecute();
     void CutExecute();
     void CopyExecute();
     void PasteExecute();

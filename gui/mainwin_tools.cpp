@@ -24,6 +24,14 @@ void TMIDIPollimoMain::UndoExecute() {
     refreshSelectionViews();
 }
 
+void TMIDIPollimoMain::RedoExecute() {
+    updateUndoItem();
+    if (!ActionRedo->isEnabled()) return;
+    currentTrackObject()->redo();
+    summary_.build(*song_);
+    refreshSelectionViews();
+}
+
 void TMIDIPollimoMain::CopyExecute() {
     midiTrack* t = currentTrackObject();
     if (!t) return;

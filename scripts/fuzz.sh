@@ -1,42 +1,68 @@
 #!/usr/bin/env bash
-# Usage: scripts/fuzz.sh SECONDS [LIBFUZZER-FLAG...]
+# Usage: scripts/fuzz.sh SECONDS [TARGET] [LIBFUZZER-FLAG...]
+# TARGET: load_write_load (default; load -> write -> load, strict and recovering) or
+#         journal_ops (edits, undo, redo, save and reload applied to a loaded song).
 # Builds the fuzz targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-fuzz/ and runs load -> write -> load for SECONDS. The working corpus lives in
-# build-fuzz/corpus (seeded from the shared corpus when present, which is never written to);
-# crashes and hangs land in build-fuzz/findings. Extra flags go to libFuzzer, e.g.
-# -fork=1 -ignore_crashes=1 to keep searching after a finding.
+# build-fuzz/ and runs TARGET for SECONDS. The working corpus lives in build-fuzz/corpus-TARGET,
+# seeded with the small files of the shared corpus (which is never written to) and the
+# regression fixtures; crashes and hangs land in build-fuzz/findings-TARGET. Extra flags go to
+# libFuzzer, e.g. -fork=1 -ignore_crashes=1 to keep searching after a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-}"
 shift || true
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
-  echo "usage: $0 SECONDS" >&2
+  echo "usage: $0 SECONDS [load_write_load|journal_ops] [LIBFUZZER-FLAG...]" >&2
   exit 2
 fi
+target=load_write_load
+if [ $# -gt 0 ] && [[ "$1" != -* ]]; then
+  target="$1"
+  shift
+fi
+case "$target" in
+  load_write_load|journal_ops) ;;
+  *) echo "$0: unknown target '$target' (load_write_load or journal_ops)" >&2; exit 2 ;;
+esac
 
 TONVELA_FUZZ=1 ./scripts/deps.sh
 
 build=build-fuzz
 CXX=clang++ CC=clang cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTONVELA_BUILD_FUZZ=ON -DTONVELA_SANITIZE=address,undefined,fuzzer-no-link \
-  -DTONVELA_BUILD_TESTS=OFF -DTONVELA_BUILD_BENCH=OFF -DTONVELA_BUILD_CLI=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_load_write_load
+  -DTONVELA_BUILD_TESTS=OFF -DTONVELA_BUILD_BENCH=OFF -DTONVELA_BUILD_CLI=OFF -DTONVELA_BUILD_GUI=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" --target "fuzz_$target"
 
-corpus="$build/corpus"
-findings="$build/findings"
+# Small inputs explore far more per second; real songs are covered by the corpus tests.
+max_len=8192
+corpus="$build/corpus-$target"
+findings="$build/findings-$target"
 mkdir -p "$corpus" "$findings"
+seeds=()
 shared="${TONVELA_CORPUS_DIR:-../shared/corpus}"
 if [ -d "$shared" ]; then
-  find "$shared" -type f \( -name '*.mid' -o -name '*.midi' -o -name '*.kar' -o -name '*.rmi' \) \
-    -exec cp -n -t "$corpus" {} +
+  while IFS= read -r -d '' f; do seeds+=("$f"); done < <(
+    find "$shared" -type f \( -name '*.mid' -o -name '*.midi' -o -name '*.kar' -o -name '*.rmi' \) \
+      -size -$((max_len - 64))c -print0)
 fi
 # The regression fixtures are seeds too: the inputs that once broke the model.
-if [ -d tests/song/fixtures ]; then
-  find tests/song/fixtures -type f -name '*.mid' -exec cp -n -t "$corpus" {} +
+while IFS= read -r -d '' f; do seeds+=("$f"); done < <(find tests/song/fixtures -type f -name '*.mid' -print0)
+
+if [ "$target" = load_write_load ]; then
+  for f in "${seeds[@]}"; do cp -n "$f" "$corpus/"; done
+else
+  # Input of journal_ops: the file's length (two bytes, little endian), the file, operations.
+  # (printf's format holds them: a shell string cannot hold a zero byte).
+  ops='\x00\x01\x01\x10\x00\x03\x04\x40\x06\x01\x09\x01\x0a\x01\x04\x01\x02\x00\x80\x00\x0f\x01\x03\x00\x09\x01\x0c'
+  for f in "${seeds[@]}"; do
+    size=$(stat -c %s "$f")
+    out="$corpus/$(basename "$f").ops"
+    [ -e "$out" ] && continue
+    { printf "\\x$(printf %02x $((size & 255)))\\x$(printf %02x $((size >> 8)))"; cat "$f"; printf "$ops"; } >"$out"
+  done
 fi
 
-# Real songs reach a few hundred kilobytes; longer inputs only slow the search down.
-exec "$build/fuzz/fuzz_load_write_load" "$corpus" \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+exec "$build/fuzz/fuzz_$target" "$corpus" \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=$max_len \
   -artifact_prefix="$findings/" -print_final_stats=1 "$@"

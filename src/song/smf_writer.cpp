@@ -33,7 +33,9 @@ public:
     // before its predecessor is noted in disorder().
     void event(const anyEvent* e, bool ordered = true) {
         if (ordered) {
-            if (prev_ && eventLess(e, prev_)) disorder_ = true;
+            if (prev_ && (e->time < prev_->time ||
+                          (e->time == prev_->time && e->serial <= prev_->serial && eventLess(e, prev_))))
+                disorder_ = true;
             prev_ = e;
         }
         if (e->status == 0) return;
@@ -193,6 +195,11 @@ private:
     std::priority_queue<PendingOff, std::vector<PendingOff>, std::greater<PendingOff>> pending_;
 };
 
+// The sort key of an event as one number: time (signed), then serial.
+inline uint64_t orderKey(const anyEvent* e) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(e->time) ^ 0x80000000u) << 32) | e->serial;
+}
+
 // The events of a track in (time, serial) order: the list itself when it is in order,
 // otherwise a sorted copy of the references.
 // With `trust`, a track whose order is not known to be broken is taken as it is (the writer
@@ -274,38 +281,45 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
         lists.push_back(&l);
         result.written.push_back(tracks[i].get());
     }
-    // The merge compares keys cached in the heads, touching each event once.
-    struct Head {
-        int32_t time;
-        uint32_t serial;
-        const anyEvent* e;
-        uint32_t track;
-        uint32_t index;
+    // A tournament of losers over the tracks: each event costs one comparison per level, of
+    // keys cached in the tree, and touches the event itself once.
+    const size_t k = lists.size();
+    size_t leaves = 1;
+    while (leaves < k) leaves <<= 1;
+    constexpr uint64_t kDone = UINT64_MAX;
+    std::vector<uint64_t> key(leaves, kDone);
+    std::vector<size_t> at(leaves, 0);
+    std::vector<uint32_t> loser(leaves, 0);
+    auto skip = [](size_t track, const anyEvent* e) {
+        return !e || (track != 0 && e->status == 0xFF && static_cast<const metaEvent*>(e)->metaType == 0x03 &&
+                      e->kind() == kindTrackName);
     };
-    auto later = [](const Head& a, const Head& b) {
-        return a.time != b.time ? a.time > b.time : a.serial > b.serial;
+    auto settle = [&](size_t leaf) {  // the key of the leaf's next event to write
+        const auto& l = *lists[leaf];
+        size_t i = at[leaf];
+        while (i < l.size() && skip(leaf, l[i])) ++i;
+        at[leaf] = i;
+        key[leaf] = i < l.size() ? orderKey(l[i]) : kDone;
     };
-    std::vector<Head> heap;
-    heap.reserve(lists.size());
-    auto advance = [&](size_t track, size_t index) {
-        const auto& l = *lists[track];
-        while (index < l.size()) {
-            const anyEvent* e = l[index];
-            if (e && !(track != 0 && e->kind() == kindTrackName)) {
-                heap.push_back({e->time, e->serial, e, static_cast<uint32_t>(track), static_cast<uint32_t>(index)});
-                std::push_heap(heap.begin(), heap.end(), later);
-                return;
-            }
-            ++index;
-        }
-    };
-    for (size_t i = 0; i < lists.size(); ++i) advance(i, 0);
-    while (!heap.empty()) {
-        std::pop_heap(heap.begin(), heap.end(), later);
-        Head h = heap.back();
-        heap.pop_back();
-        chunk.event(h.e);
-        advance(h.track, h.index + 1);
+    for (size_t i = 0; i < k; ++i) settle(i);
+    // Leaf w beats leaf l when its key is smaller (ties go to the earlier track).
+    auto beats = [&](uint32_t w, uint32_t l) { return key[w] < key[l] || (key[w] == key[l] && w < l); };
+    std::vector<uint32_t> winner(2 * leaves);
+    for (size_t i = 0; i < leaves; ++i) winner[leaves + i] = static_cast<uint32_t>(i);
+    for (size_t node = leaves - 1; node >= 1; --node) {
+        uint32_t a = winner[2 * node], b = winner[2 * node + 1];
+        winner[node] = beats(a, b) ? a : b;
+        loser[node] = beats(a, b) ? b : a;
+    }
+    uint32_t top = winner[1];
+    while (key[top] != kDone) {
+        chunk.event((*lists[top])[at[top]]);
+        ++at[top];
+        settle(top);
+        uint32_t w = top;
+        for (size_t node = (leaves + w) / 2; node >= 1; node /= 2)
+            if (beats(loser[node], w)) std::swap(loser[node], w);
+        top = w;
     }
     if (chunk.disorder()) result.disorder = true;
     chunk.finish();

@@ -35,14 +35,16 @@ TEST_F(EditorTest, WhilePlayingCommandsThatChangeSongFileOrDeviceAreDisabled) {
     TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
     w->setShiftState([] { return false; });
     w->ActionCopy->trigger();
-    w->ActionPaste->trigger();  // something to undo
+    w->ActionPaste->trigger();
+    w->ActionPaste->trigger();
+    w->ActionUndo->trigger();  // something to undo and something to redo
     ASSERT_TRUE(w->PlaySong->isEnabled());
     w->MIDIDrawGrid11->setSelection(1, 1, 8, 2);  // all eight bars: 16 seconds at 120
     w->PlaySong->trigger();
     ASSERT_TRUE(w->playing());
     EXPECT_EQ(statusText(), "Playing...");
     for (QAction* a : {w->FileSave, w->FileSaveAs, w->FileOpen, w->Action1MakeLeadingBar, w->ActionUndo,
-                       w->ActionCut, w->ActionPaste, w->Exit, w->ActionMIDIDevice, w->PlaySong, w->ActionPlayAll})
+                       w->ActionRedo, w->ActionCut, w->ActionPaste, w->Exit, w->ActionMIDIDevice, w->PlaySong, w->ActionPlayAll})
         EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
     EXPECT_TRUE(w->PlayStop->isEnabled());
     EXPECT_FALSE(w->InfoPanel->isEnabled());
@@ -56,7 +58,7 @@ TEST_F(EditorTest, WhilePlayingCommandsThatChangeSongFileOrDeviceAreDisabled) {
     w->PlayStop->trigger();
     EXPECT_FALSE(w->playing());
     EXPECT_EQ(statusText(), "Play done.");
-    for (QAction* a : {w->FileSave, w->FileOpen, w->Action1MakeLeadingBar, w->ActionUndo, w->PlaySong})
+    for (QAction* a : {w->FileSave, w->FileOpen, w->Action1MakeLeadingBar, w->ActionUndo, w->ActionRedo, w->PlaySong})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     // Stop silenced every channel: All Sound Off and Reset All Controllers on all sixteen.
     int silenced = 0;
