@@ -29,10 +29,13 @@ public:
     void noteOn(NoteOnEvent* n) {
         int q = queueOf(n->status & 0x0F, n->note());
         int r = newRecord(n, pos_++);
-        if (tail_[q] < 0)
+        if (tail_[q] < 0) {
             head_[q] = r;
-        else
-            records_[static_cast<size_t>(tail_[q])].next = r;
+        } else {
+            Record& prev = records_[static_cast<size_t>(tail_[q])];
+            prev.next = r;
+            prev.nextTime = n->time;
+        }
         tail_[q] = r;
         ++count_[q];
     }
@@ -61,6 +64,7 @@ public:
     }
 
     void skip() { ++pos_; }
+    void reserve(size_t notes) { records_.reserve(notes); }
 
     // Number of notes of this channel and key that wait for their note off.
     int32_t waiting(int channel, int key) const { return count_[queueOf(channel, key)]; }
@@ -82,7 +86,7 @@ public:
             if (it != ano.end()) {
                 d = static_cast<int64_t>(allNotesOffTimes_[channel][static_cast<size_t>(it - ano.begin())]) - rec.time;
             } else if (rec.next >= 0) {
-                d = static_cast<int64_t>(records_[static_cast<size_t>(rec.next)].time) - rec.time - 1;
+                d = static_cast<int64_t>(rec.nextTime) - rec.time - 1;
                 if (d < 1) d = 1;
             } else {
                 d = static_cast<int64_t>(endTime) - rec.time;
@@ -102,9 +106,10 @@ private:
 
     struct Record {
         NoteOnEvent* note;
-        int32_t pos;   // -1 once matched
-        int32_t next;  // next waiting note of the queue, or next free record
+        int32_t pos;       // -1 once matched
+        int32_t next;      // next waiting note of the queue, or next free record
         int32_t time;
+        int32_t nextTime;  // time of that next note, kept here so that finish() reads records in order
     };
 
     static int queueOf(int channel, int key) { return (channel & 15) * 128 + (key & 127); }
@@ -113,10 +118,10 @@ private:
         if (free_ >= 0) {
             int r = free_;
             free_ = records_[static_cast<size_t>(r)].next;
-            records_[static_cast<size_t>(r)] = {n, pos, -1, n->time};
+            records_[static_cast<size_t>(r)] = {n, pos, -1, n->time, 0};
             return r;
         }
-        records_.push_back({n, pos, -1, n->time});
+        records_.push_back({n, pos, -1, n->time, 0});
         return static_cast<int>(records_.size()) - 1;
     }
 

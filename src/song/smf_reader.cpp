@@ -106,6 +106,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
     // Three bytes is the smallest event with running status; half of them may be note offs.
     list.reserve(std::min(sizeHint, static_cast<size_t>(end_ - p_)) / 3);
     NotePairing pairing;
+    pairing.reserve(list.capacity());  // untouched room costs address space only
     int64_t t = 0;
     uint8_t runningStatus = 0;  // last channel status, for running status
     int32_t sysexOrdinal = 0;
@@ -447,11 +448,24 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
     buildBarTable();
     for (auto& t : tracks) {
         SignatureCursor cursor(timeSignatures, timeBase);
+        // Events come nearly in time order: the bar is found by walking on from the last one.
+        size_t bar = 0;
         for (anyEvent* e : t->events()) {
-            BarBeatTick b = barBeatTickWith(barStarts, cursor.at(e->time), e->time);
-            e->bar = b.bar;
-            e->beat = b.beat;
-            e->tick = b.tick;
+            const int32_t time = e->time;
+            if (bar >= barStarts.size() || barStarts[bar] > time) bar = 0;
+            while (bar + 1 < barStarts.size() && barStarts[bar + 1] <= time) ++bar;
+            const TimeSignature ts = cursor.at(time);
+            if (barStarts.empty() || barStarts[0] > time) {
+                BarBeatTick b = barBeatTickWith(barStarts, ts, time);
+                e->bar = b.bar;
+                e->beat = b.beat;
+                e->tick = b.tick;
+                continue;
+            }
+            const int32_t offset = time - barStarts[bar];
+            e->bar = static_cast<int32_t>(bar);
+            e->beat = offset / ts.ticksPerBeat;
+            e->tick = offset % ts.ticksPerBeat;
         }
     }
 
