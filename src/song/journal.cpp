@@ -23,28 +23,24 @@ uint8_t dataByte(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 127)); }
 
 bool isMarker(const std::string& line) { return !line.empty() && line[0] == '@'; }
 
-// Splits "L,handle[,old]" without allocating. A neutralised line has the handle -1.
-struct ParsedLine {
-    char letter = 0;
-    long long handle = -1;
-    long long old = 0;
-    bool named() const { return handle >= 0 && handle <= static_cast<long long>(UINT32_MAX); }
-};
+bool named(int64_t handle) { return handle >= 0 && handle <= static_cast<int64_t>(UINT32_MAX); }
 
-ParsedLine parseLine(const std::string& line) {
-    ParsedLine p;
+// Splits "L,handle[,old]" without allocating. A neutralised line has the handle -1.
+template <typename Line>
+Line parseLine(const std::string& line) {
+    Line p{-1, 0, 0};
     if (line.empty()) return p;
     p.letter = line[0];
     size_t c1 = line.find(',');
     if (c1 == std::string::npos) return p;
     const char* b = line.data() + c1 + 1;
     const char* end = line.data() + line.size();
-    auto r = std::from_chars(b, end, p.handle);
-    if (r.ec != std::errc()) {
-        p.handle = -1;
-        return p;
-    }
-    if (r.ptr < end && *r.ptr == ',') std::from_chars(r.ptr + 1, end, p.old);
+    long long h = -1, v = 0;
+    auto r = std::from_chars(b, end, h);
+    if (r.ec != std::errc()) return p;
+    p.handle = h;
+    if (r.ptr < end && *r.ptr == ',') std::from_chars(r.ptr + 1, end, v);
+    p.value = v;
     return p;
 }
 
@@ -63,24 +59,46 @@ std::string makeLine(char letter, long long handle, bool withValue, long long va
 
 bool hasValue(char letter) { return letter != '+' && letter != '-'; }
 
-// Open-addressing map from an event serial to a node number (-1: not in the track).
+// Map from the serials a step names to node numbers (-1: not in the track). Serials of the
+// events of one track mostly lie close together, and then a plain table indexed by serial is
+// filled and read in order; otherwise an open-addressing hash.
 class SerialIndex {
 public:
-    explicit SerialIndex(size_t expected) {
+    SerialIndex(size_t expected, uint32_t low, uint32_t high) {
+        const uint64_t span = static_cast<uint64_t>(high) - low + 1;
+        if (high >= low && span <= 8 * static_cast<uint64_t>(expected) + 4096) {
+            low_ = low;
+            flat_.assign(static_cast<size_t>(span), kAbsent);
+            return;
+        }
         size_t cap = 16;
         while (cap < expected * 2) cap <<= 1;
         keys_.assign(cap, kEmpty);
         values_.assign(cap, -1);
         mask_ = cap - 1;
     }
-    void add(uint32_t key) { (void)slot(key, true); }
+    void add(uint32_t key) {
+        if (!flat_.empty()) {
+            if (key - low_ < flat_.size() && flat_[key - low_] == kAbsent) flat_[key - low_] = -1;
+            return;
+        }
+        (void)slot(key, true);
+    }
     // The value of a key that was added; nullptr for any other key.
     int32_t* find(uint32_t key) {
+        if (!flat_.empty()) {
+            if (key - low_ >= flat_.size() || flat_[key - low_] == kAbsent) return nullptr;
+            return &flat_[key - low_];
+        }
         size_t i = slot(key, false);
         return keys_[i] == key ? &values_[i] : nullptr;
     }
 
 private:
+    static constexpr int32_t kAbsent = INT32_MIN;
+    uint32_t low_ = 0;
+    std::vector<int32_t> flat_;
+
     static constexpr uint64_t kEmpty = UINT64_MAX;
     size_t slot(uint32_t key, bool insert) {
         size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask_;
@@ -90,7 +108,7 @@ private:
     }
     std::vector<uint64_t> keys_;
     std::vector<int32_t> values_;
-    size_t mask_;
+    size_t mask_ = 0;
 };
 
 }  // namespace
@@ -215,12 +233,12 @@ std::string midiTrack::undoLabel() const {
     return "to Start";
 }
 
-int midiTrack::redoCount() const { return redoSteps_; }
+int midiTrack::redoCount() const { return static_cast<int>(redoMarkers_.size()); }
 
 std::string midiTrack::redoLabel() const {
-    for (auto it = redoLines_.rbegin(); it != redoLines_.rend(); ++it)
-        if (isMarker(*it)) return it->size() >= 2 ? it->substr(2) : std::string("to Start");
-    return {};
+    if (redoMarkers_.empty()) return {};
+    const std::string& m = redoMarkers_.back();
+    return m.size() >= 2 ? m.substr(2) : std::string("to Start");
 }
 
 void midiTrack::undo() {
@@ -229,7 +247,7 @@ void midiTrack::undo() {
 }
 
 void midiTrack::redo() {
-    if (redoSteps_ == 0) return;
+    if (redoMarkers_.empty()) return;
     replay(false);
 }
 
@@ -237,10 +255,10 @@ void midiTrack::clearRedo() {
     for (anyEvent* e : redoParked_) releaseRef(e);
     redoParked_.clear();
     redoLines_.clear();
+    redoMarkers_.clear();
     redoSide_.anchors.clear();
     redoSide_.positions.clear();
     redoSide_.tempos.clear();
-    redoSteps_ = 0;
 }
 
 void midiTrack::clearHistory() {
@@ -255,40 +273,50 @@ void midiTrack::clearHistory() {
 }
 
 void midiTrack::neutralise(const anyEvent* e) {
-    for (auto* lines : {&journal, &redoLines_}) {
-        for (std::string& line : *lines) {
-            if (isMarker(line)) continue;
-            ParsedLine p = parseLine(line);
-            if (p.handle != static_cast<long long>(e->serial)) continue;
-            line = makeLine(p.letter, -1, hasValue(p.letter), p.old);
-        }
+    for (std::string& line : journal) {
+        if (isMarker(line)) continue;
+        Line p = parseLine<Line>(line);
+        if (p.handle == static_cast<int64_t>(e->serial)) line = makeLine(p.letter, -1, hasValue(p.letter), p.value);
     }
+    for (Line& l : redoLines_)
+        if (l.letter != '@' && l.handle == static_cast<int64_t>(e->serial)) l.handle = -1;
 }
 
 void midiTrack::replay(bool undoing) {
-    std::vector<std::string>& src = undoing ? journal : redoLines_;
-    std::vector<std::string>& dst = undoing ? redoLines_ : journal;
     Side& from = undoing ? undoSide_ : redoSide_;
     Side& to = undoing ? redoSide_ : undoSide_;
     const char putBack = undoing ? '-' : '+';  // lines that put a parked event back
     const char takeOut = undoing ? '+' : '-';
 
-    size_t first = src.size();
-    while (first > 0 && !isMarker(src[first - 1])) --first;
-    const bool hasMarker = first > 0;
-    std::string marker = hasMarker ? src[first - 1] : std::string("@");
+    // The lines of the newest step (after its marker, or all lines when there is none).
+    std::vector<Line> lines;
+    std::string marker;
+    size_t first;
+    bool hasMarker;
+    if (undoing) {
+        first = journal.size();
+        while (first > 0 && !isMarker(journal[first - 1])) --first;
+        hasMarker = first > 0;
+        marker = hasMarker ? journal[first - 1] : std::string("@");
+        lines.reserve(journal.size() - first);
+        for (size_t i = first; i < journal.size(); ++i) lines.push_back(parseLine<Line>(journal[i]));
+    } else {
+        first = redoLines_.size();
+        while (first > 0 && redoLines_[first - 1].letter != '@') --first;
+        hasMarker = first > 0;
+        marker = redoMarkers_.back();
+        lines.assign(redoLines_.begin() + static_cast<std::ptrdiff_t>(first), redoLines_.end());
+    }
 
-    // The lines of the step, and for each its entry in the side lists of its kind.
-    const size_t count = src.size() - first;
-    std::vector<ParsedLine> lines(count);
-    std::vector<size_t> entry(count);
+    // For each line its entry in the side lists of its kind.
+    const size_t count = lines.size();
+    std::vector<uint32_t> entry(count);
     size_t nBack = 0, nMove = 0, nTempo = 0;
     bool structural = false;
     for (size_t i = 0; i < count; ++i) {
-        lines[i] = parseLine(src[first + i]);
         char l = lines[i].letter;
         if (l == '+' || l == '-') structural = true;
-        entry[i] = l == putBack ? nBack++ : l == 'M' ? nMove++ : l == 'T' ? nTempo++ : 0;
+        entry[i] = static_cast<uint32_t>(l == putBack ? nBack++ : l == 'M' ? nMove++ : l == 'T' ? nTempo++ : 0);
     }
     auto base = [](size_t size, size_t n) { return size >= n ? size - n : 0; };
     std::vector<anyEvent*>& parked = *from.parked;
@@ -320,10 +348,20 @@ void midiTrack::replay(bool undoing) {
         added.reserve(nBack);
     }
 
-    SerialIndex where(count + nBack);
+    uint32_t low = UINT32_MAX, high = 0;
+    auto widen = [&](int64_t h) {
+        if (!named(h)) return;
+        low = std::min(low, static_cast<uint32_t>(h));
+        high = std::max(high, static_cast<uint32_t>(h));
+    };
     for (size_t i = 0; i < count; ++i) {
-        if (lines[i].named()) where.add(static_cast<uint32_t>(lines[i].handle));
-        if (lines[i].letter == putBack && anchorAt(entry[i]) >= 0) where.add(static_cast<uint32_t>(anchorAt(entry[i])));
+        widen(lines[i].handle);
+        if (lines[i].letter == putBack) widen(anchorAt(entry[i]));
+    }
+    SerialIndex where(count + nBack, low, high);
+    for (size_t i = 0; i < count; ++i) {
+        if (named(lines[i].handle)) where.add(static_cast<uint32_t>(lines[i].handle));
+        if (lines[i].letter == putBack && named(anchorAt(entry[i]))) where.add(static_cast<uint32_t>(anchorAt(entry[i])));
     }
     for (size_t i = 0; i < n; ++i)
         if (int32_t* w = where.find(events_[i]->serial); w && *w < 0) *w = static_cast<int32_t>(i + 1);
@@ -348,7 +386,7 @@ void midiTrack::replay(bool undoing) {
         return at;
     };
 
-    std::vector<std::string> out;
+    std::vector<Line> out;
     out.reserve(count);
     const size_t toParked = to.parked->size(), toAnchors = to.anchors.size();
     const size_t toPositions = to.positions.size(), toTempos = to.tempos.size();
@@ -356,11 +394,11 @@ void midiTrack::replay(bool undoing) {
 
     for (size_t step = 0; step < count; ++step) {
         const size_t i = undoing ? count - 1 - step : step;
-        const ParsedLine& l = lines[i];
+        const Line& l = lines[i];
         if (l.letter == putBack) {
             anyEvent* e = takeParked(entry[i]);
             if (!e) continue;
-            if (!l.named() || e->serial != static_cast<uint32_t>(l.handle) || present(l.handle) > 0) {
+            if (!named(l.handle) || e->serial != static_cast<uint32_t>(l.handle) || present(l.handle) > 0) {
                 releaseRef(e);  // the line was neutralised: its event stays out
                 continue;
             }
@@ -373,7 +411,7 @@ void midiTrack::replay(bool undoing) {
             *where.find(e->serial) = node;
             noteAdded(e);
             entered(e);
-            out.push_back(makeLine(l.letter, l.handle, false, 0));
+            out.push_back({l.handle, 0, l.letter});
             continue;
         }
         const int32_t node = present(l.handle);
@@ -387,7 +425,7 @@ void midiTrack::replay(bool undoing) {
             if (next[static_cast<size_t>(node)] >= 0) prev[static_cast<size_t>(next[static_cast<size_t>(node)])] = before;
             *where.find(e->serial) = -1;
             left(e);
-            out.push_back(makeLine(l.letter, l.handle, false, 0));
+            out.push_back({l.handle, 0, l.letter});
             continue;
         }
         long long current = 0;
@@ -395,7 +433,7 @@ void midiTrack::replay(bool undoing) {
         case 'M': {
             current = e->time;
             to.positions.push_back({e->bar, e->beat, e->tick});
-            e->time = static_cast<int32_t>(std::clamp<long long>(l.old, 0, INT32_MAX));
+            e->time = static_cast<int32_t>(std::clamp<long long>(l.value, 0, INT32_MAX));
             if (e->time > endTime) endTime = e->time;
             if (e->kind() == kindNote) noteAdded(e);
             if (moveBase + entry[i] < from.positions.size()) {
@@ -413,7 +451,7 @@ void midiTrack::replay(bool undoing) {
         case 'c':
             if (e->status >= 0xF0) continue;
             current = e->status & 0x0F;
-            e->status = static_cast<uint8_t>((e->status & 0xF0) | (l.old & 0x0F));
+            e->status = static_cast<uint8_t>((e->status & 0xF0) | (l.value & 0x0F));
             break;
         case 'N':
         case 'C': {
@@ -421,9 +459,9 @@ void midiTrack::replay(bool undoing) {
             if (!c) continue;
             current = l.letter == 'N' ? c->controller() : c->value();
             if (l.letter == 'N')
-                c->setRawController(static_cast<uint8_t>(l.old));
+                c->setRawController(static_cast<uint8_t>(l.value));
             else
-                c->setRawValue(static_cast<uint8_t>(l.old));
+                c->setRawValue(static_cast<uint8_t>(l.value));
             break;
         }
         case 'K':
@@ -433,25 +471,25 @@ void midiTrack::replay(bool undoing) {
             if (!nt) continue;
             current = l.letter == 'K' ? nt->note() : l.letter == 'V' ? nt->velocity() : nt->duration();
             if (l.letter == 'K')
-                nt->setRawNote(static_cast<uint8_t>(l.old));
+                nt->setRawNote(static_cast<uint8_t>(l.value));
             else if (l.letter == 'V')
-                nt->setRawVelocity(static_cast<uint8_t>(l.old));
+                nt->setRawVelocity(static_cast<uint8_t>(l.value));
             else
-                nt->setDuration(static_cast<int32_t>(l.old));
+                nt->setDuration(static_cast<int32_t>(l.value));
             break;
         }
         case 'P': {
             auto* p = dynamic_cast<ProgramChangeEvent*>(e);
             if (!p) continue;
             current = p->program();
-            p->setProgram(static_cast<int>(l.old));
+            p->setProgram(static_cast<int>(l.value));
             break;
         }
         case 'B': {
             auto* b = dynamic_cast<PitchBendEvent*>(e);
             if (!b) continue;
             current = b->rawBend();
-            b->setRawBend(static_cast<int>(l.old));
+            b->setRawBend(static_cast<int>(l.value));
             break;
         }
         case 'T': {
@@ -462,12 +500,12 @@ void midiTrack::replay(bool undoing) {
             if (tempoBase + entry[i] < from.tempos.size())
                 t->data = from.tempos[tempoBase + entry[i]];
             else
-                t->setTempo(static_cast<int32_t>(l.old));
+                t->setTempo(static_cast<int32_t>(l.value));
             break;
         }
         default: continue;
         }
-        out.push_back(makeLine(l.letter, l.handle, true, current));
+        out.push_back({l.handle, current, l.letter});
     }
 
     // Parked events of the step that were not put back are released.
@@ -477,8 +515,12 @@ void midiTrack::replay(bool undoing) {
     from.anchors.resize(std::min(from.anchors.size(), backBase));
     from.positions.resize(moveBase);
     from.tempos.resize(tempoBase);
-    src.resize(hasMarker ? first - 1 : first);
-    if (!undoing) --redoSteps_;
+    if (undoing) {
+        journal.resize(hasMarker ? first - 1 : first);
+    } else {
+        redoLines_.resize(hasMarker ? first - 1 : first);
+        redoMarkers_.pop_back();
+    }
 
     if (undoing) {  // the other side keeps its lines and entries oldest first
         std::reverse(out.begin(), out.end());
@@ -489,12 +531,14 @@ void midiTrack::replay(bool undoing) {
     }
     if (!out.empty()) {
         if (undoing) {
-            dst.push_back(marker);
-            ++redoSteps_;
-        } else if (marker.size() >= 2) {
-            dst.push_back(marker);
+            redoLines_.push_back({-1, 0, '@'});
+            redoMarkers_.push_back(std::move(marker));
+            redoLines_.insert(redoLines_.end(), out.begin(), out.end());
+        } else {
+            if (marker.size() >= 2) journal.push_back(std::move(marker));
+            journal.reserve(journal.size() + out.size());
+            for (const Line& l : out) journal.push_back(makeLine(l.letter, l.handle, hasValue(l.letter), l.value));
         }
-        dst.insert(dst.end(), std::make_move_iterator(out.begin()), std::make_move_iterator(out.end()));
     }
 
     if (structural) {

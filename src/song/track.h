@@ -184,10 +184,17 @@ private:
     uint64_t lastHoleLayout_ = 0;
     std::vector<trackNameEvent*> names_;  // this track's name events by creation order
     Side undoSide_{&removedEvents, {}, {}, {}};
-    std::vector<std::string> redoLines_;
+    // The redo stack holds the same lines as the journal, already split into their fields
+    // (letter '@' marks the start of a step, whose "@,label" line is in redoMarkers_).
+    struct Line {
+        int64_t handle;  // -1: names no event
+        int64_t value;
+        char letter;
+    };
+    std::vector<Line> redoLines_;
+    std::vector<std::string> redoMarkers_;  // "@,label", or "@" for lines recorded before any step
     std::vector<anyEvent*> redoParked_;
     Side redoSide_{&redoParked_, {}, {}, {}};
-    int redoSteps_ = 0;
 };
 
 // Journal handle of an event: its creation serial as a decimal number. Serials are never

@@ -36,10 +36,9 @@ void expectListsHeld(const midiSong& song) {
     for (const anyEvent* e : song.timeSignatures) EXPECT_TRUE(held(song, e));
     for (const anyEvent* e : song.keySignatures) EXPECT_TRUE(held(song, e));
     for (const anyEvent* e : song.sysexEvents) EXPECT_TRUE(held(song, e));
-    if (song.songCopyright) EXPECT_TRUE(held(song, song.songCopyright));
-    if (song.tuneEvent) EXPECT_TRUE(held(song, song.tuneEvent));
-    for (const auto& t : song.tracks)
-        if (t->nameEvent) EXPECT_GE(t->positionOf(t->nameEvent), 0);
+    EXPECT_TRUE(!song.songCopyright || held(song, song.songCopyright));
+    EXPECT_TRUE(!song.tuneEvent || held(song, song.tuneEvent));
+    for (const auto& t : song.tracks) EXPECT_TRUE(!t->nameEvent || t->positionOf(t->nameEvent) >= 0);
 }
 
 const Bytes kXgMasterTune = {0x00, 0xF0, 0x0B, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x00, 0x00, 0x04, 0x01, 0x00, 0xF7};
