@@ -61,6 +61,8 @@ else
     [ -e "$out" ] && continue
     { printf "\\x$(printf %02x $((size & 255)))\\x$(printf %02x $((size >> 8)))"; cat "$f"; printf "$ops"; } >"$out"
   done
+  # And the edit sequences that once broke the journal.
+  find tests/song/fixtures/journal_ops -type f -name '*.ops' -exec cp -n -t "$corpus" {} +
 fi
 
 exec "$build/fuzz/fuzz_$target" "$corpus" \

@@ -310,13 +310,15 @@ void midiTrack::replay(bool undoing) {
 
     // For each line its entry in the side lists of its kind.
     const size_t count = lines.size();
-    std::vector<uint32_t> entry(count);
+    // "M" and "+" lines also have an entry in the positions (an added event gets a position).
+    std::vector<uint32_t> entry(count), posEntry(count);
     size_t nBack = 0, nMove = 0, nTempo = 0;
     bool structural = false;
     for (size_t i = 0; i < count; ++i) {
         char l = lines[i].letter;
         if (l == '+' || l == '-') structural = true;
-        entry[i] = static_cast<uint32_t>(l == putBack ? nBack++ : l == 'M' ? nMove++ : l == 'T' ? nTempo++ : 0);
+        entry[i] = static_cast<uint32_t>(l == putBack ? nBack++ : l == 'T' ? nTempo++ : 0);
+        posEntry[i] = static_cast<uint32_t>(l == 'M' || l == '+' ? nMove++ : 0);
     }
     auto base = [](size_t size, size_t n) { return size >= n ? size - n : 0; };
     std::vector<anyEvent*>& parked = *from.parked;
@@ -366,6 +368,16 @@ void midiTrack::replay(bool undoing) {
     for (size_t i = 0; i < n; ++i)
         if (int32_t* w = where.find(events_[i]->serial); w && *w < 0) *w = static_cast<int32_t>(i + 1);
 
+    // An added event goes out with the position it had before it was added, and comes back
+    // with the one it was given.
+    auto swapPosition = [&](anyEvent* e, size_t k) {
+        to.positions.push_back({e->bar, e->beat, e->tick});
+        if (moveBase + k >= from.positions.size()) return;
+        const BarBeatTick& p = from.positions[moveBase + k];
+        e->bar = p.bar;
+        e->beat = p.beat;
+        e->tick = p.tick;
+    };
     auto present = [&](long long serial) -> int32_t {
         if (serial < 0 || serial > static_cast<long long>(UINT32_MAX)) return -1;
         int32_t* w = where.find(static_cast<uint32_t>(serial));
@@ -408,6 +420,7 @@ void midiTrack::replay(bool undoing) {
             added.push_back(e);
             const int32_t node = static_cast<int32_t>(n + added.size());
             link(node, after);
+            if (l.letter == '+') swapPosition(e, posEntry[i]);
             *where.find(e->serial) = node;
             noteAdded(e);
             entered(e);
@@ -418,6 +431,7 @@ void midiTrack::replay(bool undoing) {
         if (node <= 0) continue;  // not in the track: nothing to change
         anyEvent* e = eventOf(node);
         if (l.letter == takeOut) {
+            if (l.letter == '+') swapPosition(e, posEntry[i]);
             const int32_t before = prev[static_cast<size_t>(node)];
             to.parked->push_back(e);
             to.anchors.push_back(before == 0 ? -1 : static_cast<int64_t>(eventOf(before)->serial));
@@ -436,8 +450,8 @@ void midiTrack::replay(bool undoing) {
             e->time = static_cast<int32_t>(std::clamp<long long>(l.value, 0, INT32_MAX));
             if (e->time > endTime) endTime = e->time;
             if (e->kind() == kindNote) noteAdded(e);
-            if (moveBase + entry[i] < from.positions.size()) {
-                const BarBeatTick& p = from.positions[moveBase + entry[i]];
+            if (moveBase + posEntry[i] < from.positions.size()) {
+                const BarBeatTick& p = from.positions[moveBase + posEntry[i]];
                 e->bar = p.bar;
                 e->beat = p.beat;
                 e->tick = p.tick;

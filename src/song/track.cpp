@@ -96,8 +96,11 @@ void midiTrack::addRef(anyEvent* e) {
 
 int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
     addRef(e);
+    if (journal) {
+        writeJournal('+', e, 0);
+        undoSide_.positions.push_back({e->bar, e->beat, e->tick});  // an undo gives it back
+    }
     if (song) song->computePosition(e);
-    if (journal) writeJournal('+', e, 0);
     noteAdded(e);
     ++layout_;
     int pos;
@@ -118,8 +121,11 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     std::vector<anyEvent*> batch(added.begin(), added.end());
     for (anyEvent* e : batch) {
         addRef(e);
+        if (journal) {
+            writeJournal('+', e, 0);
+            undoSide_.positions.push_back({e->bar, e->beat, e->tick});
+        }
         if (song) song->computePosition(e);
-        if (journal) writeJournal('+', e, 0);
         noteAdded(e);
     }
     // One addEvent puts its event before the first event whose time is greater. In a list that

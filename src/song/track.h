@@ -147,8 +147,8 @@ private:
 
     // What one side of the history (the journal, or the redo stack) keeps beside its lines.
     // Lines that put an event back ("-" in the journal, "+" on the redo stack) each own one
-    // parked reference and the identity of the event that preceded it in the list; "M" lines
-    // keep the position the event had, "T" lines the tempo data it had.
+    // parked reference and the identity of the event that preceded it in the list; "M" and "+"
+    // lines keep the bar position the event had, "T" lines the tempo data it had.
     struct Side {
         std::vector<anyEvent*>* parked;
         std::vector<int64_t> anchors;

@@ -247,6 +247,12 @@ TEST(Journal, RedoAndUndoAreExactInversesOfEveryEdit) {
              t.pack();
              t.addEvent(e, true, true);
          }},
+        {"take out the second time signature and add it back", 0, [](midiSong&, midiTrack& t) {
+             anyEvent* e = nth<anyEvent>(t, kindTimeSignature, 1);
+             t.removeEvent(e);
+             t.pack();
+             t.addEvent(e, true, true);  // placed without itself in force: another beat
+         }},
         {"move the second time signature before the first", 0,
          [](midiSong&, midiTrack& t) { t.moveEvent(nth<anyEvent>(t, kindTimeSignature, 1), -480); }},
         {"remove the time signatures and the name", 0, [](midiSong& s, midiTrack& t) {
