@@ -168,6 +168,10 @@ private:
     }
 
     void put(int32_t time, uint8_t status) {
+        // A reader accepts no time beyond this, so such a file could not be opened again.
+        if (time > 0x0FFFFFFF)
+            throw MidiError("Dooh! Save failed. '.mid' file may be broken.",
+                            "an event lies beyond tick 268435455, the last one a file can hold");
         int64_t delta = static_cast<int64_t>(time) - lastTime_;
         if (delta > 0x0FFFFFFF)
             throw MidiError("Dooh! Save failed. '.mid' file may be broken.",

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include <sys/stat.h>
@@ -224,6 +225,30 @@ TEST(SmfWriter, SaveThroughASymbolicLinkReplacesTheLinkedFile) {
     }
     EXPECT_EQ(files, 1) << "the temporary file was made beside the real file and renamed";
     fs::remove_all(dir);
+}
+
+// A time no reader accepts (an event moved, or a note lengthened, past tick 0x0FFFFFFF) fails
+// the save instead of writing a file that cannot be opened again.
+TEST(SmfWriter, TimesBeyondWhatAFileCanHoldFailTheSave) {
+    struct Case {
+        const char* name;
+        std::function<void(midiTrack&)> edit;
+    } cases[] = {
+        {"event moved", [](midiTrack& t) { t.setEventTime(t.at(1), 0x10000000); }},
+        {"note lengthened", [](midiTrack& t) { t.setDuration(static_cast<NoteOnEvent*>(t.at(0)), 0x10000000); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, smf(1, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0xB0, 0x07, 0x64}}));
+        midiTrack& t = *song.track(0);
+        t.beginUndoStep("Edit");
+        c.edit(t);
+        Bytes out;
+        EXPECT_THROW(song.write(out), MidiError);
+        EXPECT_TRUE(out.empty());
+        EXPECT_NE(t.undoCount(), 0);  // nothing was saved: the edit can still be undone
+    }
 }
 
 TEST(SmfWriter, FailedSaveKeepsTheOldFileAndTheSong) {
