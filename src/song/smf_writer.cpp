@@ -6,6 +6,7 @@
 #include <queue>
 
 #include "song/pairing.h"
+#include "song/position_cursor.h"
 #include "song/song.h"
 
 namespace tonvela {
@@ -23,7 +24,9 @@ namespace {
 // next note on of its key in the tick. Saving the reloaded song therefore gives the same bytes.
 class ChunkWriter {
 public:
-    ChunkWriter(ByteWriter& out, NotePairing& repair) : out_(out), repair_(repair) {
+    // `signatures` collects the time signatures in the order they are written.
+    ChunkWriter(ByteWriter& out, NotePairing& repair, std::vector<timeBeatEvent*>& signatures)
+        : out_(out), repair_(repair), signatures_(signatures) {
         out_.put(reinterpret_cast<const uint8_t*>("MTrk"), 4);
         lengthAt_ = out_.size();
         out_.putBE32(0);
@@ -45,6 +48,7 @@ public:
     }
 
     bool disorder() const { return disorder_; }
+    int32_t lastTime() const { return lastTime_; }  // where the end of track lies once finished
 
     // Finishes the chunk; returns the time of the last note off written (or -1).
     int32_t finish() {
@@ -123,6 +127,8 @@ private:
     void write(const anyEvent* e) {
         const uint8_t st = e->status;
         put(e->time, st);
+        if (st == 0xFF && e->kind() == kindTimeSignature)
+            signatures_.push_back(const_cast<timeBeatEvent*>(static_cast<const timeBeatEvent*>(e)));
         // Channel messages are written here directly: they are nearly every event of a song.
         switch (st & 0xF0) {
         case 0x80:
@@ -186,6 +192,7 @@ private:
 
     ByteWriter& out_;
     NotePairing& repair_;
+    std::vector<timeBeatEvent*>& signatures_;
     size_t lengthAt_;
     int32_t lastTime_ = 0;
     uint8_t lastStatus_ = 0;
@@ -198,6 +205,11 @@ private:
     int32_t offs_[16 * 128] = {};        // note offs of the tick still to place, per channel and key
     std::priority_queue<PendingOff, std::vector<PendingOff>, std::greater<PendingOff>> pending_;
 };
+
+// A load refuses a song of more bars than kMaxBars (a broken file, not a song): refuse to write
+// one, as the load of the file will build its bar table, from the time signatures in the order
+// they were written, up to the last end of track.
+void checkBars(std::vector<timeBeatEvent*>& signatures, int32_t songEnd, uint16_t timeBase);
 
 // The sort key of an event as one number: time (signed), then serial.
 inline uint64_t orderKey(const anyEvent* e) {
@@ -217,6 +229,22 @@ const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyE
         if (e) scratch.push_back(e);
     std::stable_sort(scratch.begin(), scratch.end(), eventLess);
     return scratch;
+}
+
+void checkBars(std::vector<timeBeatEvent*>& signatures, int32_t songEnd, uint16_t timeBase) {
+    std::stable_sort(signatures.begin(), signatures.end(),
+                     [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    SignatureCursor cursor(signatures, timeBase);
+    int64_t t = 0;
+    size_t bars = 1;
+    while (t <= songEnd) {
+        TimeSignature ts = cursor.at(static_cast<int32_t>(t));
+        t += static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
+        if (t > INT32_MAX || bars >= kMaxBars)
+            throw MidiError("Dooh! Save failed. '.mid' file may be broken.",
+                            "the song would have more than " + std::to_string(kMaxBars) + " bars");
+        ++bars;
+    }
 }
 
 }  // namespace
@@ -249,13 +277,15 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
     else if (systemFlags & 4)
         presets.push_back(&xgOnEvent);
 
+    std::vector<timeBeatEvent*> signatures;
+    int32_t end = 0;
     std::vector<anyEvent*> scratch;
     if (format != 0) {
         for (size_t i = 0; i < tracks.size(); ++i) {
             midiTrack& t = *tracks[i];
             NotePairing repair;
             repair.deferTo(&result.durations);
-            ChunkWriter chunk(out, repair);
+            ChunkWriter chunk(out, repair, signatures);
             if (i == 0)
                 for (const anyEvent* p : presets) chunk.event(p, false);
             bool sorted;
@@ -263,11 +293,13 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
                 if (e) chunk.event(e);
             if (chunk.disorder()) result.disorder = true;
             int32_t lastOff = chunk.finish();
+            end = std::max(end, chunk.lastTime());
             repair.finish(t.endTime);
             result.written.push_back(&t);
             if (!sorted) result.toSort.push_back(&t);
             if (lastOff > t.endTime) result.endTimes.emplace_back(&t, lastOff);
         }
+        checkBars(signatures, end, timeBase);
         return result;
     }
 
@@ -275,7 +307,7 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
     // first track keeps its name event.
     NotePairing repair;
     repair.deferTo(&result.durations);
-    ChunkWriter chunk(out, repair);
+    ChunkWriter chunk(out, repair, signatures);
     for (const anyEvent* p : presets) chunk.event(p, false);
     std::vector<std::vector<anyEvent*>> copies(tracks.size());
     std::vector<const std::vector<anyEvent*>*> lists;
@@ -328,6 +360,7 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
     if (chunk.disorder()) result.disorder = true;
     chunk.finish();
     repair.finish(0);
+    checkBars(signatures, chunk.lastTime(), timeBase);
     return result;
 }
 

@@ -227,8 +227,9 @@ TEST(SmfWriter, SaveThroughASymbolicLinkReplacesTheLinkedFile) {
     fs::remove_all(dir);
 }
 
-// A time no reader accepts (an event moved, or a note lengthened, past tick 0x0FFFFFFF) fails
-// the save instead of writing a file that cannot be opened again.
+// A time no reader accepts (an event moved, or a note lengthened, past tick 0x0FFFFFFF), or a
+// song of more bars than a load accepts, fails the save instead of writing a file that cannot
+// be opened again.
 TEST(SmfWriter, TimesBeyondWhatAFileCanHoldFailTheSave) {
     struct Case {
         const char* name;
@@ -236,6 +237,12 @@ TEST(SmfWriter, TimesBeyondWhatAFileCanHoldFailTheSave) {
     } cases[] = {
         {"event moved", [](midiTrack& t) { t.setEventTime(t.at(1), 0x10000000); }},
         {"note lengthened", [](midiTrack& t) { t.setDuration(static_cast<NoteOnEvent*>(t.at(0)), 0x10000000); }},
+        {"more bars than a load accepts", [](midiTrack& t) {
+             auto* bar = new timeBeatEvent(0);
+             bar->data = {1, 5, 24, 8};  // 1/32: a bar of 60 ticks
+             t.addEvent(bar, true, true);
+             t.setEventTime(t.at(2), 70000000);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
