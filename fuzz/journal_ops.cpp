@@ -219,8 +219,11 @@ private:
                 if (trace) std::fprintf(stderr, "%s", dumpSong(*m.song_).c_str());
             }
         } after{*this};
-        if (op == 12) return save(true);
-        if (op == 13) return save(false);
+        if (op == 12 || op == 13) {
+            // A song near the bar limit takes long to save and load under the sanitizers.
+            if (++saves_ > 4) return;
+            return save(op == 12);
+        }
         midiTrack& t = trackFrom(in);
         const int k = trackIndex(t);
         if (trace) std::fprintf(stderr, "  on track %d\n", k);
@@ -451,6 +454,7 @@ private:
     uint64_t lastVersion_ = 0;
     uint64_t lastDump_ = 0;
     bool shapedAsLoaded_ = true;
+    int saves_ = 0;
 };
 
 }  // namespace

@@ -44,7 +44,49 @@ public:
         if (e->status == 0) return;
         if (!tick_.empty() && e->time != tickTime_) flushTick();
         tickTime_ = e->time;
+        lastWritten_ = false;
         tick_.push_back(e);
+        if (soundingNote(e) && static_cast<const NoteOnEvent*>(e)->duration() <= 0) tickHasNoteOfNoLength_ = true;
+    }
+
+    // All events of a list believed to be in order. Ticks without a note of no length (nearly
+    // all) are written straight from the list.
+    void events(const std::vector<anyEvent*>& list) {
+        const size_t n = list.size();
+        size_t i = 0;
+        while (i < n) {
+            if (!list[i]) {
+                ++i;
+                continue;
+            }
+            const int32_t t = list[i]->time;
+            size_t j = i;
+            bool noLength = false;
+            for (; j < n && (!list[j] || list[j]->time == t); ++j)
+                if (list[j] && soundingNote(list[j]) && static_cast<const NoteOnEvent*>(list[j])->duration() <= 0)
+                    noLength = true;
+            if (noLength || !tick_.empty() || (t == tickTime_ && lastWritten_)) {
+                for (size_t k = i; k < j; ++k)
+                    if (list[k]) event(list[k]);
+                i = j;
+                continue;
+            }
+            flushOffsBefore(static_cast<int64_t>(t) + 1);
+            for (size_t k = i; k < j; ++k) {
+                const anyEvent* e = list[k];
+                if (!e) continue;
+                if (prev_ && (e->time < prev_->time ||
+                              (e->time == prev_->time && e->serial <= prev_->serial && eventLess(e, prev_))))
+                    disorder_ = true;
+                prev_ = e;
+                if (e->status == 0) continue;
+                write(e);
+                if (soundingNote(e)) started(static_cast<const NoteOnEvent*>(e), t);
+            }
+            tickTime_ = t;
+            lastWritten_ = true;
+            i = j;
+        }
     }
 
     bool disorder() const { return disorder_; }
@@ -85,6 +127,18 @@ private:
 
     void flushTick() {
         const int32_t t = tickTime_;
+        if (!tickHasNoteOfNoLength_) {
+            // Nearly every tick: its note offs all end notes that are still sounding, so
+            // they all go first.
+            flushOffsBefore(static_cast<int64_t>(t) + 1);
+            for (const anyEvent* e : tick_) {
+                write(e);
+                if (soundingNote(e)) started(static_cast<const NoteOnEvent*>(e), t);
+            }
+            tick_.clear();
+            return;
+        }
+        tickHasNoteOfNoLength_ = false;
         flushOffsBefore(t);
         // The note offs of this tick per channel and key: those of notes that began earlier
         // and those of the tick's own notes of no length.
@@ -109,14 +163,15 @@ private:
             write(e);
             if (!soundingNote(e)) continue;
             auto* n = static_cast<const NoteOnEvent*>(e);
-            const uint8_t key = static_cast<uint8_t>(n->note());
-            repair_.noteOn(const_cast<NoteOnEvent*>(n));
-            const int q = queueOf(n->status, key);
+            const int q = queueOf(n->status, static_cast<uint8_t>(n->note()));
             if (offs_[q] > 0) {
-                off(t, n->status, key);
+                repair_.noteOn(const_cast<NoteOnEvent*>(n));
+                off(t, n->status, static_cast<uint8_t>(n->note()));
                 --offs_[q];
+                if (n->duration() > 0) pending_.push({static_cast<int64_t>(t) + n->duration(), n->status, static_cast<uint8_t>(n->note())});
+                continue;
             }
-            if (n->duration() > 0) pending_.push({static_cast<int64_t>(t) + n->duration(), n->status, key});
+            started(n, t);
         }
         for (int q : touched_) {  // none is left unless a note of the tick was missing
             for (; offs_[q] > 0; --offs_[q]) off(t, static_cast<uint8_t>(0x90 | (q >> 7)), static_cast<uint8_t>(q & 0x7F));
@@ -124,7 +179,14 @@ private:
         tick_.clear();
     }
 
-    void write(const anyEvent* e) {
+    // A note on written: the pairing sees it, and its note off waits for its time.
+    [[gnu::always_inline]] void started(const NoteOnEvent* n, int32_t t) {
+        repair_.noteOn(const_cast<NoteOnEvent*>(n));
+        if (n->duration() > 0)
+            pending_.push({static_cast<int64_t>(t) + n->duration(), n->status, static_cast<uint8_t>(n->note())});
+    }
+
+    [[gnu::always_inline]] void write(const anyEvent* e) {
         const uint8_t st = e->status;
         put(e->time, st);
         if (st == 0xFF && e->kind() == kindTimeSignature)
@@ -173,7 +235,7 @@ private:
         lastOff_ = time;
     }
 
-    void put(int32_t time, uint8_t status) {
+    [[gnu::always_inline]] void put(int32_t time, uint8_t status) {
         // A reader accepts no time beyond this, so such a file could not be opened again.
         if (time > 0x0FFFFFFF)
             throw MidiError("Dooh! Save failed. '.mid' file may be broken.",
@@ -200,6 +262,8 @@ private:
     const anyEvent* prev_ = nullptr;
     bool disorder_ = false;
     int32_t tickTime_ = 0;
+    bool tickHasNoteOfNoLength_ = false;
+    bool lastWritten_ = false;  // the events of tickTime_ went straight out (events())
     std::vector<const anyEvent*> tick_;  // the events of the tick being gathered
     std::vector<int> touched_;
     int32_t offs_[16 * 128] = {};        // note offs of the tick still to place, per channel and key
@@ -289,8 +353,7 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
             if (i == 0)
                 for (const anyEvent* p : presets) chunk.event(p, false);
             bool sorted;
-            for (const anyEvent* e : orderedEvents(t, scratch, sorted, trustOrder))
-                if (e) chunk.event(e);
+            chunk.events(orderedEvents(t, scratch, sorted, trustOrder));
             if (chunk.disorder()) result.disorder = true;
             int32_t lastOff = chunk.finish();
             end = std::max(end, chunk.lastTime());

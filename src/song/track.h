@@ -14,14 +14,12 @@
 #include "song/events.h"
 
 namespace tonvela {
+
+class midiSong;
+
 struct BarBeatTick {
     int32_t bar, beat, tick;
 };
-}  // namespace tonvela
-
-namespace tonvela {
-
-class midiSong;
 
 class midiTrack {
 public:
@@ -165,7 +163,6 @@ private:
     void entered(anyEvent* e);
     void left(anyEvent* e);
     void timeChanged(anyEvent* e);
-    void pickNameEvent();
     int64_t anchorBefore(int position);
     void replay(bool undoing);
     void clearRedo();
