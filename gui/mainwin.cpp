@@ -142,6 +142,8 @@ void TMIDIPollimoMain::buildMenus() {
     connect(FileMenu, &QMenu::aboutToShow, this, &TMIDIPollimoMain::rebuildHistoryMenu);
 
     ActionUndo = action(this, "ActionUndo", "Undo", QKeySequence::Undo);
+    ActionRedo = action(this, "ActionRedo", "Redo", QKeySequence("Ctrl+Shift+Z"));
+    ActionRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
     ActionCut = action(this, "ActionCut", "Cut", QKeySequence::Cut);
     ActionCopy = action(this, "ActionCopy", "Copy", QKeySequence::Copy);
     ActionPaste = action(this, "ActionPaste", "Paste", QKeySequence::Paste);
@@ -151,6 +153,7 @@ void TMIDIPollimoMain::buildMenus() {
     EditMenu = menuBar()->addMenu("&Edit");
     EditMenu->setObjectName("EditMenu");
     EditMenu->addAction(ActionUndo);
+    EditMenu->addAction(ActionRedo);
     EditMenu->addSeparator();
     EditMenu->addActions({ActionCut, ActionCopy, ActionPaste});
     EditMenu->addSeparator();
@@ -215,6 +218,7 @@ void TMIDIPollimoMain::buildMenus() {
         history_.optimize([](const std::string& p) { return QFileInfo::exists(QString::fromStdString(p)); });
     });
     connect(ActionUndo, &QAction::triggered, this, &TMIDIPollimoMain::UndoExecute);
+    connect(ActionRedo, &QAction::triggered, this, &TMIDIPollimoMain::RedoExecute);
     connect(ActionCut, &QAction::triggered, this, &TMIDIPollimoMain::CutExecute);
     connect(ActionCopy, &QAction::triggered, this, &TMIDIPollimoMain::CopyExecute);
     connect(ActionPaste, &QAction::triggered, this, &TMIDIPollimoMain::PasteExecute);
@@ -659,6 +663,9 @@ void TMIDIPollimoMain::updateUndoItem() {
     ActionUndo->setEnabled(enabled);
     ActionUndo->setText(enabled ? QString("Undo <%1>").arg(QString::fromStdString(t->undoLabel()))
                                 : QString("Undo"));
+    const bool redo = song_ && !busy_ && t && t->canRedo();
+    ActionRedo->setEnabled(redo);
+    ActionRedo->setText(redo ? QString("Redo <%1>").arg(QString::fromStdString(t->redoLabel())) : QString("Redo"));
 }
 
 void TMIDIPollimoMain::updateActions() {

@@ -177,6 +177,7 @@ public:
     QAction* HistoryClearAll;
     QAction* HistoryOptimize;
     QAction* ActionUndo;
+    QAction* ActionRedo;
     QAction* ActionCut;
     QAction* ActionCopy;
     QAction* ActionPaste;
@@ -212,6 +213,7 @@ public:
     void FileSaveAsExecute();
     void ExitExecute();
     void UndoExecute();
+    void RedoExecute();
     void CutExecute();
     void CopyExecute();
     void PasteExecute();

@@ -36,9 +36,12 @@ bool TMIDIPollimoMain::undo(int track) {
 }
 
 bool TMIDIPollimoMain::redo(int track) {
-    // Redo comes with the journal's redo list; until then there is nothing to redo.
-    (void)track;
-    return false;
+    if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
+    midiTrack* t = song_->track(track);
+    if (!t->canRedo()) return false;
+    t->redo();
+    songEdited();
+    return true;
 }
 
 void TMIDIPollimoMain::songEdited() {

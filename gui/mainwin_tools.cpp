@@ -24,6 +24,14 @@ void TMIDIPollimoMain::UndoExecute() {
     songEdited();
 }
 
+void TMIDIPollimoMain::RedoExecute() {
+    updateUndoItem();
+    if (!ActionRedo->isEnabled()) return;
+    currentTrackObject()->redo();
+    summary_.build(*song_);
+    refreshSelectionViews();
+}
+
 void TMIDIPollimoMain::CopyExecute() {
     if (!currentTrackObject()) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);

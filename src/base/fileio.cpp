@@ -33,7 +33,26 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
     return bytes;
 }
 
-void writeFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes, const std::string& failed) {
+namespace {
+
+// The file a path finally names, through any chain of symbolic links (a link to a file that
+// does not exist yet names that file). Saving replaces that file and leaves the links alone.
+std::string resolveLinks(const std::string& path, const std::string& failed) {
+    std::filesystem::path p(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(p, ec)) || ec) return p.string();
+        std::filesystem::path target = std::filesystem::read_symlink(p, ec);
+        if (ec) throw MidiError(failed, ec.message());
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    throw MidiError(failed, std::strerror(ELOOP));
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& linkPath, const std::vector<uint8_t>& bytes, const std::string& failed) {
+    const std::string path = resolveLinks(linkPath, failed);
     std::filesystem::path target(path);
     std::string dir = target.has_parent_path() ? target.parent_path().string() : ".";
     std::string tmpl = (std::filesystem::path(dir) / ("." + target.filename().string() + ".XXXXXX")).string();

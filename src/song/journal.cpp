@@ -1,10 +1,16 @@
-// Journaled track edits and undo. Each edit writes a text line holding the previous value
-// before it changes the event; undo replays the lines of the newest step backwards.
+// Journaled track edits, undo and redo. Each edit writes a text line holding the previous value
+// before it changes the event; undo replays the lines of the newest step backwards and turns
+// them into the lines of a redo step (holding the values it replaced), which redo replays
+// forwards into the journal again. So the two are exact inverses of each other.
+//
+// A line names its event by the event's serial, which is never reused. Removals remember the
+// event that preceded the removed one in the list, and putting an event back puts it right
+// after that event again, so a step undone or redone leaves the list exactly as it was.
 
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <unordered_map>
+#include <utility>
 
 #include "song/song.h"
 #include "song/track.h"
@@ -15,63 +21,143 @@ namespace {
 
 uint8_t dataByte(int v) { return static_cast<uint8_t>(std::clamp(v, 0, 127)); }
 
-// Splits "L,handle[,old]" without allocating.
-struct ParsedLine {
-    char letter = 0;
-    long long handle = 0;
-    long long old = 0;
-    bool hasHandle = false;
-};
+bool isMarker(const std::string& line) { return !line.empty() && line[0] == '@'; }
 
-ParsedLine parseLine(const std::string& line) {
-    ParsedLine p;
+bool named(int64_t handle) { return handle >= 0 && handle <= static_cast<int64_t>(UINT32_MAX); }
+
+// Splits "L,handle[,old]" without allocating. A neutralised line has the handle -1.
+template <typename Line>
+Line parseLine(const std::string& line) {
+    Line p{-1, 0, 0};
     if (line.empty()) return p;
     p.letter = line[0];
     size_t c1 = line.find(',');
     if (c1 == std::string::npos) return p;
     const char* b = line.data() + c1 + 1;
     const char* end = line.data() + line.size();
-    auto r = std::from_chars(b, end, p.handle);
+    long long h = -1, v = 0;
+    auto r = std::from_chars(b, end, h);
     if (r.ec != std::errc()) return p;
-    p.hasHandle = true;
-    if (r.ptr < end && *r.ptr == ',') std::from_chars(r.ptr + 1, end, p.old);
+    p.handle = h;
+    if (r.ptr < end && *r.ptr == ',') std::from_chars(r.ptr + 1, end, v);
+    p.value = v;
     return p;
 }
 
-}  // namespace
-
-void midiTrack::writeJournal(char letter, const anyEvent* e, int64_t old) {
+std::string makeLine(char letter, long long handle, bool withValue, long long value) {
     char buf[64];
     char* p = buf;
     *p++ = letter;
     *p++ = ',';
-    p = std::to_chars(p, buf + 24, static_cast<long long>(reinterpret_cast<intptr_t>(e))).ptr;
-    if (letter != '+' && letter != '-') {
+    p = std::to_chars(p, buf + 32, handle).ptr;
+    if (withValue) {
         *p++ = ',';
-        p = std::to_chars(p, buf + 48, static_cast<long long>(old)).ptr;
+        p = std::to_chars(p, buf + 62, value).ptr;
     }
-    journal.emplace_back(buf, p);
+    return std::string(buf, p);
 }
 
-void midiTrack::beginUndoStep(const std::string& label) { journal.push_back("@," + label); }
+bool hasValue(char letter) { return letter != '+' && letter != '-'; }
+
+// Map from the serials a step names to node numbers (-1: not in the track). Serials of the
+// events of one track mostly lie close together, and then a plain table indexed by serial is
+// filled and read in order; otherwise an open-addressing hash.
+class SerialIndex {
+public:
+    SerialIndex(size_t expected, uint32_t low, uint32_t high) {
+        const uint64_t span = static_cast<uint64_t>(high) - low + 1;
+        if (high >= low && span <= 8 * static_cast<uint64_t>(expected) + 4096) {
+            low_ = low;
+            flat_.assign(static_cast<size_t>(span), kAbsent);
+            return;
+        }
+        size_t cap = 16;
+        while (cap < expected * 2) cap <<= 1;
+        keys_.assign(cap, kEmpty);
+        values_.assign(cap, -1);
+        mask_ = cap - 1;
+    }
+    void add(uint32_t key) {
+        if (!flat_.empty()) {
+            if (key - low_ < flat_.size() && flat_[key - low_] == kAbsent) flat_[key - low_] = -1;
+            return;
+        }
+        (void)slot(key, true);
+    }
+    // The value of a key that was added; nullptr for any other key.
+    int32_t* find(uint32_t key) {
+        if (!flat_.empty()) {
+            if (key - low_ >= flat_.size() || flat_[key - low_] == kAbsent) return nullptr;
+            return &flat_[key - low_];
+        }
+        size_t i = slot(key, false);
+        return keys_[i] == key ? &values_[i] : nullptr;
+    }
+
+private:
+    static constexpr int32_t kAbsent = INT32_MIN;
+    uint32_t low_ = 0;
+    std::vector<int32_t> flat_;
+
+    static constexpr uint64_t kEmpty = UINT64_MAX;
+    size_t slot(uint32_t key, bool insert) {
+        size_t i = static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> 20) & mask_;
+        while (keys_[i] != kEmpty && keys_[i] != key) i = (i + 1) & mask_;
+        if (insert && keys_[i] == kEmpty) keys_[i] = key;
+        return i;
+    }
+    std::vector<uint64_t> keys_;
+    std::vector<int32_t> values_;
+    size_t mask_ = 0;
+};
+
+}  // namespace
+
+void midiTrack::writeJournal(char letter, const anyEvent* e, int64_t old) {
+    if (!redoLines_.empty()) clearRedo();  // a new edit ends what could be redone
+    journal.push_back(makeLine(letter, e->serial, hasValue(letter), old));
+}
+
+void midiTrack::beginUndoStep(const std::string& label) {
+    clearRedo();
+    journal.push_back("@," + label);
+}
 
 void midiTrack::removeEvent(anyEvent* e) {
     int pos = positionOf(e);
     if (pos >= 0) removeEventAt(pos);
 }
 
+int64_t midiTrack::anchorBefore(int position) {
+    int64_t anchor;
+    if (lastHole_ >= 0 && lastHoleLayout_ == layout_ && lastHole_ == position - 1) {
+        anchor = lastHoleAnchor_;
+    } else {
+        int q = position - 1;
+        while (q >= 0 && !events_[static_cast<size_t>(q)]) --q;
+        anchor = q < 0 ? -1 : static_cast<int64_t>(events_[static_cast<size_t>(q)]->serial);
+    }
+    lastHole_ = position;
+    lastHoleAnchor_ = anchor;
+    lastHoleLayout_ = layout_;
+    return anchor;
+}
+
 void midiTrack::removeEventAt(int position) {
     anyEvent*& slot = events_[static_cast<size_t>(position)];
     anyEvent* e = slot;
     if (!e) return;
+    writeJournal('-', e, 0);
+    undoSide_.anchors.push_back(anchorBefore(position));
     removedEvents.push_back(e);  // the reference moves to the parking list
     slot = nullptr;
     ++holes_;
-    writeJournal('-', e, 0);
+    left(e);
 }
 
 void midiTrack::moveEvent(anyEvent* e, int32_t delta) {
     writeJournal('M', e, e->time);
+    undoSide_.positions.push_back({e->bar, e->beat, e->tick});
     int64_t t = static_cast<int64_t>(e->time) + delta;
     e->time = static_cast<int32_t>(std::clamp<int64_t>(t, 0, INT32_MAX));
     updatePosition(e);
@@ -79,6 +165,7 @@ void midiTrack::moveEvent(anyEvent* e, int32_t delta) {
 
 void midiTrack::setEventTime(anyEvent* e, int32_t time) {
     writeJournal('M', e, e->time);
+    undoSide_.positions.push_back({e->bar, e->beat, e->tick});
     e->time = time;
     updatePosition(e);
 }
@@ -130,143 +217,353 @@ void midiTrack::setBend(PitchBendEvent* e, int raw) {
 
 void midiTrack::setTempo(TempoEvent* e, int32_t microseconds) {
     writeJournal('T', e, e->getTempo());
+    // The line holds microseconds; the bytes themselves may not be the usual three.
+    undoSide_.tempos.push_back(e->data);
     e->setTempo(microseconds);
 }
 
 int midiTrack::undoCount() {
-    while (!journal.empty() && journal.back().size() >= 1 && journal.back()[0] == '@') journal.pop_back();
+    while (!journal.empty() && isMarker(journal.back())) journal.pop_back();
     return static_cast<int>(journal.size());
 }
 
 std::string midiTrack::undoLabel() const {
     for (auto it = journal.rbegin(); it != journal.rend(); ++it)
-        if (!it->empty() && (*it)[0] == '@') return it->size() > 2 ? it->substr(2) : std::string();
+        if (isMarker(*it)) return it->size() > 2 ? it->substr(2) : std::string();
     return "to Start";
 }
 
+int midiTrack::redoCount() const { return static_cast<int>(redoMarkers_.size()); }
+
+std::string midiTrack::redoLabel() const {
+    if (redoMarkers_.empty()) return {};
+    const std::string& m = redoMarkers_.back();
+    return m.size() >= 2 ? m.substr(2) : std::string("to Start");
+}
+
 void midiTrack::undo() {
-    if (journal.empty()) return;
-    // The lines of the newest step: after the last step marker (or the whole journal).
-    size_t first = journal.size();
-    while (first > 0 && !(journal[first - 1].size() >= 1 && journal[first - 1][0] == '@')) --first;
-    bool hasMarker = first > 0;
+    if (undoCount() == 0) return;
+    replay(true);
+}
 
-    std::vector<ParsedLine> lines;
-    lines.reserve(journal.size() - first);
-    std::unordered_map<long long, int> wanted;  // handle -> slot in `where`
-    for (size_t i = first; i < journal.size(); ++i) {
-        lines.push_back(parseLine(journal[i]));
-        if (lines.back().hasHandle) wanted.emplace(lines.back().handle, -1);
+void midiTrack::redo() {
+    if (redoMarkers_.empty()) return;
+    replay(false);
+}
+
+void midiTrack::clearRedo() {
+    for (anyEvent* e : redoParked_) releaseRef(e);
+    redoParked_.clear();
+    redoLines_.clear();
+    redoMarkers_.clear();
+    redoSide_.anchors.clear();
+    redoSide_.positions.clear();
+    redoSide_.tempos.clear();
+}
+
+void midiTrack::clearHistory() {
+    journal.clear();
+    journalFields.clear();
+    for (anyEvent* e : removedEvents) releaseRef(e);
+    removedEvents.clear();
+    undoSide_.anchors.clear();
+    undoSide_.positions.clear();
+    undoSide_.tempos.clear();
+    clearRedo();
+}
+
+void midiTrack::neutralise(const anyEvent* e) {
+    for (std::string& line : journal) {
+        if (isMarker(line)) continue;
+        Line p = parseLine<Line>(line);
+        if (p.handle == static_cast<int64_t>(e->serial)) line = makeLine(p.letter, -1, hasValue(p.letter), p.value);
+    }
+    for (Line& l : redoLines_)
+        if (l.letter != '@' && l.handle == static_cast<int64_t>(e->serial)) l.handle = -1;
+}
+
+void midiTrack::replay(bool undoing) {
+    Side& from = undoing ? undoSide_ : redoSide_;
+    Side& to = undoing ? redoSide_ : undoSide_;
+    const char putBack = undoing ? '-' : '+';  // lines that put a parked event back
+    const char takeOut = undoing ? '+' : '-';
+
+    // The lines of the newest step (after its marker, or all lines when there is none).
+    std::vector<Line> lines;
+    std::string marker;
+    size_t first;
+    bool hasMarker;
+    if (undoing) {
+        first = journal.size();
+        while (first > 0 && !isMarker(journal[first - 1])) --first;
+        hasMarker = first > 0;
+        marker = hasMarker ? journal[first - 1] : std::string("@");
+        lines.reserve(journal.size() - first);
+        for (size_t i = first; i < journal.size(); ++i) lines.push_back(parseLine<Line>(journal[i]));
+    } else {
+        first = redoLines_.size();
+        while (first > 0 && redoLines_[first - 1].letter != '@') --first;
+        hasMarker = first > 0;
+        marker = redoMarkers_.back();
+        lines.assign(redoLines_.begin() + static_cast<std::ptrdiff_t>(first), redoLines_.end());
     }
 
-    // Where each handle lives now: a track slot, or the parking list. One pass over each,
-    // so undo costs O(track + lines), never a search per line.
-    struct Where {
-        anyEvent* event = nullptr;
-        int position = -1;        // slot in the track, -1 when not in the track
-        int parked = -1;          // index in removedEvents
-        bool pendingAdd = false;  // re-added by this undo, inserted at the end
+    // For each line its entry in the side lists of its kind.
+    const size_t count = lines.size();
+    // "M" and "+" lines also have an entry in the positions (an added event gets a position).
+    std::vector<uint32_t> entry(count), posEntry(count);
+    size_t nBack = 0, nMove = 0, nTempo = 0;
+    bool structural = false;
+    for (size_t i = 0; i < count; ++i) {
+        char l = lines[i].letter;
+        if (l == '+' || l == '-') structural = true;
+        entry[i] = static_cast<uint32_t>(l == putBack ? nBack++ : l == 'T' ? nTempo++ : 0);
+        posEntry[i] = static_cast<uint32_t>(l == 'M' || l == '+' ? nMove++ : 0);
+    }
+    auto base = [](size_t size, size_t n) { return size >= n ? size - n : 0; };
+    std::vector<anyEvent*>& parked = *from.parked;
+    const size_t backBase = base(parked.size(), nBack);
+    const size_t moveBase = base(from.positions.size(), nMove);
+    const size_t tempoBase = base(from.tempos.size(), nTempo);
+    // Takes the parked reference of the k-th line of the step that puts an event back.
+    auto takeParked = [&](size_t k) -> anyEvent* {
+        if (backBase + k >= parked.size()) return nullptr;
+        return std::exchange(parked[backBase + k], nullptr);
     };
-    std::vector<Where> where(wanted.size());
-    {
-        int next = 0;
-        for (auto& [h, idx] : wanted) idx = next++;
-    }
-    for (size_t i = 0; i < events_.size(); ++i) {
-        anyEvent* e = events_[i];
-        if (!e) continue;
-        auto it = wanted.find(static_cast<long long>(reinterpret_cast<intptr_t>(e)));
-        if (it != wanted.end() && where[static_cast<size_t>(it->second)].position < 0) {
-            where[static_cast<size_t>(it->second)].event = e;
-            where[static_cast<size_t>(it->second)].position = static_cast<int>(i);
-        }
-    }
-    for (size_t i = 0; i < removedEvents.size(); ++i) {
-        auto it = wanted.find(static_cast<long long>(reinterpret_cast<intptr_t>(removedEvents[i])));
-        if (it == wanted.end()) continue;
-        Where& w = where[static_cast<size_t>(it->second)];
-        w.parked = static_cast<int>(i);
-        if (!w.event) w.event = removedEvents[i];
-    }
+    auto anchorAt = [&](size_t k) -> int64_t {
+        return backBase + k < from.anchors.size() ? from.anchors[backBase + k] : INT64_MIN;
+    };
 
-    std::vector<anyEvent*> readd;
-    std::vector<bool> unparked(removedEvents.size(), false);
-    for (size_t li = lines.size(); li-- > 0;) {
-        const ParsedLine& l = lines[li];
-        if (!l.hasHandle) continue;
-        Where& w = where[static_cast<size_t>(wanted[l.handle])];
-        bool inTrack = w.position >= 0 || w.pendingAdd;
-        anyEvent* e = w.event;
-        switch (l.letter) {
-        case '+':
-            if (w.position >= 0) {
-                deleteEventAt(w.position);
-                w.position = -1;
-                if (w.parked < 0) w.event = nullptr;  // may be freed now
-            } else if (w.pendingAdd) {
-                w.pendingAdd = false;
-                readd.erase(std::find(readd.begin(), readd.end(), e));
-                releaseRef(e);
-                if (w.parked < 0) w.event = nullptr;
-            }
-            break;
-        case '-':
-            if (w.parked >= 0 && !unparked[static_cast<size_t>(w.parked)]) {
-                unparked[static_cast<size_t>(w.parked)] = true;
-                w.pendingAdd = true;
-                readd.push_back(e);
-            }
-            break;
-        default:
-            if (!inTrack || !e) break;
-            switch (l.letter) {
-            case 'M':
-                e->time = static_cast<int32_t>(l.old);
-                updatePosition(e);
-                break;
-            case 'c':
-                if (e->status < 0xF0) e->status = static_cast<uint8_t>((e->status & 0xF0) | (l.old & 0x0F));
-                break;
-            case 'N':
-                if (auto* c = dynamic_cast<ControlChangeEvent*>(e)) c->setRawController(static_cast<uint8_t>(l.old));
-                break;
-            case 'C':
-                if (auto* c = dynamic_cast<ControlChangeEvent*>(e)) c->setRawValue(static_cast<uint8_t>(l.old));
-                break;
-            case 'K':
-                if (auto* n = dynamic_cast<NoteOnEvent*>(e)) n->setRawNote(static_cast<uint8_t>(l.old));
-                break;
-            case 'V':
-                if (auto* n = dynamic_cast<NoteOnEvent*>(e)) n->setRawVelocity(static_cast<uint8_t>(l.old));
-                break;
-            case 'P':
-                if (auto* p = dynamic_cast<ProgramChangeEvent*>(e)) p->setProgram(static_cast<int>(l.old));
-                break;
-            case 'D':
-                if (auto* n = dynamic_cast<NoteOnEvent*>(e)) n->setDuration(static_cast<int32_t>(l.old));
-                break;
-            case 'B':
-                if (auto* b = dynamic_cast<PitchBendEvent*>(e)) b->setRawBend(static_cast<int>(l.old));
-                break;
-            case 'T':
-                if (auto* t = dynamic_cast<TempoEvent*>(e)) t->setTempo(static_cast<int32_t>(l.old));
-                break;
-            default: break;
-            }
-        }
-    }
-
-    journal.resize(hasMarker ? first - 1 : 0);
+    // Node 0 is the head of the list; node i + 1 is slot i; events put back get new nodes.
     pack();
-    if (!readd.empty()) {
-        size_t keep = 0;
-        for (size_t i = 0; i < removedEvents.size(); ++i)
-            if (!unparked[i]) removedEvents[keep++] = removedEvents[i];
-        removedEvents.resize(keep);
-        // The parked reference moves back into the track.
-        addEvents(readd, false);
-        for (anyEvent* e : readd) --e->refCount;
+    const size_t n = events_.size();
+    std::vector<anyEvent*> added;
+    std::vector<int32_t> next, prev;
+    auto eventOf = [&](int32_t node) { return static_cast<size_t>(node) <= n ? events_[static_cast<size_t>(node) - 1] : added[static_cast<size_t>(node) - n - 1]; };
+    if (structural) {
+        next.resize(n + nBack + 1);
+        prev.resize(n + nBack + 1);
+        for (size_t i = 0; i <= n; ++i) {
+            next[i] = i < n ? static_cast<int32_t>(i + 1) : -1;
+            prev[i] = i == 0 ? -1 : static_cast<int32_t>(i - 1);
+        }
+        added.reserve(nBack);
     }
+
+    uint32_t low = UINT32_MAX, high = 0;
+    auto widen = [&](int64_t h) {
+        if (!named(h)) return;
+        low = std::min(low, static_cast<uint32_t>(h));
+        high = std::max(high, static_cast<uint32_t>(h));
+    };
+    for (size_t i = 0; i < count; ++i) {
+        widen(lines[i].handle);
+        if (lines[i].letter == putBack) widen(anchorAt(entry[i]));
+    }
+    SerialIndex where(count + nBack, low, high);
+    for (size_t i = 0; i < count; ++i) {
+        if (named(lines[i].handle)) where.add(static_cast<uint32_t>(lines[i].handle));
+        if (lines[i].letter == putBack && named(anchorAt(entry[i]))) where.add(static_cast<uint32_t>(anchorAt(entry[i])));
+    }
+    for (size_t i = 0; i < n; ++i)
+        if (int32_t* w = where.find(events_[i]->serial); w && *w < 0) *w = static_cast<int32_t>(i + 1);
+
+    // An added event goes out with the position it had before it was added, and comes back
+    // with the one it was given.
+    auto swapPosition = [&](anyEvent* e, size_t k) {
+        to.positions.push_back({e->bar, e->beat, e->tick});
+        if (moveBase + k >= from.positions.size()) return;
+        const BarBeatTick& p = from.positions[moveBase + k];
+        e->bar = p.bar;
+        e->beat = p.beat;
+        e->tick = p.tick;
+    };
+    auto present = [&](long long serial) -> int32_t {
+        if (serial < 0 || serial > static_cast<long long>(UINT32_MAX)) return -1;
+        int32_t* w = where.find(static_cast<uint32_t>(serial));
+        return w ? *w : -1;
+    };
+    auto link = [&](int32_t node, int32_t after) {
+        next[static_cast<size_t>(node)] = next[static_cast<size_t>(after)];
+        prev[static_cast<size_t>(node)] = after;
+        if (next[static_cast<size_t>(after)] >= 0) prev[static_cast<size_t>(next[static_cast<size_t>(after)])] = node;
+        next[static_cast<size_t>(after)] = node;
+    };
+    // Where an event goes back when the one it followed is gone (only after edits the journal
+    // did not see): after the last event that is not later.
+    auto byTime = [&](const anyEvent* e) {
+        int32_t at = 0;
+        for (int32_t x = next[0]; x >= 0; x = next[static_cast<size_t>(x)])
+            if (eventOf(x)->time <= e->time) at = x;
+        return at;
+    };
+
+    std::vector<Line> out;
+    out.reserve(count);
+    const size_t toParked = to.parked->size(), toAnchors = to.anchors.size();
+    const size_t toPositions = to.positions.size(), toTempos = to.tempos.size();
+    bool moved = false;
+
+    for (size_t step = 0; step < count; ++step) {
+        const size_t i = undoing ? count - 1 - step : step;
+        const Line& l = lines[i];
+        if (l.letter == putBack) {
+            anyEvent* e = takeParked(entry[i]);
+            if (!e) continue;
+            if (!named(l.handle) || e->serial != static_cast<uint32_t>(l.handle) || present(l.handle) > 0) {
+                releaseRef(e);  // the line was neutralised: its event stays out
+                continue;
+            }
+            int64_t anchor = anchorAt(entry[i]);
+            int32_t after = anchor == -1 ? 0 : present(anchor);
+            if (after < 0) after = byTime(e);
+            added.push_back(e);
+            const int32_t node = static_cast<int32_t>(n + added.size());
+            link(node, after);
+            if (l.letter == '+') swapPosition(e, posEntry[i]);
+            *where.find(e->serial) = node;
+            noteAdded(e);
+            entered(e);
+            out.push_back({l.handle, 0, l.letter});
+            continue;
+        }
+        const int32_t node = present(l.handle);
+        if (node <= 0) continue;  // not in the track: nothing to change
+        anyEvent* e = eventOf(node);
+        if (l.letter == takeOut) {
+            if (l.letter == '+') swapPosition(e, posEntry[i]);
+            const int32_t before = prev[static_cast<size_t>(node)];
+            to.parked->push_back(e);
+            to.anchors.push_back(before == 0 ? -1 : static_cast<int64_t>(eventOf(before)->serial));
+            next[static_cast<size_t>(before)] = next[static_cast<size_t>(node)];
+            if (next[static_cast<size_t>(node)] >= 0) prev[static_cast<size_t>(next[static_cast<size_t>(node)])] = before;
+            *where.find(e->serial) = -1;
+            left(e);
+            out.push_back({l.handle, 0, l.letter});
+            continue;
+        }
+        long long current = 0;
+        switch (l.letter) {
+        case 'M': {
+            current = e->time;
+            to.positions.push_back({e->bar, e->beat, e->tick});
+            e->time = static_cast<int32_t>(std::clamp<long long>(l.value, 0, INT32_MAX));
+            if (e->time > endTime) endTime = e->time;
+            if (e->kind() == kindNote) noteAdded(e);
+            if (moveBase + posEntry[i] < from.positions.size()) {
+                const BarBeatTick& p = from.positions[moveBase + posEntry[i]];
+                e->bar = p.bar;
+                e->beat = p.beat;
+                e->tick = p.tick;
+            } else if (song) {
+                song->computePosition(e);
+            }
+            timeChanged(e);
+            moved = true;
+            break;
+        }
+        case 'c':
+            if (e->status >= 0xF0) continue;
+            current = e->status & 0x0F;
+            e->status = static_cast<uint8_t>((e->status & 0xF0) | (l.value & 0x0F));
+            break;
+        case 'N':
+        case 'C': {
+            auto* c = dynamic_cast<ControlChangeEvent*>(e);
+            if (!c) continue;
+            current = l.letter == 'N' ? c->controller() : c->value();
+            if (l.letter == 'N')
+                c->setRawController(static_cast<uint8_t>(l.value));
+            else
+                c->setRawValue(static_cast<uint8_t>(l.value));
+            break;
+        }
+        case 'K':
+        case 'V':
+        case 'D': {
+            auto* nt = dynamic_cast<NoteOnEvent*>(e);
+            if (!nt) continue;
+            current = l.letter == 'K' ? nt->note() : l.letter == 'V' ? nt->velocity() : nt->duration();
+            if (l.letter == 'K')
+                nt->setRawNote(static_cast<uint8_t>(l.value));
+            else if (l.letter == 'V')
+                nt->setRawVelocity(static_cast<uint8_t>(l.value));
+            else
+                nt->setDuration(static_cast<int32_t>(l.value));
+            break;
+        }
+        case 'P': {
+            auto* p = dynamic_cast<ProgramChangeEvent*>(e);
+            if (!p) continue;
+            current = p->program();
+            p->setProgram(static_cast<int>(l.value));
+            break;
+        }
+        case 'B': {
+            auto* b = dynamic_cast<PitchBendEvent*>(e);
+            if (!b) continue;
+            current = b->rawBend();
+            b->setRawBend(static_cast<int>(l.value));
+            break;
+        }
+        case 'T': {
+            auto* t = dynamic_cast<TempoEvent*>(e);
+            if (!t) continue;
+            current = t->getTempo();
+            to.tempos.push_back(t->data);
+            if (tempoBase + entry[i] < from.tempos.size())
+                t->data = from.tempos[tempoBase + entry[i]];
+            else
+                t->setTempo(static_cast<int32_t>(l.value));
+            break;
+        }
+        default: continue;
+        }
+        out.push_back({l.handle, current, l.letter});
+    }
+
+    // Parked events of the step that were not put back are released.
+    for (size_t k = 0; k < nBack; ++k)
+        if (anyEvent* e = takeParked(k)) releaseRef(e);
+    parked.resize(backBase);
+    from.anchors.resize(std::min(from.anchors.size(), backBase));
+    from.positions.resize(moveBase);
+    from.tempos.resize(tempoBase);
+    if (undoing) {
+        journal.resize(hasMarker ? first - 1 : first);
+    } else {
+        redoLines_.resize(hasMarker ? first - 1 : first);
+        redoMarkers_.pop_back();
+    }
+
+    if (undoing) {  // the other side keeps its lines and entries oldest first
+        std::reverse(out.begin(), out.end());
+        std::reverse(to.parked->begin() + static_cast<std::ptrdiff_t>(toParked), to.parked->end());
+        std::reverse(to.anchors.begin() + static_cast<std::ptrdiff_t>(toAnchors), to.anchors.end());
+        std::reverse(to.positions.begin() + static_cast<std::ptrdiff_t>(toPositions), to.positions.end());
+        std::reverse(to.tempos.begin() + static_cast<std::ptrdiff_t>(toTempos), to.tempos.end());
+    }
+    if (!out.empty()) {
+        if (undoing) {
+            redoLines_.push_back({-1, 0, '@'});
+            redoMarkers_.push_back(std::move(marker));
+            redoLines_.insert(redoLines_.end(), out.begin(), out.end());
+        } else {
+            if (marker.size() >= 2) journal.push_back(std::move(marker));
+            journal.reserve(journal.size() + out.size());
+            for (const Line& l : out) journal.push_back(makeLine(l.letter, l.handle, hasValue(l.letter), l.value));
+        }
+    }
+
+    if (structural) {
+        std::vector<anyEvent*> list;
+        list.reserve(n + added.size());
+        for (int32_t x = next[0]; x >= 0; x = next[static_cast<size_t>(x)]) list.push_back(eventOf(x));
+        events_.swap(list);
+        holes_ = 0;
+        ++layout_;
+    }
+    if (structural || moved) maybeUnsorted_ = true;
 }
 
 }  // namespace tonvela

@@ -23,16 +23,21 @@ public:
     NotePairing() {
         std::fill(std::begin(head_), std::end(head_), -1);
         std::fill(std::begin(tail_), std::end(tail_), -1);
+        std::fill(std::begin(count_), std::end(count_), 0);
     }
 
     void noteOn(NoteOnEvent* n) {
         int q = queueOf(n->status & 0x0F, n->note());
         int r = newRecord(n, pos_++);
-        if (tail_[q] < 0)
+        if (tail_[q] < 0) {
             head_[q] = r;
-        else
-            records_[static_cast<size_t>(tail_[q])].next = r;
+        } else {
+            Record& prev = records_[static_cast<size_t>(tail_[q])];
+            prev.next = r;
+            prev.nextTime = n->time;
+        }
         tail_[q] = r;
+        ++count_[q];
     }
 
     void noteOff(int channel, int key, int32_t time) {
@@ -44,6 +49,7 @@ public:
         setDuration(rec.note, static_cast<int64_t>(time) - rec.time);
         head_[q] = rec.next;
         if (head_[q] < 0) tail_[q] = -1;
+        --count_[q];
         rec.next = free_;
         rec.pos = -1;
         free_ = r;
@@ -58,9 +64,10 @@ public:
     }
 
     void skip() { ++pos_; }
+    void reserve(size_t notes) { records_.reserve(notes); }
 
-    // True while a note of this channel and key waits for its note off.
-    bool waiting(int channel, int key) const { return head_[queueOf(channel, key)] >= 0; }
+    // Number of notes of this channel and key that wait for their note off.
+    int32_t waiting(int channel, int key) const { return count_[queueOf(channel, key)]; }
 
     // Collect the durations instead of storing them (for callers that must not change the
     // song until they have succeeded). Only changed durations are collected.
@@ -79,7 +86,7 @@ public:
             if (it != ano.end()) {
                 d = static_cast<int64_t>(allNotesOffTimes_[channel][static_cast<size_t>(it - ano.begin())]) - rec.time;
             } else if (rec.next >= 0) {
-                d = static_cast<int64_t>(records_[static_cast<size_t>(rec.next)].time) - rec.time - 1;
+                d = static_cast<int64_t>(rec.nextTime) - rec.time - 1;
                 if (d < 1) d = 1;
             } else {
                 d = static_cast<int64_t>(endTime) - rec.time;
@@ -99,9 +106,10 @@ private:
 
     struct Record {
         NoteOnEvent* note;
-        int32_t pos;   // -1 once matched
-        int32_t next;  // next waiting note of the queue, or next free record
+        int32_t pos;       // -1 once matched
+        int32_t next;      // next waiting note of the queue, or next free record
         int32_t time;
+        int32_t nextTime;  // time of that next note, kept here so that finish() reads records in order
     };
 
     static int queueOf(int channel, int key) { return (channel & 15) * 128 + (key & 127); }
@@ -110,15 +118,16 @@ private:
         if (free_ >= 0) {
             int r = free_;
             free_ = records_[static_cast<size_t>(r)].next;
-            records_[static_cast<size_t>(r)] = {n, pos, -1, n->time};
+            records_[static_cast<size_t>(r)] = {n, pos, -1, n->time, 0};
             return r;
         }
-        records_.push_back({n, pos, -1, n->time});
+        records_.push_back({n, pos, -1, n->time, 0});
         return static_cast<int>(records_.size()) - 1;
     }
 
     int32_t head_[16 * 128];
     int32_t tail_[16 * 128];
+    int32_t count_[16 * 128];
     std::vector<Record> records_;
     int free_ = -1;
     int32_t pos_ = 0;

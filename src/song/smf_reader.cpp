@@ -65,8 +65,9 @@ bool unwrapRiff(const uint8_t*& data, size_t& size) {
 class TrackReader {
 public:
     TrackReader(midiSong& song, const uint8_t* begin, const uint8_t* end, bool recover, LoadReport& report,
-                std::vector<anyEvent*>& movedTempos)
-        : song_(song), p_(begin), end_(end), recover_(recover), report_(report), movedTempos_(movedTempos) {}
+                std::vector<anyEvent*>& movedTempos, std::vector<copyrightEvent*>& copyrights)
+        : song_(song), p_(begin), end_(end), recover_(recover), report_(report), movedTempos_(movedTempos),
+          copyrights_(copyrights) {}
 
     // Reads one track's events starting right after the chunk header; returns the position
     // after its end-of-track event (or where reading stopped in a recovering load).
@@ -95,6 +96,10 @@ private:
     bool recover_;
     LoadReport& report_;
     std::vector<anyEvent*>& movedTempos_;
+    std::vector<copyrightEvent*>& copyrights_;
+
+public:
+    std::vector<trackNameEvent*> names;  // the track's name events in file order
 };
 
 const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHint) {
@@ -102,10 +107,12 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
     // Three bytes is the smallest event with running status; half of them may be note offs.
     list.reserve(std::min(sizeHint, static_cast<size_t>(end_ - p_)) / 3);
     NotePairing pairing;
+    pairing.reserve(list.capacity());  // untouched room costs address space only
     int64_t t = 0;
     uint8_t runningStatus = 0;  // last channel status, for running status
     int32_t sysexOrdinal = 0;
     bool ended = false;
+    bool statusNext = false;  // a message cut short: its interrupting status byte starts the next one at once
     const std::string where = "track " + std::to_string(trackIndex);
 
     auto finishTrack = [&](int32_t endTime) {
@@ -118,7 +125,8 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
     try {
         while (!ended) {
             if (recover_ && p_ >= end_) throw Truncated{"before its end-of-track event"};
-            uint32_t delta = varLen();
+            uint32_t delta = statusNext ? 0 : varLen();
+            statusNext = false;
             // Beyond this no delta time could reach the next event when the song is written.
             if (t + delta > kMaxTime) throw MidiError(kBrokenDelta, "time beyond the range of a song");
             t += delta;
@@ -148,8 +156,10 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                     const std::string what = "status byte " + hexByte(bad) + " inside a channel message in " + where +
                                              " at tick " + std::to_string(time);
                     if (!recover_) throw MidiError("Data chunk may be broken", what);
-                    // The message was cut short: drop it and read on from the unexpected status.
+                    // The message was cut short: drop it and read on from the unexpected status,
+                    // which has no delta time of its own.
                     p_ -= (d1 & 0x80) ? (twoBytes ? 2 : 1) : 1;
+                    statusNext = true;
                     repair(where + ": dropped a channel message cut short by status byte " + hexByte(bad) +
                            " at tick " + std::to_string(time));
                     continue;
@@ -244,12 +254,10 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 if (n > 0) e->data.assign(p_, p_ + n);
                 p_ += n;
                 switch (type) {
-                case 0x02:
-                    if (!song_.songCopyright) song_.songCopyright = static_cast<copyrightEvent*>(e);
-                    break;
+                case 0x02: copyrights_.push_back(static_cast<copyrightEvent*>(e)); break;
                 case 0x03:
                     track.name = e->text();
-                    track.nameEvent = static_cast<trackNameEvent*>(e);
+                    names.push_back(static_cast<trackNameEvent*>(e));
                     break;
                 case 0x21: track.port = static_cast<int32_t>(e->numericValue()); break;
                 case 0x51:
@@ -399,8 +407,10 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
 
         auto track = std::make_unique<midiTrack>(this, i, "");
         if (i == 0) firstTrack = track.get();
-        TrackReader reader(*this, begin, end, recover, report, movedTempos);
+        TrackReader reader(*this, begin, end, recover, report, movedTempos, copyrights_);
         const uint8_t* after = reader.read(*track, i, chunkLength);
+        track->names_ = std::move(reader.names);
+        track->nameEvent = track->names_.empty() ? nullptr : track->names_.back();
         pos = static_cast<size_t>(after - data);
         if (recover && lengthFits && pos < chunkEnd) {
             report.repairs.push_back("track " + std::to_string(i) + ": skipped " + std::to_string(chunkEnd - pos) +
@@ -414,6 +424,7 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
         }
         if (pos >= size && !declared) break;
     }
+    songCopyright = copyrights_.empty() ? nullptr : copyrights_.front();
     if (tracks.empty()) {  // a header announcing no tracks still gives a song with a first track
         auto t = std::make_unique<midiTrack>(this, 0, "");
         firstTrack = t.get();
@@ -438,11 +449,24 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
     buildBarTable();
     for (auto& t : tracks) {
         SignatureCursor cursor(timeSignatures, timeBase);
+        // Events come nearly in time order: the bar is found by walking on from the last one.
+        size_t bar = 0;
         for (anyEvent* e : t->events()) {
-            BarBeatTick b = barBeatTickWith(barStarts, cursor.at(e->time), e->time);
-            e->bar = b.bar;
-            e->beat = b.beat;
-            e->tick = b.tick;
+            const int32_t time = e->time;
+            if (bar >= barStarts.size() || barStarts[bar] > time) bar = 0;
+            while (bar + 1 < barStarts.size() && barStarts[bar + 1] <= time) ++bar;
+            const TimeSignature ts = cursor.at(time);
+            if (barStarts.empty() || barStarts[0] > time) {
+                BarBeatTick b = barBeatTickWith(barStarts, ts, time);
+                e->bar = b.bar;
+                e->beat = b.beat;
+                e->tick = b.tick;
+                continue;
+            }
+            const int32_t offset = time - barStarts[bar];
+            e->bar = static_cast<int32_t>(bar);
+            e->beat = offset / ts.ticksPerBeat;
+            e->tick = offset % ts.ticksPerBeat;
         }
     }
 

@@ -33,11 +33,15 @@ midiSong::midiSong()
 midiSong::~midiSong() { clearSong(); }
 
 void midiSong::clearSong() {
+    // The lists go with the tracks; the tracks need not tell the song what leaves.
+    clearing_ = true;
     tracks.clear();  // each track drops its references
+    clearing_ = false;
     firstTrack = nullptr;
     songEnd = 0;
     firstNoteTime = INT32_MAX;
     songCopyright = nullptr;
+    copyrights_.clear();
     tuneEvent = nullptr;
     timeSignatures.clear();
     sysexEvents.clear();
@@ -45,6 +49,87 @@ void midiSong::clearSong() {
     systemFlags = 0;
     textEncoding = TextEncoding::automatic;
     barStarts.clear();
+}
+
+// ---- the song's lists ---------------------------------------------------------------------------
+
+namespace {
+
+bool bySerial(const anyEvent* a, const anyEvent* b) { return a->serial < b->serial; }
+bool byTimeSerial(const anyEvent* a, const anyEvent* b) {
+    return a->time != b->time ? a->time < b->time : a->serial < b->serial;
+}
+
+template <typename T>
+void insertSorted(std::vector<T*>& list, T* e, bool (*less)(const anyEvent*, const anyEvent*)) {
+    auto at = std::lower_bound(list.begin(), list.end(), e, less);
+    if (at != list.end() && *at == e) return;
+    list.insert(at, e);
+}
+
+template <typename T>
+void erase(std::vector<T*>& list, const anyEvent* e) {
+    auto it = std::find(list.begin(), list.end(), e);
+    if (it != list.end()) list.erase(it);
+}
+
+}  // namespace
+
+bool midiSong::ownsTrack(const midiTrack* t) const {
+    if (clearing_) return false;
+    for (const auto& own : tracks)
+        if (own.get() == t) return true;
+    return false;
+}
+
+bool midiSong::listedKind(const anyEvent* e) {
+    if (e->status == 0xF0 || e->status == 0xF7) return dynamic_cast<const sysexEvent*>(e) != nullptr;
+    if (e->status != 0xFF) return false;
+    int k = e->kind();
+    return k == kindTimeSignature || k == kindCopyright || dynamic_cast<const keyEvent*>(e) != nullptr;
+}
+
+void midiSong::eventEntered(anyEvent* e) {
+    if (isPreset(e)) return;
+    if (e->status != 0xFF) {
+        auto* s = static_cast<sysexEvent*>(e);
+        auto at = std::lower_bound(sysexEvents.begin(), sysexEvents.end(), s, bySerial);
+        if (at == sysexEvents.end() || *at != s) sysexEvents.insert(at, s);
+        return;
+    }
+    switch (e->kind()) {
+    case kindTimeSignature: insertSorted(timeSignatures, static_cast<timeBeatEvent*>(e), byTimeSerial); break;
+    case kindCopyright:
+        insertSorted(copyrights_, static_cast<copyrightEvent*>(e), bySerial);
+        songCopyright = copyrights_.front();
+        break;
+    default: insertSorted(keySignatures, static_cast<keyEvent*>(e), byTimeSerial); break;
+    }
+}
+
+void midiSong::eventLeft(anyEvent* e) {
+    if (e == tuneEvent) tuneEvent = nullptr;
+    if (e->status != 0xFF) {
+        auto at = std::lower_bound(sysexEvents.begin(), sysexEvents.end(), e, bySerial);
+        if (at != sysexEvents.end() && *at == e) sysexEvents.erase(at);
+        else erase(sysexEvents, e);
+        return;
+    }
+    switch (e->kind()) {
+    case kindTimeSignature: erase(timeSignatures, e); break;
+    case kindCopyright:
+        erase(copyrights_, e);
+        songCopyright = copyrights_.empty() ? nullptr : copyrights_.front();
+        break;
+    default: erase(keySignatures, e); break;
+    }
+}
+
+void midiSong::signatureMoved(anyEvent* e) {
+    if (e->kind() == kindTimeSignature)
+        std::stable_sort(timeSignatures.begin(), timeSignatures.end(), byTimeSerial);
+    else if (dynamic_cast<const keyEvent*>(e))
+        std::stable_sort(keySignatures.begin(), keySignatures.end(), byTimeSerial);
 }
 
 // ---- time ---------------------------------------------------------------------------------------
@@ -172,20 +257,22 @@ void midiSong::setTitle(const std::string& text) {
 void midiSong::setCopyright(const std::string& text) {
     if (text.empty()) {
         if (songCopyright) {
+            // Not journaled; the track also neutralises the lines that name the event. An
+            // older copyright event of the song, if any, becomes the song's copyright.
             if (midiTrack* t = trackOf(songCopyright)) {
                 t->deleteEventAt(t->positionOf(songCopyright));
                 t->pack();
+            } else {
+                songCopyright = nullptr;
             }
-            songCopyright = nullptr;
         }
         return;
     }
     if (!songCopyright) {
-        if (!firstTrack) return;
-        songCopyright = new copyrightEvent(0);
-        firstTrack->addEvent(songCopyright, true, true);
+        if (!firstTrack || !ownsTrack(firstTrack)) return;
+        firstTrack->addEvent(new copyrightEvent(0), true, true);  // becomes songCopyright
     }
-    songCopyright->setText(text);
+    if (songCopyright) songCopyright->setText(text);
 }
 
 std::string midiSong::copyrightText() const {

@@ -33,10 +33,6 @@ struct TimeSignature {
     int32_t beatsPerBar;
 };
 
-struct BarBeatTick {
-    int32_t bar, beat, tick;
-};
-
 class midiSong {
 public:
     midiSong();
@@ -83,6 +79,11 @@ public:
     void clearSong();
 
     // ---- fields ---------------------------------------------------------------------------
+    // The lists and pointers below name only events held by a track of `tracks`; the tracks
+    // keep them right on every addition, removal, undo and redo:
+    //  timeSignatures, keySignatures: in (time, serial) order (file order within a tick);
+    //  sysexEvents: in serial (file) order; songCopyright: the first copyright event;
+    //  tuneEvent: cleared when its event leaves the song.
     int32_t songEnd = 0;
     sysexEvent* tuneEvent = nullptr;
     int32_t firstNoteTime = INT32_MAX;
@@ -110,6 +111,17 @@ public:
     std::string copyrightText() const;
 
 private:
+    friend class midiTrack;
+    bool ownsTrack(const midiTrack* t) const;
+    // A track of the song took in or let go of an event that the song may list.
+    void eventEntered(anyEvent* e);
+    void eventLeft(anyEvent* e);
+    void signatureMoved(anyEvent* e);
+    static bool listedKind(const anyEvent* e);
+
+    bool clearing_ = false;
+    std::vector<copyrightEvent*> copyrights_;  // every copyright event of the tracks, by serial
+
     // What a successful write changes in the song, applied only once the bytes are safe.
     struct WriteResult {
         std::vector<std::pair<NoteOnEvent*, int32_t>> durations;  // re-paired overlapping notes
@@ -122,7 +134,6 @@ private:
     WriteResult encode(std::vector<uint8_t>& out, bool oneChunkPerTrack = false) const;
     WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder, bool oneChunkPerTrack) const;
     void commitWrite(WriteResult& result) noexcept;
-    void forgetParked(midiTrack& track) noexcept;
     void splitFormat0();
     void loadImpl(const uint8_t* data, size_t size, const LoadOptions& options, LoadReport& report);
 };

@@ -20,9 +20,7 @@ inline bool sameChannelKey(const anyEvent* e, const NoteOnEvent* n) {
 
 }  // namespace
 
-std::string eventHandle(const anyEvent* e) {
-    return std::to_string(static_cast<long long>(reinterpret_cast<intptr_t>(e)));
-}
+std::string eventHandle(const anyEvent* e) { return std::to_string(e->serial); }
 
 midiTrack::midiTrack(midiSong* s, int idx, const std::string& n) : song(s), index(idx) {
     name = n.empty() ? "Track" + std::to_string(idx) : n;
@@ -30,7 +28,7 @@ midiTrack::midiTrack(midiSong* s, int idx, const std::string& n) : song(s), inde
 
 midiTrack::~midiTrack() {
     clear();
-    for (anyEvent* e : removedEvents) releaseRef(e);
+    clearHistory();
 }
 
 int midiTrack::countEvents() const {
@@ -53,6 +51,32 @@ void midiTrack::noteAdded(anyEvent* e) {
     if (e->status < 0xF0) channels.set(e->status & 0x0F);
 }
 
+void midiTrack::entered(anyEvent* e) {
+    if (e->status < 0xF0) return;
+    if (e->kind() == kindTrackName) {
+        auto* n = static_cast<trackNameEvent*>(e);
+        auto at = std::upper_bound(names_.begin(), names_.end(), n,
+                                   [](const anyEvent* a, const anyEvent* b) { return a->serial < b->serial; });
+        names_.insert(at, n);
+        nameEvent = names_.back();
+    }
+    if (song && midiSong::listedKind(e) && song->ownsTrack(this)) song->eventEntered(e);
+}
+
+void midiTrack::left(anyEvent* e) {
+    if (e->status < 0xF0) return;
+    if (e->kind() == kindTrackName) {
+        auto it = std::find(names_.begin(), names_.end(), e);
+        if (it != names_.end()) names_.erase(it);
+        nameEvent = names_.empty() ? nullptr : names_.back();
+    }
+    if (song && midiSong::listedKind(e) && song->ownsTrack(this)) song->eventLeft(e);
+}
+
+void midiTrack::timeChanged(anyEvent* e) {
+    if (e->status == 0xFF && song && midiSong::listedKind(e) && song->ownsTrack(this)) song->signatureMoved(e);
+}
+
 int midiTrack::insertionPoint(int32_t time) const {
     if (holes_ == 0 && !maybeUnsorted_) {
         auto it = std::upper_bound(events_.begin(), events_.end(), time,
@@ -72,17 +96,24 @@ void midiTrack::addRef(anyEvent* e) {
 
 int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
     addRef(e);
-    if (song) song->computePosition(e);
-    if (journal) writeJournal('+', e, 0);
-    noteAdded(e);
-    if (sorted) {
-        int pos = insertionPoint(e->time);
-        events_.insert(events_.begin() + pos, e);
-        return pos;
+    if (journal) {
+        writeJournal('+', e, 0);
+        undoSide_.positions.push_back({e->bar, e->beat, e->tick});  // an undo gives it back
     }
-    if (!events_.empty() && events_.back() && eventLess(e, events_.back())) maybeUnsorted_ = true;
-    events_.push_back(e);
-    return static_cast<int>(events_.size()) - 1;
+    if (song) song->computePosition(e);
+    noteAdded(e);
+    ++layout_;
+    int pos;
+    if (sorted) {
+        pos = insertionPoint(e->time);
+        events_.insert(events_.begin() + pos, e);
+    } else {
+        if (!events_.empty() && events_.back() && eventLess(e, events_.back())) maybeUnsorted_ = true;
+        events_.push_back(e);
+        pos = static_cast<int>(events_.size()) - 1;
+    }
+    entered(e);
+    return pos;
 }
 
 void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
@@ -90,8 +121,11 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     std::vector<anyEvent*> batch(added.begin(), added.end());
     for (anyEvent* e : batch) {
         addRef(e);
+        if (journal) {
+            writeJournal('+', e, 0);
+            undoSide_.positions.push_back({e->bar, e->beat, e->tick});
+        }
         if (song) song->computePosition(e);
-        if (journal) writeJournal('+', e, 0);
         noteAdded(e);
     }
     // One addEvent puts its event before the first event whose time is greater. In a list that
@@ -111,6 +145,8 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     }
     while (j < batch.size()) merged.push_back(batch[j++]);
     events_.swap(merged);
+    ++layout_;
+    for (anyEvent* e : batch) entered(e);
     // Time order holds, but an older event put back after newer ones at its tick breaks the
     // creation order within the tick.
     maybeUnsorted_ = true;
@@ -120,26 +156,36 @@ void midiTrack::appendEvent(anyEvent* e) {
     addRef(e);
     if (!events_.empty() && events_.back() && eventLess(e, events_.back())) maybeUnsorted_ = true;
     events_.push_back(e);
+    ++layout_;
+    entered(e);
 }
 
 void midiTrack::insertEventAt(int position, anyEvent* e) {
     addRef(e);
     maybeUnsorted_ = true;
     events_.insert(events_.begin() + position, e);
+    ++layout_;
+    entered(e);
 }
 
 void midiTrack::deleteEventAt(int position) {
     anyEvent*& slot = events_[static_cast<size_t>(position)];
     if (!slot) return;
-    releaseRef(slot);
+    anyEvent* e = slot;
     slot = nullptr;
     ++holes_;
+    ++layout_;
+    // An edit the journal does not see: lines naming the event must not act on it later.
+    if (!journal.empty() || !redoLines_.empty()) neutralise(e);
+    left(e);
+    releaseRef(e);
 }
 
 void midiTrack::pack() {
     if (holes_ == 0) return;
     events_.erase(std::remove(events_.begin(), events_.end(), nullptr), events_.end());
     holes_ = 0;
+    ++layout_;
 }
 
 bool midiTrack::isSorted() const {
@@ -154,7 +200,10 @@ bool midiTrack::isSorted() const {
 
 void midiTrack::sortEvents() {
     pack();
-    if (maybeUnsorted_ && !isSorted()) std::stable_sort(events_.begin(), events_.end(), eventLess);
+    if (maybeUnsorted_ && !isSorted()) {
+        std::stable_sort(events_.begin(), events_.end(), eventLess);
+        ++layout_;
+    }
     maybeUnsorted_ = false;
 }
 
@@ -165,10 +214,18 @@ int midiTrack::positionOf(const anyEvent* e) const {
 }
 
 void midiTrack::clear() {
-    for (anyEvent* e : events_) releaseRef(e);
+    const bool listed = song && song->ownsTrack(this);
+    for (anyEvent* e : events_) {
+        if (!e) continue;
+        if (listed && e->status >= 0xF0 && midiSong::listedKind(e)) song->eventLeft(e);
+        releaseRef(e);
+    }
     events_.clear();
+    names_.clear();
+    nameEvent = nullptr;
     holes_ = 0;
     maybeUnsorted_ = false;
+    ++layout_;
 }
 
 void midiTrack::updatePosition(anyEvent* e) {
@@ -177,6 +234,7 @@ void midiTrack::updatePosition(anyEvent* e) {
     if (e->kind() == kindNote) noteAdded(e);
     if (song) song->computePosition(e);
     maybeUnsorted_ = true;
+    timeChanged(e);
 }
 
 // ---- note pairing -----------------------------------------------------------------------------
@@ -209,6 +267,7 @@ void midiTrack::pairNotes() {
         }
     }
     pack();
+    ++layout_;
     paired = true;
 }
 
@@ -235,6 +294,7 @@ void midiTrack::splitNotes() {
         events_.push_back(off);
     }
     std::stable_sort(events_.begin(), events_.end(), eventLess);
+    ++layout_;
     maybeUnsorted_ = false;
     paired = false;
 }
@@ -247,17 +307,15 @@ void midiTrack::setName(const std::string& text) {
         if (nameEvent) {
             int pos = positionOf(nameEvent);
             if (pos >= 0) {
-                deleteEventAt(pos);
+                deleteEventAt(pos);  // leaves nameEvent to an older name event, if any
                 pack();
+            } else {
+                nameEvent = nullptr;
             }
-            nameEvent = nullptr;
         }
         return;
     }
-    if (!nameEvent) {
-        nameEvent = new trackNameEvent(0);
-        addEvent(nameEvent, true, false);
-    }
+    if (!nameEvent) addEvent(new trackNameEvent(0), true, false);  // becomes nameEvent
     nameEvent->setText(text);
 }
 
@@ -268,15 +326,11 @@ int midiTrack::firstChannel() const {
 }
 
 void midiTrack::resetTrack() {
-    journalFields.clear();
-    for (anyEvent* e : removedEvents) releaseRef(e);
-    removedEvents.clear();
+    clearHistory();
     clear();
     endTime = 0;
     firstNoteTime = 0;
-    journal.clear();
     name.clear();
-    nameEvent = nullptr;
 }
 
 void midiTrack::makeChannelLabel() {

@@ -17,6 +17,10 @@ namespace tonvela {
 
 class midiSong;
 
+struct BarBeatTick {
+    int32_t bar, beat, tick;
+};
+
 class midiTrack {
 public:
     // An empty name becomes "Track" + index.
@@ -30,7 +34,12 @@ public:
     anyEvent* at(int position) const { return events_[static_cast<size_t>(position)]; }
     const std::vector<anyEvent*>& events() const { return events_; }
     // Direct access for operations that manage references themselves (reader, bulk tools).
-    std::vector<anyEvent*>& slots() { return events_; }
+    // Such code must not take song-listed events (signatures, system exclusive, copyright,
+    // names) out of the track: use deleteEventAt or removeEvent for those.
+    std::vector<anyEvent*>& slots() {
+        ++layout_;
+        return events_;
+    }
     void reserve(size_t n) { events_.reserve(n); }
     int countEvents() const;  // non-empty slots
 
@@ -78,9 +87,17 @@ public:
     void setDuration(NoteOnEvent* e, int32_t duration);
     void setBend(PitchBendEvent* e, int raw);
     void setTempo(TempoEvent* e, int32_t microseconds);
+    // Undoes the newest step that recorded something; the step moves to the redo stack.
     void undo();
     int undoCount();
     std::string undoLabel() const;
+    // Redoes the newest undone step exactly as it was made; it moves back to the journal.
+    // Undone steps stay redoable until a step is begun or a journaled edit is made on this
+    // track, or the journal is cleared (save, reset).
+    void redo();
+    int redoCount() const;  // number of steps that can be redone
+    bool canRedo() const { return redoCount() != 0; }
+    std::string redoLabel() const;  // label of the step redo() would redo, "to Start" for lines without one
 
     // ---- queries (skip empty slots; -1 or nullptr when not found) -------------------------
     int findNoteOff(int from, const NoteOnEvent* note) const;
@@ -115,25 +132,70 @@ public:
     bool isDrum = false;
     trackEndEvent endEvent{0};
     std::vector<std::string> journalFields;
-    std::vector<anyEvent*> removedEvents;  // parked by journaled removals, kept for undo
+    // Parked by journaled removals, kept for undo: one entry per "-" line of the journal, in
+    // the order of those lines.
+    std::vector<anyEvent*> removedEvents;
     std::string name;
     int index;
+    // The last track name event of the list (by creation order); kept right on every change.
     trackNameEvent* nameEvent = nullptr;
 
 private:
     friend class midiSong;
+
+    // What one side of the history (the journal, or the redo stack) keeps beside its lines.
+    // Lines that put an event back ("-" in the journal, "+" on the redo stack) each own one
+    // parked reference and the identity of the event that preceded it in the list; "M" and "+"
+    // lines keep the bar position the event had, "T" lines the tempo data it had.
+    struct Side {
+        std::vector<anyEvent*>* parked;
+        std::vector<int64_t> anchors;
+        std::vector<BarBeatTick> positions;
+        std::vector<std::vector<uint8_t>> tempos;
+    };
+
     void noteAdded(anyEvent* e);  // endTime, firstNoteTime, channel flags
     void releaseRef(anyEvent* e);
     void addRef(anyEvent* e);
     void writeJournal(char letter, const anyEvent* e, int64_t old);
     int insertionPoint(int32_t time) const;
+    // An event joins or leaves the list: the song's lists and this track's name event follow.
+    void entered(anyEvent* e);
+    void left(anyEvent* e);
+    void timeChanged(anyEvent* e);
+    int64_t anchorBefore(int position);
+    void replay(bool undoing);
+    void clearRedo();
+    void clearHistory();  // journal, parked events and the redo stack
+    // Makes the journal lines (both sides) that name the event name nothing.
+    void neutralise(const anyEvent* e);
 
     std::vector<anyEvent*> events_;
     int holes_ = 0;          // empty slots not yet packed
     bool maybeUnsorted_ = false;  // set by operations that can break time order
+    uint64_t layout_ = 0;    // changes whenever slots may have moved
+    // The last journaled removal, so that removing a run of events finds each one's
+    // predecessor without scanning back over the run.
+    int lastHole_ = -1;
+    int64_t lastHoleAnchor_ = -1;
+    uint64_t lastHoleLayout_ = 0;
+    std::vector<trackNameEvent*> names_;  // this track's name events by creation order
+    Side undoSide_{&removedEvents, {}, {}, {}};
+    // The redo stack holds the same lines as the journal, already split into their fields
+    // (letter '@' marks the start of a step, whose "@,label" line is in redoMarkers_).
+    struct Line {
+        int64_t handle;  // -1: names no event
+        int64_t value;
+        char letter;
+    };
+    std::vector<Line> redoLines_;
+    std::vector<std::string> redoMarkers_;  // "@,label", or "@" for lines recorded before any step
+    std::vector<anyEvent*> redoParked_;
+    Side redoSide_{&redoParked_, {}, {}, {}};
 };
 
-// Journal handle of an event: its identity as a signed decimal number.
+// Journal handle of an event: its creation serial as a decimal number. Serials are never
+// reused, so a line can never name an event made after the one it was written for.
 std::string eventHandle(const anyEvent* e);
 
 }  // namespace tonvela

@@ -32,7 +32,13 @@ public:
         songEdited();
         return true;
     }
-    bool redo(int) override { return false; }
+    bool redo(int track) override {
+        if (!song_ || playing_ || track < 0 || track >= song_->trackCount()) return false;
+        if (!song_->track(track)->canRedo()) return false;
+        song_->track(track)->redo();
+        songEdited();
+        return true;
+    }
     void songEdited() override {
         ++edits;
         refreshTools();

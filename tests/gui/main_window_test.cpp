@@ -250,7 +250,7 @@ TEST_F(EditorTest, MenusCarryEveryItemAndLaterWindowsAreDisabled) {
             if (!a->isSeparator()) l << a->text();
         return l;
     };
-    EXPECT_EQ(captions(w->EditMenu), (QStringList{"Undo", "Cut", "Copy", "Paste", "Make Leading &Bar",
+    EXPECT_EQ(captions(w->EditMenu), (QStringList{"Undo", "Redo", "Cut", "Copy", "Paste", "Make Leading &Bar",
                                                   "Drums/Notes Changer ...", "Statistics..."}));
     EXPECT_EQ(captions(w->WindowMenu),
               (QStringList{"Event &List...", "Piano &Roll...", "&Effct Editor...", "&Portament Editor...",
@@ -267,6 +267,7 @@ TEST_F(EditorTest, MenusCarryEveryItemAndLaterWindowsAreDisabled) {
     EXPECT_FALSE(w->ActionPaste->isEnabled());  // nothing copied yet
     EXPECT_EQ(w->FileOpen->shortcut(), QKeySequence::Open);
     EXPECT_EQ(w->ActionUndo->shortcut(), QKeySequence::Undo);
+    EXPECT_EQ(w->ActionRedo->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
     EXPECT_EQ(w->FileSaveAs->shortcut(), QKeySequence("Ctrl+Shift+S"));
     EXPECT_EQ(w->Exit->shortcut(), QKeySequence("Ctrl+Q"));
 }

@@ -60,7 +60,9 @@ TEST_F(EditorTest, WhilePlayingFileAndDeviceCommandsWaitAndTheSongStaysEditable)
     TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
     w->setShiftState([] { return false; });
     w->ActionCopy->trigger();
-    w->ActionPaste->trigger();  // something to undo
+    w->ActionPaste->trigger();
+    w->ActionPaste->trigger();
+    w->ActionUndo->trigger();  // something to undo and something to redo
     ASSERT_TRUE(w->PlaySong->isEnabled());
     w->MIDIDrawGrid11->setSelection(1, 1, 8, 2);  // all eight bars: 16 seconds at 120
     w->PlaySong->trigger();
@@ -82,7 +84,7 @@ TEST_F(EditorTest, WhilePlayingFileAndDeviceCommandsWaitAndTheSongStaysEditable)
     w->PlayStop->trigger();
     EXPECT_FALSE(w->playing());
     EXPECT_EQ(statusText(), "Play done.");
-    for (QAction* a : {w->FileSave, w->FileOpen, w->Action1MakeLeadingBar, w->ActionUndo, w->PlaySong})
+    for (QAction* a : {w->FileSave, w->FileOpen, w->Action1MakeLeadingBar, w->ActionUndo, w->ActionRedo, w->PlaySong})
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
     // Stop silenced every channel: All Sound Off and Reset All Controllers on all sixteen.
     int silenced = 0;

@@ -55,6 +55,44 @@ TEST_F(EditorTest, CopyBars2To3PasteAtBar6OfAnotherTrackThenUndoThere) {
     EXPECT_FALSE(w->ActionUndo->isEnabled());
 }
 
+// Redo acts on the current track like Undo, shows the undone step's label, and is offered until
+// a new step is begun on that track.
+TEST_F(EditorTest, RedoOfAnUndonePasteOnTheCurrentTrack) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->MIDIDrawGrid11->setSelection(2, 1, 3, 1);
+    w->refreshSelectionViews();
+    w->ActionCopy->trigger();
+    w->selectCell(2, 5);
+    const auto before = channelEvents(*w->song()->track(2), 0);
+    Q_EMIT w->EditMenu->aboutToShow();
+    EXPECT_FALSE(w->ActionRedo->isEnabled());
+    EXPECT_EQ(w->ActionRedo->text(), "Redo");
+    w->ActionPaste->trigger();
+    const auto pasted = channelEvents(*w->song()->track(2), 0);
+    ASSERT_NE(pasted, before);
+    w->ActionUndo->trigger();
+    Q_EMIT w->EditMenu->aboutToShow();
+    EXPECT_TRUE(w->ActionRedo->isEnabled());
+    EXPECT_EQ(w->ActionRedo->text(), "Redo <Paste>");
+    w->selectCell(1, 0);  // another track: nothing to redo there
+    EXPECT_FALSE(w->ActionRedo->isEnabled());
+    w->selectCell(2, 5);
+    w->ActionRedo->trigger();
+    EXPECT_EQ(channelEvents(*w->song()->track(2), 0), pasted);
+    EXPECT_EQ(w->MIDIDrawGrid11->cellText(6, 2), "2");
+    EXPECT_FALSE(w->ActionRedo->isEnabled());
+    EXPECT_EQ(w->ActionUndo->text(), "Undo <Paste>");
+    w->ActionUndo->trigger();
+    EXPECT_EQ(channelEvents(*w->song()->track(2), 0), before);
+    w->ActionRedo->trigger();
+    EXPECT_EQ(channelEvents(*w->song()->track(2), 0), pasted);
+    w->ActionUndo->trigger();
+    w->ActionPaste->trigger();  // a new step on the track ends what could be redone
+    w->ActionUndo->trigger();
+    w->ActionPaste->trigger();
+    EXPECT_FALSE(w->ActionRedo->isEnabled());
+}
+
 TEST_F(EditorTest, CutRemovesChannelEventsOfTheBarsAndLeavesMetaEvents) {
     TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
     w->MIDIDrawGrid11->setSelection(2, 1, 2, 1);  // bar 2 of Piano: notes, a controller, a text

@@ -36,6 +36,7 @@ TEST(Fixtures, EachLoadsAsStatedAndSavesToAFixedPoint) {
         {"time_signatures_in_two_tracks.mid", ""},
         {"format0_chunks_note_offs_same_tick.mid", ""},
         {"format0_chunks_zero_length_note_same_key.mid", ""},
+        {"format0_chunks_zero_length_note_after_other_event.mid", ""},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> bytes = readFileBytes(fixture(c.file));

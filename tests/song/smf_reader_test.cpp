@@ -192,6 +192,17 @@ TEST(SmfReader, RecoveringLoadRepairsAndReports) {
     }
 }
 
+// The status byte that cuts a message short starts the next message at the same tick: it has
+// no delta time before it.
+TEST(SmfReader, RecoveringLoadReadsOnFromTheStatusThatCutAMessageShort) {
+    midiSong song;
+    LoadReport r = load(song, smf(1, {{0x00, 0x90, 0x3C, 0x90, 0x3E, 0x64, 0x83, 0x60, 0x80, 0x3E, 0x00, 0x00, 0xB0, 0x07, 0x64}}),
+                        true);
+    ASSERT_EQ(r.repairs.size(), 1u);
+    EXPECT_EQ(r.repairs[0], "track 0: dropped a channel message cut short by status byte 90 at tick 0");
+    EXPECT_EQ(describeTrack(*song.track(0)), (std::vector<std::string>{"0:6:62/480", "480:5"}));
+}
+
 TEST(SmfReader, StrictLoadReportsNothingToRepair) {
     midiSong song;
     LoadReport r = load(song, smf(1, {{0x00, 0x90, 0x3C, 0x40}}));

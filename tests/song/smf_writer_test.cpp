@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 #include <sys/stat.h>
@@ -123,6 +124,40 @@ TEST(SmfWriter, OverlappingNotesArePairedAsTheFileWillBeRead) {
     EXPECT_EQ(describeTrack(*again.track(0)), describeTrack(*song.track(0)));
 }
 
+// Note offs are placed by what a reload keeps (the other events, and the ticks of the note
+// offs of each key), never by the note they were made for; so the second save of a song equals
+// the first, whatever the durations the first load gave.
+TEST(SmfWriter, SavingTheReloadedSongGivesTheSameBytes) {
+    struct Case {
+        const char* name;
+        Bytes track;
+        Bytes body;  // the first save
+        bool secondNoteOfNoLength = false;  // edited after the load
+    } cases[] = {
+        {"three note ons at one tick without note offs, keys 60 61 60",
+         {0x0A, 0x90, 0x3C, 0x64, 0x00, 0x3D, 0x64, 0x00, 0x3C, 0x64},
+         {0x0A, 0x90, 0x3C, 0x64, 0x00, 0x3C, 0x00, 0x00, 0x3D, 0x64, 0x00, 0x3D, 0x00, 0x00, 0x3C, 0x64, 0x01, 0x3C,
+          0x00, 0x00, 0xFF, 0x2F, 0x00}},
+        {"a note of no length under a sounding note of its key, after another event of the tick",
+         {0x00, 0x90, 0x3C, 0x64, 0x0A, 0xB0, 0x07, 0x64, 0x00, 0x90, 0x3C, 0x50, 0x0A, 0x80, 0x3C, 0x00, 0x00, 0x3C, 0x00},
+         {0x00, 0x90, 0x3C, 0x64, 0x0A, 0x3C, 0x00, 0x00, 0xB0, 0x07, 0x64, 0x00, 0x90, 0x3C, 0x50, 0x0A, 0x3C, 0x00,
+          0x00, 0xFF, 0x2F, 0x00},
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, smf(1, {c.track}));
+        if (c.secondNoteOfNoLength) static_cast<NoteOnEvent*>(song.track(0)->at(2))->setDuration(0);
+        Bytes once = save(song);
+        EXPECT_EQ(chunkBody(once, 0), c.body);
+        midiSong again;
+        load(again, once);
+        EXPECT_EQ(save(again), once);
+        EXPECT_EQ(save(song), once);
+    }
+}
+
 TEST(SmfWriter, UnsortedTrackIsWrittenInTimeOrderAndLeftSorted) {
     midiSong song;
     load(song, smf(1, {{0x00, 0xB0, 0x07, 0x10, 0x60, 0xB0, 0x07, 0x20}}));
@@ -159,6 +194,68 @@ TEST(SmfWriter, SaveReplacesTheFileAtomicallyAndKeepsItsMode) {
     }
     EXPECT_EQ(files, 1) << "no temporary file is left behind";
     std::filesystem::remove_all(dir);
+}
+
+// Saving through a symbolic link (also a relative one, and a chain of two) writes the file the
+// link names, beside that file, and leaves the link a link.
+TEST(SmfWriter, SaveThroughASymbolicLinkReplacesTheLinkedFile) {
+    namespace fs = std::filesystem;
+    std::string dir = tempDir();
+    fs::create_directories(dir + "/real");
+    const std::string real = dir + "/real/song.mid";
+    { std::ofstream(real, std::ios::binary) << "old contents"; }
+    fs::create_symlink("real/song.mid", dir + "/link.mid");
+    fs::create_symlink(dir + "/link.mid", dir + "/link2.mid");
+    for (const char* name : {"/link.mid", "/link2.mid"}) {
+        SCOPED_TRACE(name);
+        midiSong song;
+        load(song, smf(1, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00}}));
+        song.writeFile(dir + name);
+        EXPECT_TRUE(fs::is_symlink(dir + "/link.mid"));
+        EXPECT_TRUE(fs::is_symlink(dir + "/link2.mid"));
+        midiSong again;
+        again.load(real);
+        EXPECT_EQ(describeTrack(*again.track(0)), describeTrack(*song.track(0)));
+        { std::ofstream(real, std::ios::binary) << "old contents"; }
+    }
+    int files = 0;
+    for (auto& e : fs::directory_iterator(dir + "/real")) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1) << "the temporary file was made beside the real file and renamed";
+    fs::remove_all(dir);
+}
+
+// A time no reader accepts (an event moved, or a note lengthened, past tick 0x0FFFFFFF), or a
+// song of more bars than a load accepts, fails the save instead of writing a file that cannot
+// be opened again.
+TEST(SmfWriter, TimesBeyondWhatAFileCanHoldFailTheSave) {
+    struct Case {
+        const char* name;
+        std::function<void(midiTrack&)> edit;
+    } cases[] = {
+        {"event moved", [](midiTrack& t) { t.setEventTime(t.at(1), 0x10000000); }},
+        {"note lengthened", [](midiTrack& t) { t.setDuration(static_cast<NoteOnEvent*>(t.at(0)), 0x10000000); }},
+        {"more bars than a load accepts", [](midiTrack& t) {
+             auto* bar = new timeBeatEvent(0);
+             bar->data = {1, 5, 24, 8};  // 1/32: a bar of 60 ticks
+             t.addEvent(bar, true, true);
+             t.setEventTime(t.at(2), 70000000);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, smf(1, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00, 0x00, 0xB0, 0x07, 0x64}}));
+        midiTrack& t = *song.track(0);
+        t.beginUndoStep("Edit");
+        c.edit(t);
+        Bytes out;
+        EXPECT_THROW(song.write(out), MidiError);
+        EXPECT_TRUE(out.empty());
+        EXPECT_NE(t.undoCount(), 0);  // nothing was saved: the edit can still be undone
+    }
 }
 
 TEST(SmfWriter, FailedSaveKeepsTheOldFileAndTheSong) {

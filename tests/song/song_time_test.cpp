@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 #include "smf_builder.h"
+#include "track_writer.h"
 #include "song/song.h"
 
 using namespace tonvela;
@@ -106,4 +110,40 @@ TEST(SongTime, CopyrightIsJournaledAndRemovable) {
     song.setCopyright("");
     EXPECT_EQ(song.songCopyright, nullptr);
     EXPECT_EQ(song.copyrightText(), "");
+}
+
+// A format 0 song gets the drum marks that the same song saved as format 1 gets: the channel
+// tracks of the split know where their first note is, as tracks read from their own chunks do.
+TEST(SongTime, Format0DrumMarksEqualThoseOfTheSongSavedAsFormat1) {
+    auto marks = [](const midiSong& s) {
+        std::set<std::string> m;
+        for (const auto& t : s.tracks)
+            if (t->isDrum) m.insert(t->channelLabel);
+        return m;
+    };
+    // Bank select 127 and notes on channel 1, drums on channel 10: the bank-127 track wins.
+    midiSong fixed;
+    load(fixed, smf(0, {{0x00, 0xB0, 0x00, 0x7F, 0x00, 0x90, 0x3C, 0x64, 0x00, 0x99, 0x24, 0x64, 0x60, 0x80, 0x3C,
+                         0x00, 0x00, 0x89, 0x24, 0x00}}));
+    EXPECT_EQ(marks(fixed), (std::set<std::string>{"[1]"}));
+
+    std::mt19937 rng(11);
+    const int channels[] = {0, 9, 2};
+    for (int round = 0; round < 2000; ++round) {
+        TrackWriter w;
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) {
+            int t = static_cast<int>(rng() % 4) * 10, ch = channels[rng() % 3];
+            switch (rng() % 3) {
+            case 0: w.control(t, ch, 0, rng() % 2 ? 127 : 0); break;
+            case 1: w.note(t, ch, 36 + static_cast<int>(rng() % 3), 100, 5 + static_cast<int>(rng() % 20)); break;
+            default: w.at(t, {static_cast<uint8_t>(0x90 | ch), 40, 0}); break;  // a stray note off
+            }
+        }
+        midiSong f0;
+        load(f0, smf(0, {w.bytes()}));
+        f0.format = 1;
+        midiSong f1;
+        load(f1, save(f0));
+        ASSERT_EQ(marks(f0), marks(f1)) << "round " << round;
+    }
 }
