@@ -2,6 +2,7 @@
 // the range. Generated events wait in a time-ordered pending list (where later notes' overwrite
 // may still drop them) and go into the track in one journaled bulk addition per track.
 
+#include <bitset>
 #include <cmath>
 
 #include "effects/effect_run.h"
@@ -46,6 +47,7 @@ public:
     }
     bool empty() const { return items_.empty(); }
     const std::vector<Pending>& items() const { return items_; }
+    std::vector<Pending>& items() { return items_; }
     // Hands the events over (the list no longer frees them).
     void release() { items_.clear(); }
 
@@ -321,12 +323,12 @@ void addEvents(Run& run) {
         OwnedEvents opening, closingOwned;
         std::vector<anyEvent*>& batch = opening.list;
         std::vector<anyEvent*>& closing = closingOwned.list;
+        std::bitset<16> bracketAtZero;
         if (nrpnLsb >= 0 && !pending.empty()) {
             // Each note's data entries get their own parameter bracket on their channel; brackets
             // that would overlap merge, so no bracket spans the song between notes.
             struct Span {
                 int64_t first, last;
-                uint32_t serial;
                 bool seen = false;
             };
             std::vector<Span> spans(static_cast<size_t>(groups));
@@ -334,10 +336,9 @@ void addEvents(Run& run) {
             for (const Pending& pe : pending.items()) {
                 const int64_t time = pe.time;
                 Span& s = spans[static_cast<size_t>(pe.group)];
-                if (!s.seen) s = {time, time, pe.event->serial, true};
+                if (!s.seen) s = {time, time, true};
                 s.first = std::min<int64_t>(s.first, time);
                 s.last = std::max<int64_t>(s.last, time);
-                s.serial = std::min(s.serial, pe.event->serial);
                 channelOf[static_cast<size_t>(pe.group)] = pe.channel;
             }
             for (int ch = 0; ch < 16; ++ch) {
@@ -349,7 +350,6 @@ void addEvents(Run& run) {
                     Span merged = mine[k++];
                     while (k < mine.size() && mine[k].first - 2 <= merged.last + 2) {
                         merged.last = std::max(merged.last, mine[k].last);
-                        merged.serial = std::min(merged.serial, mine[k].serial);
                         ++k;
                     }
                     auto cc = [&](int64_t time, int number, int value) {
@@ -359,15 +359,25 @@ void addEvents(Run& run) {
                         return e;
                     };
                     run.noteAdded(4);
-                    // The selection goes ahead of the entries even when both land on tick 0.
-                    anyEvent* a = cc(merged.first - 2, 99, 1);
-                    anyEvent* b = cc(merged.first - 1, 98, nrpnLsb);
-                    a->serial = b->serial = merged.serial;
-                    batch.push_back(a);
-                    batch.push_back(b);
+                    batch.push_back(cc(merged.first - 2, 99, 1));
+                    batch.push_back(cc(merged.first - 1, 98, nrpnLsb));
+                    if (merged.first <= 0) bracketAtZero.set(static_cast<size_t>(ch));
                     closing.push_back(cc(merged.last + 1, 101, 127));
                     closing.push_back(cc(merged.last + 2, 100, 127));
                 }
+            }
+        }
+        // Events of one tick play in creation order: entries on tick 0 that a bracket shares are
+        // made again after it, so the parameter is selected before they change it.
+        if (bracketAtZero.any()) {
+            for (Pending& pe : pending.items()) {
+                if (pe.time != 0 || !bracketAtZero.test(static_cast<size_t>(pe.channel))) continue;
+                anyEvent* renewed = nullptr;
+                if (auto* c = dynamic_cast<ControlChangeEvent*>(pe.event)) renewed = new ControlChangeEvent(*c);
+                else if (auto* b = dynamic_cast<PitchBendEvent*>(pe.event)) renewed = new PitchBendEvent(*b);
+                if (!renewed) continue;
+                delete pe.event;
+                pe.event = renewed;
             }
         }
         std::vector<anyEvent*> all;
