@@ -45,6 +45,11 @@ void TMIDIPollimoMain::songEdited() {
     refreshSelectionViews();
 }
 
+void TMIDIPollimoMain::showOptions(int page) {
+    if (context_.option && page >= TOption::General && page <= TOption::Copyright)
+        context_.option->showPage(static_cast<TOption::Page>(page));
+}
+
 void TMIDIPollimoMain::locateEvent(const anyEvent* event) {
     if (!song_ || !event) return;
     midiTrack* t = song_->trackOf(event);

@@ -5,7 +5,11 @@
 #include <atomic>
 #include <thread>
 
+#include <QListView>
+
+#include "checker/datacheckwin.h"
 #include "gui_fixture.h"
+#include "host/tool_host.h"
 #include "optiondialog.h"
 #include "singleinstance.h"
 
@@ -105,4 +109,23 @@ TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
         EXPECT_TRUE(shot.save(out + QString("/options_page%1.png").arg(page + 1)));
     }
     o->hide();
+}
+
+// The data checker after a check of the demo song, one line selected.
+TEST_F(EditorTest, ScreenshotOfTheDataChecker) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->updateActions();
+    w->ActionDataChecker->trigger();
+    auto* check = w->tools().find<TDataCheckWindow>();
+    ASSERT_NE(check, nullptr);
+    check->CheckButton1->click();
+    ASSERT_GT(check->model()->rowCount(), 3);
+    check->CheckListBox1->setCurrentIndex(check->model()->index(3));
+    QCoreApplication::processEvents();
+    const QImage shot = check->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/data_check.png"));
 }
