@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <utility>
 
@@ -96,6 +97,26 @@ bool inParameterGroup(int controller) {
            (controller >= 96 && controller <= 101);
 }
 
+// "T/BBB:BB:TTT " (bar and beat from 1): the place of a line.
+void appendPlace(std::string& out, int track, const BarBeatTick& p) {
+    auto number = [&out](int64_t v, int width) {
+        char digits[24];
+        auto r = std::to_chars(digits, digits + sizeof digits, v);
+        const auto n = static_cast<int>(r.ptr - digits);
+        if (v >= 0)
+            for (int i = n; i < width; ++i) out += '0';
+        out.append(digits, r.ptr);
+    };
+    number(track, 0);
+    out += '/';
+    number(static_cast<int64_t>(p.bar) + 1, 3);
+    out += ':';
+    number(static_cast<int64_t>(p.beat) + 1, 2);
+    out += ':';
+    number(p.tick, 3);
+    out += ' ';
+}
+
 // The tick of the last event of a kind, and of the one before that tick.
 struct TickHistory {
     int32_t last = -1, previous = -1;
@@ -130,9 +151,16 @@ struct Source {
     const std::vector<int32_t>* positions;
     size_t next = 0;
     int track = 0;
-    anyEvent* current() const { return (*events)[static_cast<size_t>((*positions)[next])]; }
-    int32_t position() const { return (*positions)[next]; }
     bool done() const { return next >= positions->size(); }
+    anyEvent* at(size_t i) const { return (*events)[static_cast<size_t>((*positions)[i])]; }
+    int32_t nextTime() const { return at(next)->time; }
+};
+
+// An event of the tick being merged.
+struct TickItem {
+    anyEvent* event;
+    int track;
+    int position;
 };
 
 // A control change or pitch bend of the tick being checked.
@@ -146,8 +174,9 @@ struct TickEvent {
 // findings, with what each correction needs to know.
 class ChannelCheck {
 public:
-    ChannelCheck(const midiSong& song, const Options& options, int channel)
-        : song_(song), options_(options), channelIndex_(channel) {
+    // Appends its findings to `out`; the caller takes the references once the channel is done.
+    ChannelCheck(const midiSong& song, const Options& options, int channel, std::vector<Finding>& out)
+        : song_(song), options_(options), channelIndex_(channel), findings_(out) {
         channel_.checkMode = true;
         channel_.checkRules = {options.deleteDuplicatedNote, options.detectShortDuraion, options.minimumDur,
                                options.detectIllegalVel,     options.illegalVeloMin,     options.illegalVeloMax};
@@ -194,11 +223,7 @@ public:
     // comes up, ahead of the tick's other events.
     std::vector<MadeOff>& offs() { return offs_; }
 
-    void finish(CheckReport& report) {
-        endTick();
-        for (Finding& f : findings_) report.add(std::move(f));
-        findings_.clear();
-    }
+    void finish() { endTick(); }
 
 private:
     struct LiveNote {
@@ -438,11 +463,9 @@ private:
             const anyEvent* shown = check == 16 ? nullptr : event.event;
             p = shown ? BarBeatTick{shown->bar, shown->beat, shown->tick} : song_.timeToBarBeatTick(time);
         }
-        char place[64];
-        std::snprintf(place, sizeof place, "%d/%3.3d:%2.2d:%3.3d ", track, p.bar + 1, p.beat + 1, p.tick);
-        f.text.reserve(96);
+        f.text.reserve(112);
         f.text += kChecks[check - 1].label;
-        f.text += place;
+        appendPlace(f.text, track, p);
         f.text += description;
         return f;
     }
@@ -453,7 +476,7 @@ private:
     MidiChannel channel_;
     uint32_t seq_ = 0;
     int32_t tick_ = -1;
-    std::vector<Finding> findings_;
+    std::vector<Finding>& findings_;
     std::vector<MadeOff> offs_;  // min-heap by MadeOff::after
     std::array<std::vector<LiveNote>, 128> liveNotes_;
     std::array<EventPlace, 128> lastNoteOn_{};
@@ -475,43 +498,55 @@ private:
     std::array<TickHistory, 128> controlTicks_{};
 };
 
-bool sourceAfter(const Source& a, const Source& b) {
-    const anyEvent* x = a.current();
-    const anyEvent* y = b.current();
-    if (x->time != y->time) return x->time > y->time;
-    if (x->serial != y->serial) return x->serial > y->serial;
-    return a.track > b.track;
-}
-
 bool zeroLengthNote(const anyEvent* e) {
-    return e->kind() == kindNote && static_cast<const NoteOnEvent*>(e)->duration() <= 0;
+    if ((e->status & 0xF0) != 0x90) return false;
+    const auto* n = static_cast<const NoteOnEvent*>(e);
+    return n->velocity() != 0 && n->kind() == kindNote && n->duration() <= 0;
 }
 
 // Merges the channel's events of every track (each already in time order) with the note offs
-// made from the durations: at one tick the note offs come first, then the events by creation.
+// made from the durations, tick by tick: at one tick the note offs come first, then the events
+// by creation. Nothing is sorted but the events of one tick that come from several tracks.
 void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
     auto offAfter = [](const MadeOff& a, const MadeOff& b) { return a.after(b); };
-    std::vector<size_t> heap;  // indexes of sources, min-heap by their current event
-    auto heapAfter = [&](size_t a, size_t b) { return sourceAfter(sources[a], sources[b]); };
-    for (size_t i = 0; i < sources.size(); ++i)
-        if (!sources[i].done()) heap.push_back(i);
-    std::make_heap(heap.begin(), heap.end(), heapAfter);
     std::vector<MadeOff>& offs = check.offs();
-
-    while (!heap.empty() || !offs.empty()) {
-        const bool haveReal = !heap.empty();
-        int32_t t = haveReal ? sources[heap.front()].current()->time : INT32_MAX;
-        if (!offs.empty() && offs.front().time < t) t = offs.front().time;
-        if (haveReal && sources[heap.front()].current()->time == t) {
-            for (const Source& s : sources) {
-                for (size_t j = s.next; j < s.positions->size(); ++j) {
-                    anyEvent* e = (*s.events)[static_cast<size_t>((*s.positions)[j])];
-                    if (e->time != t) break;
-                    if (zeroLengthNote(e)) {
-                        offs.push_back({t, s.track, (*s.positions)[j], UINT32_MAX, static_cast<NoteOnEvent*>(e)});
-                        std::push_heap(offs.begin(), offs.end(), offAfter);
-                    }
+    std::vector<TickItem> items;
+    while (true) {
+        int32_t t = INT32_MAX;
+        bool real = false;
+        for (const Source& s : sources) {
+            if (!s.done() && s.nextTime() < t) {
+                t = s.nextTime();
+                real = true;
+            }
+        }
+        if (!offs.empty() && offs.front().time < t) {
+            t = offs.front().time;
+            real = false;
+        } else if (!real && offs.empty()) {
+            break;
+        }
+        items.clear();
+        int sourcesAtTick = 0;
+        if (real) {
+            for (Source& s : sources) {
+                const size_t before = items.size();
+                while (!s.done() && s.nextTime() == t) {
+                    items.push_back({s.at(s.next), s.track, (*s.positions)[s.next]});
+                    ++s.next;
                 }
+                sourcesAtTick += items.size() > before;
+            }
+            if (sourcesAtTick > 1) {
+                std::stable_sort(items.begin(), items.end(), [](const TickItem& a, const TickItem& b) {
+                    return a.event->serial < b.event->serial;
+                });
+            }
+            // A note of duration 0 ends before it starts: its note off leads the tick.
+            for (const TickItem& it : items) {
+                if (!zeroLengthNote(it.event)) continue;
+                offs.push_back({t, it.track, it.position, UINT32_MAX, static_cast<NoteOnEvent*>(it.event)});
+                std::push_heap(offs.begin(), offs.end(), offAfter);
             }
         }
         check.beginTick(t);
@@ -521,21 +556,11 @@ void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
             offs.pop_back();
             check.madeOff(off);
         }
-        while (!heap.empty() && sources[heap.front()].current()->time == t) {
-            std::pop_heap(heap.begin(), heap.end(), heapAfter);
-            Source& s = sources[heap.back()];
-            check.realEvent(s.current(), s.track, s.position());
-            ++s.next;
-            if (s.done()) {
-                heap.pop_back();
-            } else {
-                std::push_heap(heap.begin(), heap.end(), heapAfter);
-            }
-        }
+        for (const TickItem& it : items) check.realEvent(it.event, it.track, it.position);
     }
 }
 
-void hold(anyEvent* e) {
+void holdEvent(anyEvent* e) {
     if (e) ++e->refCount;
 }
 
@@ -586,9 +611,13 @@ CheckReport& CheckReport::operator=(CheckReport&& other) noexcept {
 }
 
 void CheckReport::add(Finding finding) {
-    hold(finding.event.event);
-    for (const EventPlace& p : finding.related) hold(p.event);
+    hold(finding);
     findings_.push_back(std::move(finding));
+}
+
+void CheckReport::hold(const Finding& f) {
+    holdEvent(f.event.event);
+    for (const EventPlace& p : f.related) holdEvent(p.event);
 }
 
 void CheckReport::erase(const std::vector<bool>& which) {
@@ -643,8 +672,12 @@ CheckReport checkSong(const midiSong& song, const Options& options, uint16_t cha
             const int c = e->status & 0x0F;
             if (!(channels >> c & 1)) continue;
             auto& list = lists[static_cast<size_t>(c)];
-            if (!list.empty() && eventLess(e, events[static_cast<size_t>(list.back())]))
-                disordered[static_cast<size_t>(c)] = true;
+            if (!list.empty()) {
+                const anyEvent* previous = events[static_cast<size_t>(list.back())];
+                if (e->time < previous->time || (e->time == previous->time && e->serial <= previous->serial &&
+                                                 eventLess(e, previous)))
+                    disordered[static_cast<size_t>(c)] = true;
+            }
             list.push_back(static_cast<int32_t>(p));
         }
         for (int c = 0; c < 16; ++c) {
@@ -664,9 +697,11 @@ CheckReport checkSong(const midiSong& song, const Options& options, uint16_t cha
             const auto& list = positions[static_cast<size_t>(t)][static_cast<size_t>(c)];
             if (!list.empty()) sources.push_back({&song.track(t)->events(), &list, 0, t});
         }
-        ChannelCheck check(song, options, c);
+        const size_t first = report.findings_.size();
+        ChannelCheck check(song, options, c, report.findings_);
         runChannel(check, sources);
-        check.finish(report);
+        check.finish();
+        for (size_t i = first; i < report.findings_.size(); ++i) report.hold(report.findings_[i]);
         for (auto& lists : positions) std::vector<int32_t>().swap(lists[static_cast<size_t>(c)]);
     }
     return report;

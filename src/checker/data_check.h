@@ -95,6 +95,8 @@ public:
     std::string text(std::string_view lineEnd = "\r\n") const;
 
 private:
+    friend CheckReport checkSong(const midiSong&, const Options&, uint16_t, const std::function<void(int, size_t)>&);
+    void hold(const Finding& f);
     void release() noexcept;
     std::vector<Finding> findings_;
 };
