@@ -84,7 +84,7 @@ std::vector<bool> parseOnly(const std::string& v) {
 void printLines(const CheckReport& report) {
     std::string out;
     for (const Finding& f : report.findings()) {
-        out += f.text;
+        out += f.text();
         out += '\n';
         if (out.size() > (1 << 16)) {
             std::fwrite(out.data(), 1, out.size(), stdout);

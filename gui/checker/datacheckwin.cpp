@@ -32,7 +32,7 @@ QVariant FindingListModel::data(const QModelIndex& index, int role) const {
     if (!f) return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: return QString::fromStdString(f->text);
+    case Qt::ToolTipRole: return QString::fromStdString(f->text());
     case Qt::CheckStateRole: return ticked_[static_cast<size_t>(index.row())] ? Qt::Checked : Qt::Unchecked;
     default: return {};
     }
@@ -275,8 +275,9 @@ void TDataCheckWindow::ActionCopyReportExecute() {
 void TDataCheckWindow::CheckListBox1Click() {
     const Finding* f = model_->finding(CheckListBox1->currentIndex().row());
     if (!f) return;
-    CheckListBox1->setToolTip(QString::fromStdString(f->text));
-    status(QString::fromUtf8(checkExplanation(checkNumberOfLine(f->text))));
+    const std::string line = f->text();
+    CheckListBox1->setToolTip(QString::fromStdString(line));
+    status(QString::fromUtf8(checkExplanation(checkNumberOfLine(line))));
 }
 
 void TDataCheckWindow::CheckListBox1DblClick() {

@@ -154,6 +154,12 @@ struct Source {
     bool done() const { return next >= positions->size(); }
     anyEvent* at(size_t i) const { return (*events)[static_cast<size_t>((*positions)[i])]; }
     int32_t nextTime() const { return at(next)->time; }
+    // Steps past the head, fetching an event a little ahead so that it is in the cache by then.
+    void step() {
+        if (next + kFetchAhead < positions->size()) __builtin_prefetch(at(next + kFetchAhead));
+        ++next;
+    }
+    static constexpr size_t kFetchAhead = 8;
 };
 
 // An event of the tick being merged.
@@ -242,7 +248,7 @@ private:
         const int check = checkOfCode(code);
         noteOnTicks_.mark(t);
         if (check && listed(check, options_)) {
-            Finding f = finding(check, here.track, t, here, n->describe());
+            Finding f = finding(check, here.track, t, here);
             if (check == 1 || check == 3) {
                 for (auto it = live.rbegin(); it != live.rend(); ++it) f.related.push_back(it->place);
             }
@@ -266,7 +272,8 @@ private:
     // off is the checker's own.
     void extraNoteOff(const MadeOff& off) {
         const EventPlace note{off.note, off.track, off.position, off.note->time, 0};
-        Finding f = finding(2, off.track, off.time, note, describeNoteOff(off.note->status, off.note->note()), true);
+        Finding f = finding(2, off.track, off.time, note, true);
+        f.describesNoteOff = true;
         f.endDuration = off.note->duration() <= 0 ? 0 : durationEndedByClear(off);
         findings_.push_back(std::move(f));
     }
@@ -278,7 +285,7 @@ private:
         if (!check || !listed(check, options_)) return;
         if (check == 2) {
             if (real)
-                findings_.push_back(finding(2, track, t, *real, real->event->describe(), true));
+                findings_.push_back(finding(2, track, t, *real, true));
             else
                 extraNoteOff(*made);
             return;
@@ -288,7 +295,7 @@ private:
         const EventPlace shortNote =
             made ? EventPlace{made->note, made->track, made->position, made->note->time, 0} : lastNoteOn_[static_cast<size_t>(key)];
         if (!shortNote.event) return;  // a sounding key always has one
-        findings_.push_back(finding(4, track, t, shortNote, shortNote.event->describe(), true));
+        findings_.push_back(finding(4, track, t, shortNote, true));
     }
 
     // The duration at which an All Notes Off or All Sound Off after the note on ended the note
@@ -314,7 +321,7 @@ private:
         if (n == 120 || n == 126 || n == 127 || ((n == 123 || n == 124) && pedalsUp)) clears_.emplace_back(t, seq_);
 
         if (check && listed(check, options_)) {
-            Finding f = finding(check, here.track, t, here, c->describe());
+            Finding f = finding(check, here.track, t, here);
             if (check == 10) {
                 earlierOnTick(f, n);
                 // A switch released and pressed again on the tick keeps its release a tick
@@ -354,9 +361,9 @@ private:
             if (check == 16) {
                 // The earlier of two silent bends: the later one overrides it before any note.
                 if (lastBend_.event)
-                    findings_.push_back(finding(16, here.track, t, lastBend_, lastBend_.event->describe()));
+                    findings_.push_back(finding(16, here.track, t, lastBend_));
             } else {
-                Finding f = finding(check, here.track, t, here, b->describe());
+                Finding f = finding(check, here.track, t, here);
                 if (check == 11) {
                     earlierOnTick(f, -1);
                 } else if (check == 13) {
@@ -448,25 +455,18 @@ private:
     }
 
     // `fresh`: the place is computed from the time (the event shown may be a made note off).
-    Finding finding(int check, int track, int32_t time, const EventPlace& event, const std::string& description,
-                    bool fresh = false) const {
+    Finding finding(int check, int track, int32_t time, const EventPlace& event, bool fresh = false) const {
         Finding f;
         f.check = check;
         f.channel = channelIndex_;
         f.track = track;
         f.time = time;
         f.event = event;
-        BarBeatTick p{};
-        if (fresh || check == 3) {
-            p = song_.timeToBarBeatTick(time);
-        } else {
-            const anyEvent* shown = check == 16 ? nullptr : event.event;
-            p = shown ? BarBeatTick{shown->bar, shown->beat, shown->tick} : song_.timeToBarBeatTick(time);
-        }
-        f.text.reserve(112);
-        f.text += kChecks[check - 1].label;
-        appendPlace(f.text, track, p);
-        f.text += description;
+        const anyEvent* shown = check == 16 ? nullptr : event.event;
+        if (fresh || check == 3 || !shown)
+            f.place = song_.timeToBarBeatTick(time);
+        else
+            f.place = BarBeatTick{shown->bar, shown->beat, shown->tick};
         return f;
     }
 
@@ -533,7 +533,7 @@ void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
                 const size_t before = items.size();
                 while (!s.done() && s.nextTime() == t) {
                     items.push_back({s.at(s.next), s.track, (*s.positions)[s.next]});
-                    ++s.next;
+                    s.step();
                 }
                 sourcesAtTick += items.size() > before;
             }
@@ -591,6 +591,20 @@ int checkNumberOfLine(std::string_view line) {
     return n;
 }
 
+std::string Finding::text() const {
+    std::string line;
+    line.reserve(112);
+    if (check >= 1 && check <= kCheckCount) line += kChecks[check - 1].label;
+    appendPlace(line, track, place);
+    if (event.event) {
+        if (describesNoteOff)
+            line += describeNoteOff(event.event->status, static_cast<const NoteOnEvent*>(event.event)->note());
+        else
+            line += event.event->describe();
+    }
+    return line;
+}
+
 std::string checkDoneText(size_t found) { return "Check Done ( " + std::to_string(found) + " events found )"; }
 
 // ---- the report -------------------------------------------------------------------------------
@@ -644,11 +658,9 @@ void CheckReport::release() noexcept {
 
 std::string CheckReport::text(std::string_view lineEnd) const {
     std::string out;
-    size_t n = 0;
-    for (const Finding& f : findings_) n += f.text.size() + lineEnd.size();
-    out.reserve(n);
+    out.reserve(findings_.size() * (100 + lineEnd.size()));
     for (const Finding& f : findings_) {
-        out += f.text;
+        out += f.text();
         out += lineEnd;
     }
     return out;
@@ -667,6 +679,7 @@ CheckReport checkSong(const midiSong& song, const Options& options, uint16_t cha
         auto& lists = positions[static_cast<size_t>(t)];
         std::array<bool, 16> disordered{};
         for (size_t p = 0; p < events.size(); ++p) {
+            if (p + Source::kFetchAhead < events.size()) __builtin_prefetch(events[p + Source::kFetchAhead]);
             const anyEvent* e = events[p];
             if (!e || e->status >= 0xF0) continue;
             const int c = e->status & 0x0F;

@@ -47,7 +47,7 @@ inline std::unique_ptr<midiSong> withDurations(std::unique_ptr<midiSong> song, s
 
 inline std::vector<std::string> linesOf(const CheckReport& report) {
     std::vector<std::string> out;
-    for (const Finding& f : report.findings()) out.push_back(f.text);
+    for (const Finding& f : report.findings()) out.push_back(f.text());
     return out;
 }
 

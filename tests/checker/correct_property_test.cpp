@@ -113,17 +113,17 @@ void checkCorrectUndo(midiSong& song, const Options& options, const std::string&
 
     CheckReport second = checkSong(song, options);
     std::map<std::pair<const anyEvent*, int>, std::string> listedAgain;
-    for (const Finding& f : second.findings()) listedAgain.emplace(std::make_pair(f.event.event, f.check), f.text);
+    for (const Finding& f : second.findings()) listedAgain.emplace(std::make_pair(f.event.event, f.check), f.text());
     for (size_t i = 0; i < first.size(); ++i) {
         if (!done[i] || first[i].check == 9) continue;  // 009 is only taken off the list
         const Finding& f = first[i];
         auto again = listedAgain.find({f.event.event, f.check});
         EXPECT_TRUE(again == listedAgain.end())
-            << name << ": corrected " << f.text << "\n  listed again as " << again->second;
+            << name << ": corrected " << f.text() << "\n  listed again as " << again->second;
         const bool removes = f.check == 4 || f.check == 5 || f.check == 6 || f.check == 7 || f.check == 8 ||
                              f.check == 14 || f.check == 16 || f.check == 17;
         if (removes) {
-            EXPECT_EQ(song.trackOf(f.event.event), nullptr) << name << ": " << f.text << " is still there";
+            EXPECT_EQ(song.trackOf(f.event.event), nullptr) << name << ": " << f.text() << " is still there";
         }
     }
 

@@ -160,8 +160,8 @@ TEST(DataCheck, FindingsNameSongEventsOnly) {
     ASSERT_EQ(r.size(), 3u);
     for (const Finding& f : r.findings()) {
         ASSERT_NE(f.event.event, nullptr);
-        EXPECT_EQ(song->trackOf(f.event.event), song->track(1)) << f.text;
-        EXPECT_EQ(song->track(f.event.track)->at(f.event.position), f.event.event) << f.text;
+        EXPECT_EQ(song->trackOf(f.event.event), song->track(1)) << f.text();
+        EXPECT_EQ(song->track(f.event.track)->at(f.event.position), f.event.event) << f.text();
     }
     EXPECT_EQ(r[0].check, 2);
     EXPECT_EQ(r[0].event.event->kind(), kindNote) << "the note whose end it is";
@@ -202,7 +202,7 @@ TEST(DataCheck, AReportKeepsItsEventsAliveAfterTheSongDropsThem) {
     song->track(1)->pack();
     song.reset();
     EXPECT_EQ(e->refCount, 1) << "held by the report alone";
-    EXPECT_EQ(r[0].text, "005 Same Control Value 1/001:01:010 Chn = 01 Ctrl Chg:Data 100 Main Volume(7)");
+    EXPECT_EQ(r[0].text(), "005 Same Control Value 1/001:01:010 Chn = 01 Ctrl Chg:Data 100 Main Volume(7)");
 }
 
 TEST(DataCheck, NoteOffsOfOneTickListTheirTracksInTrackOrder) {
@@ -269,7 +269,7 @@ TEST(DataCheck, ReportTextAndLineNumbers) {
     CheckReport r = checkSong(*song, Options{});
     EXPECT_EQ(r.text(), "009 Invalid Data Entry 1/001:01:000 Chn = 01 Ctrl Chg:Data   1 Data Entry MSB(6)\r\n"
                         "015 ON/OFF switch should be 0 or 127 1/001:01:010 Chn = 01 Ctrl Chg:Data 100 Sustain(64)\r\n");
-    EXPECT_EQ(checkNumberOfLine(r[1].text), 15);
+    EXPECT_EQ(checkNumberOfLine(r[1].text()), 15);
     EXPECT_EQ(checkNumberOfLine("x01 line"), 0);
     EXPECT_EQ(checkNumberOfLine("01"), 0);
     EXPECT_STREQ(checkExplanation(2), "余分な NoteOff があります(削除します)");

@@ -23,7 +23,7 @@ struct CorrectCase {
 
 std::vector<std::string> checkNumbers(const CheckReport& r) {
     std::vector<std::string> out;
-    for (const Finding& f : r.findings()) out.push_back(f.text.substr(0, 3));
+    for (const Finding& f : r.findings()) out.push_back(f.text().substr(0, 3));
     return out;
 }
 
@@ -260,7 +260,7 @@ TEST(DataCorrect, ReportEraseDropsTheCorrectedLines) {
     std::vector<bool> done = correctFindings(*song, report, {true, false, true});
     report.erase(done);
     ASSERT_EQ(report.size(), 1u);
-    EXPECT_EQ(report[0].text.substr(0, 3), "009");
+    EXPECT_EQ(report[0].text().substr(0, 3), "009");
 }
 
 // Every line of a long track corrected in one run: each line finds its event where the check
