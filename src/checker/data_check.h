@@ -71,12 +71,12 @@ struct Finding {
     // for a parameter number, a program change for bank select) stands between the changes on
     // the tick, so each of them counts and the earlier ones are not removed.
     bool usedBetween = false;
-    BarBeatTick place{};         // of `time`, as the line shows it (from 0)
+    BarBeatTick place{};            // of `time`, as the line shows it (counted from 0)
     bool describesNoteOff = false;  // 002 of a made note off: the line describes the note's end
 
     // The line: the label, the place "T/BBB:BB:TTT " (bar and beat from 1), the description of
-    // the event. Made when asked for, so a report of a hundred thousand findings costs no text
-    // until it is shown.
+    // the event as it is now. Made when asked for, so a report of a hundred thousand findings
+    // costs no text until it is shown.
     std::string text() const;
 };
 
