@@ -12,14 +12,14 @@
 #include <memory>
 #include <string>
 
-#include "big_song.h"
+#include "generated_song.h"
 #include "checker/data_check.h"
 #include "checker/data_correct.h"
 #include "settings/options.h"
 #include "song/song.h"
 
 using namespace tonvela;
-using namespace tonvela::bench;
+using namespace benchsong;
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "big_song.h"
+#include "generated_song.h"
 #include "song/song.h"
 
 #ifdef TONVELA_HAVE_PORTSMF
@@ -37,7 +37,8 @@
 #endif
 
 using namespace tonvela;
-using namespace tonvela::bench;
+
+using namespace benchsong;
 
 namespace {
 

@@ -1,11 +1,11 @@
 // list: the events of a song as the event list window shows them, one line each.
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
 #include "commands.h"
+#include "eventlist/event_list.h"
 #include "song/song.h"
 #include "song/textcodec.h"
 
@@ -71,22 +71,17 @@ int runList(const std::vector<std::string>& args) {
         std::fwrite(out.data(), 1, out.size(), stdout);
         out.clear();
     };
-    std::vector<const anyEvent*> events;
+    EventList events;
     for (int i = 0; i < song.trackCount(); ++i) {
         if (only >= 0 && i != only) continue;
         const midiTrack& track = *song.track(i);
         out += "Track " + std::to_string(i) + ": " + displayText(trimRight(track.name), encoding) + "\n";
 
-        events.clear();
-        for (const anyEvent* e : track.events()) {
-            if (!e || e->bar + 1 < bars.first || (bars.last >= 0 && e->bar + 1 > bars.last)) continue;
-            events.push_back(e);
-        }
-        std::stable_sort(events.begin(), events.end(), eventLess);
-        for (const anyEvent* e : events) {
+        events.fill(song, i, i, static_cast<int>(bars.first - 1), bars.last < 0 ? -1 : static_cast<int>(bars.last - 1));
+        for (const anyEvent* e : events.rows()) {
             // The description carries meta text as the file's bytes; the whole line is decoded
             // because its other parts are ASCII in every supported encoding.
-            out += displayText(positionText(*e) + e->describe(), encoding);
+            out += displayText(eventLine(*e), encoding);
             out += '\n';
             if (out.size() > (1 << 16)) flush();
         }

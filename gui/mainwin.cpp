@@ -104,6 +104,7 @@ TMIDIPollimoMain::~TMIDIPollimoMain() {
         d->stop();
         d->hooks = {};
     }
+    toolHost_->songReplaced();  // the tool windows outlive the song by a moment
     clipboard_.reset();  // the copy buffer and the play list are tracks of the song
     playList_.reset();
     song_.reset();

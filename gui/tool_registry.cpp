@@ -1,10 +1,14 @@
 #include "tool_registry.h"
 
 #include "checker/datacheckwin.h"
+#include "eventlist/eventform.h"
 #include "host/tool_host.h"
 #include "mainwin.h"
+#include "pianoroll/editwin.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
+    host.add("pianoroll", main.ActionPianoRoll, [](EditorContext& c, QWidget* p) { return new TEditWindow(c, p); });
+    host.add("eventlist", main.ActionEventList, [](EditorContext& c, QWidget* p) { return new TEventForm(c, p); });
     host.add("datacheck", main.ActionDataChecker, [](EditorContext& c, QWidget* p) { return new TDataCheckWindow(c, p); });
 }

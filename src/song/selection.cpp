@@ -69,4 +69,33 @@ std::optional<TickRange> fieldsTickRange(const midiSong& song, const RangeFields
     return TickRange{*from, *to};
 }
 
+Selection stepSelection(const midiSong& song, const Selection& selection, SelectionStep step) {
+    Selection s = selection;
+    const int lastGridBar = static_cast<int>(song.barStarts.size()) - 2;
+    const bool canGoLeft = s.firstBar > 0;
+    const bool canGoRight = s.lastBar < lastGridBar;
+    const bool wide = s.lastBar > s.firstBar;
+    switch (step) {
+    case SelectionStep::extendLeft:
+        if (canGoLeft) --s.firstBar;
+        break;
+    case SelectionStep::extendRight:
+        if (canGoRight) ++s.lastBar;
+        break;
+    case SelectionStep::shiftLeft:
+        if (canGoLeft) --s.firstBar, --s.lastBar;
+        break;
+    case SelectionStep::shiftRight:
+        if (canGoRight) ++s.firstBar, ++s.lastBar;
+        break;
+    case SelectionStep::shrinkLeft:
+        if (wide) ++s.firstBar;
+        break;
+    case SelectionStep::shrinkRight:
+        if (wide) --s.lastBar;
+        break;
+    }
+    return s;
+}
+
 }  // namespace tonvela

@@ -69,4 +69,12 @@ std::optional<int32_t> positionTime(const midiSong& song, int bar, int beat, int
 std::optional<TickRange> fieldsTickRange(const midiSong& song, const RangeFields& fields,
                                          std::string* error = nullptr);
 
+// The one-bar steps of the selection that tool windows offer (widen, move, narrow). The bars are
+// those of the main window's grid: 0 .. barStarts.size() - 2.
+enum class SelectionStep { extendLeft, extendRight, shiftLeft, shiftRight, shrinkLeft, shrinkRight };
+
+// The selection after one step; unchanged when the step would leave the grid (extend and shift)
+// or the selection would lose its last bar (shrink).
+Selection stepSelection(const midiSong& song, const Selection& selection, SelectionStep step);
+
 }  // namespace tonvela

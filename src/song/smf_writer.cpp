@@ -284,9 +284,25 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
     return result;
 }
 
+// Events parked by journaled removals are released with the journal; the song's own lists
+// must not keep pointing at them. Sorts the parked list in place (no allocation).
+void midiSong::forgetParked(midiTrack& t) noexcept {
+    std::vector<anyEvent*>& parked = t.removedEvents;
+    if (parked.empty()) return;
+    std::sort(parked.begin(), parked.end());
+    auto gone = [&parked](const anyEvent* e) { return std::binary_search(parked.begin(), parked.end(), e); };
+    std::erase_if(timeSignatures, gone);
+    std::erase_if(keySignatures, gone);
+    std::erase_if(sysexEvents, gone);
+    if (gone(songCopyright)) songCopyright = nullptr;
+    if (gone(tuneEvent)) tuneEvent = nullptr;
+    if (gone(t.nameEvent)) t.nameEvent = nullptr;
+}
+
 void midiSong::commitWrite(WriteResult& result) noexcept {
     for (auto& [note, duration] : result.durations) note->setDuration(duration);
     for (midiTrack* t : result.written) {
+        forgetParked(*t);
         t->journal.clear();
         for (anyEvent* e : t->removedEvents) t->releaseRef(e);
         t->removedEvents.clear();

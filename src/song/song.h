@@ -116,6 +116,7 @@ private:
     WriteResult encode(std::vector<uint8_t>& out);
     WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder);
     void commitWrite(WriteResult& result) noexcept;
+    void forgetParked(midiTrack& track) noexcept;
     void splitFormat0();
     void loadImpl(const uint8_t* data, size_t size, const LoadOptions& options, LoadReport& report);
 };

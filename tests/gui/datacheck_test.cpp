@@ -11,6 +11,7 @@
 #include <QTabWidget>
 
 #include "checker/datacheckwin.h"
+#include "eventlist/eventform.h"
 #include "fake_context.h"
 #include "gui_fixture.h"
 #include "host/tool_host.h"
@@ -188,11 +189,16 @@ TEST_F(EditorTest, TheDataCheckerOpensFromItsCommandLocatesAndCorrectsTheSong) {
     check->CheckButton1->click();
     ASSERT_EQ(listed(*check), kLines);
 
-    // Locating the pedal line's note selects its track and bar in the grid.
+    // Locating the pedal line's event selects its track and bar in the grid, and its line in the
+    // event list.
+    w->ActionEventList->trigger();
+    auto* events = w->tools().find<TEventForm>();
+    ASSERT_NE(events, nullptr);
     check->CheckListBox1->setCurrentIndex(check->model()->index(3));
     check->CheckListBox1DblClick();
     EXPECT_EQ(w->currentTrack(), 2);
     EXPECT_EQ(w->firstBar(), 1);
+    EXPECT_EQ(events->selectedEvent(), check->model()->finding(3)->event.event);
 
     // "Option..." opens the options on their Data Check page.
     int page = -1;

@@ -8,9 +8,14 @@
 #include <QListView>
 
 #include "checker/datacheckwin.h"
+#include "eventlist/addeventwin.h"
+#include "eventlist/event_list_model.h"
+#include "eventlist/eventform.h"
+#include "eventlist/uniform_list_view.h"
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "optiondialog.h"
+#include "pianoroll/editwin.h"
 #include "singleinstance.h"
 
 using namespace guitest;
@@ -84,8 +89,9 @@ TEST_F(EditorTest, ASecondStartHandsItsFileOverAndEndsWithExitCode1) {
     EXPECT_EQ(received, QStringList{file});
 }
 
-// Pictures for a reviewer, not compared: the main window with the demo song, the options.
-TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
+// Pictures for a reviewer, not compared: the main window with the demo song and every tool
+// window and dialog of the editor.
+TEST_F(EditorTest, ScreenshotsOfEveryWindow) {
     const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
     QDir().mkpath(out);
     TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
@@ -98,6 +104,17 @@ TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
     ASSERT_FALSE(main.isNull());
     EXPECT_TRUE(main.save(out + "/main_window.png"));
 
+    // The piano roll of the same selection: the notes of two tracks over four bars.
+    w->ActionPianoRoll->trigger();
+    auto* roll = w->tools().find<TEditWindow>();
+    ASSERT_NE(roll, nullptr);
+    roll->resize(1000, 640);
+    QCoreApplication::processEvents();
+    const QImage pianoRoll = roll->grab().toImage();
+    ASSERT_FALSE(pianoRoll.isNull());
+    EXPECT_TRUE(pianoRoll.save(out + "/piano_roll.png"));
+    roll->hide();
+
     TOption* o = app->Option();
     o->adjustSize();
     for (int page = 0; page < 3; ++page) {
@@ -109,6 +126,28 @@ TEST_F(EditorTest, ScreenshotsOfTheMainWindowAndTheOptionsDialog) {
         EXPECT_TRUE(shot.save(out + QString("/options_page%1.png").arg(page + 1)));
     }
     o->hide();
+
+    w->ActionEventList->trigger();
+    auto* events = w->tools().find<TEventForm>();
+    ASSERT_NE(events, nullptr);
+    events->resize(760, 520);
+    events->ListBox1->setCurrentIndex(events->model()->index(4, 0));
+    QCoreApplication::processEvents();
+    const QImage list = events->grab().toImage();
+    ASSERT_FALSE(list.isNull());
+    EXPECT_GT(events->model()->rowCount(), 0);
+    EXPECT_TRUE(list.save(out + "/event_list.png"));
+
+    // The dialog as Edit opens it on the selected line.
+    prompts.onDialog = [&](QDialog* d) {
+        d->adjustSize();
+        d->show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(d->grab().toImage().save(out + "/edit_event.png"));
+        return int(QDialog::Rejected);
+    };
+    events->ActionEdit->trigger();
+    prompts.onDialog = nullptr;
 }
 
 // The data checker after a check of the demo song, one line selected.

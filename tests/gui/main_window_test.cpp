@@ -267,8 +267,8 @@ TEST_F(EditorTest, MenusCarryEveryItemAndLaterWindowsAreDisabled) {
     EXPECT_EQ(captions(w->MidiMenu), (QStringList{"MIDI Device...", "Play All", "Play", "Resume Play", "Stop"}));
     EXPECT_EQ(captions(w->HelpMenu), (QStringList{"&Help", "&About..."}));
     EXPECT_EQ(w->EffectMenu->title(), "Effect(&x)");
-    EXPECT_FALSE(w->ActionEventList->isEnabled());
-    EXPECT_FALSE(w->ActionPianoRoll->isEnabled());
+    EXPECT_TRUE(w->ActionEventList->isEnabled());
+    EXPECT_TRUE(w->ActionPianoRoll->isEnabled());
     EXPECT_TRUE(w->ActionOption->isEnabled());
     EXPECT_TRUE(w->Action1Statistics->isEnabled());
     EXPECT_FALSE(w->ActionPaste->isEnabled());  // nothing copied yet

@@ -72,3 +72,26 @@ TEST(Selection, PositionsNoSongCanReachAreRefusedWithAMessage) {
         EXPECT_EQ(error.empty(), c.ok) << error;
     }
 }
+
+// The grid of the 3/4 song has columns for bars 0..3 (the last one the table's repeated entry).
+TEST(Selection, OneBarStepsStayInsideTheGridAndKeepABar) {
+    midiSong song;
+    load(song, smf(1, {{0x00, 0xFF, 0x58, 0x04, 3, 2, 24, 8, 0x97, 0x38, 0xFF, 0x01, 0x00}, {0x00, 0xFF, 0x01, 0x00}}));
+    ASSERT_EQ(song.barStarts.size(), 5u);
+    using S = SelectionStep;
+    struct Case {
+        int firstBar, lastBar;
+        S step;
+        int wantFirst, wantLast;
+    } cases[] = {
+        {1, 2, S::extendLeft, 0, 2},  {0, 2, S::extendLeft, 0, 2},  {1, 2, S::extendRight, 1, 3},
+        {1, 3, S::extendRight, 1, 3}, {1, 2, S::shiftLeft, 0, 1},   {0, 1, S::shiftLeft, 0, 1},
+        {1, 2, S::shiftRight, 2, 3},  {2, 3, S::shiftRight, 2, 3},  {1, 3, S::shrinkLeft, 2, 3},
+        {2, 2, S::shrinkLeft, 2, 2},  {1, 3, S::shrinkRight, 1, 2}, {2, 2, S::shrinkRight, 2, 2},
+    };
+    for (const Case& c : cases) {
+        const Selection s = stepSelection(song, Selection{1, 2, c.firstBar, c.lastBar}, c.step);
+        EXPECT_EQ(s, (Selection{1, 2, c.wantFirst, c.wantLast})) << c.firstBar << "-" << c.lastBar << " "
+                                                                   << static_cast<int>(c.step);
+    }
+}

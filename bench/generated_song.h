@@ -1,12 +1,13 @@
 #pragma once
 
-// The deterministic test songs of the benchmarks, generated as Standard MIDI File bytes: above
-// all the 16-track format 1 song of about 3 million events (notes with note offs, controller
-// and pitch-bend curves, tempo changes in track 0) and the same song as one format 0 chunk.
+// The generated test songs of the benchmarks, as Standard MIDI File bytes, the same on every
+// machine: the 16-track song of about 3 million events (notes with note offs, controller and
+// pitch-bend curves, tempo changes) in format 1 and format 0, and the pieces to build others.
 // An "event" is one message of the file (note offs included).
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <queue>
@@ -14,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace tonvela::bench {
+namespace benchsong {
 
 struct Rng {  // 64-bit LCG: same numbers on every machine and compiler
     uint64_t s;
@@ -164,4 +165,4 @@ inline std::pair<Input, Input> bigSong() {
     return {std::move(f1), std::move(f0)};
 }
 
-}  // namespace tonvela::bench
+}  // namespace benchsong
