@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "song/tempo_units.h"
+
 namespace benchsong {
 
 struct Rng {  // 64-bit LCG: same numbers on every machine and compiler
@@ -110,7 +112,7 @@ inline std::vector<Message> songTrack(int index, size_t eventBudget) {
             offs.pop();
         }
         if (index == 0 && step % 32 == 0) {  // a tempo change every bar, 90 to 150 bpm
-            uint32_t us = 60'000'000u / static_cast<uint32_t>(90 + rng.below(61));
+            auto us = static_cast<uint32_t>(tonvela::bpmToMicros(static_cast<int32_t>(90 + rng.below(61))));
             out.push_back(meta(t, 0x51, {static_cast<uint8_t>(us >> 16), static_cast<uint8_t>(us >> 8), static_cast<uint8_t>(us)}));
         }
         const uint8_t key = static_cast<uint8_t>(baseKey + rng.below(24));

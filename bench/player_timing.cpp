@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "../tests/support/timing_song.h"
+#include "timing_song.h"
 
 int main(int argc, char** argv) {
     int quarters = argc > 1 ? std::atoi(argv[1]) : 120;

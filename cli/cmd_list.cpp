@@ -61,6 +61,8 @@ int runList(const std::vector<std::string>& args) {
 
     midiSong song;
     if (!loadSong(song, path, a.has("recover"))) return 1;
+    // auto: the one encoding the reader chose for all the song's texts.
+    if (encoding == TextEncoding::automatic) encoding = song.textEncoding;
     if (only >= song.trackCount()) {
         std::fprintf(stderr, "%s: no track %ld (the song has %d)\n", path.c_str(), only, song.trackCount());
         return 1;
@@ -75,13 +77,13 @@ int runList(const std::vector<std::string>& args) {
     for (int i = 0; i < song.trackCount(); ++i) {
         if (only >= 0 && i != only) continue;
         const midiTrack& track = *song.track(i);
-        out += "Track " + std::to_string(i) + ": " + displayText(trimRight(track.name), encoding) + "\n";
+        out += "Track " + std::to_string(i) + ": " + displayText(trimRight(track.name), encoding, true) + "\n";
 
         events.fill(song, i, i, static_cast<int>(bars.first - 1), bars.last < 0 ? -1 : static_cast<int>(bars.last - 1));
         for (const anyEvent* e : events.rows()) {
             // The description carries meta text as the file's bytes; the whole line is decoded
             // because its other parts are ASCII in every supported encoding.
-            out += displayText(eventLine(*e), encoding);
+            out += displayText(eventLine(*e), encoding, true);
             out += '\n';
             if (out.size() > (1 << 16)) flush();
         }

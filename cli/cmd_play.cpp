@@ -13,6 +13,8 @@
 #include "output/midi_device.h"
 #include "output/play_list.h"
 #include "song/song.h"
+#include "song/system_flags.h"
+#include "song/tempo_units.h"
 
 namespace tonvela::cli {
 
@@ -62,7 +64,7 @@ int runPlay(const std::vector<std::string>& args) {
     if (a.has("tempo")) {
         int bpm = parseInt(a.value("tempo"), "--tempo");
         if (bpm < 4 || bpm > 6000) throw std::invalid_argument("--tempo takes 4 to 6000 quarter notes per minute");
-        tempo = 60000000 / bpm;
+        tempo = bpmToMicros(bpm);
     }
     std::optional<int> port;
     if (a.has("port")) port = parseInt(a.value("port"), "--port");
@@ -146,8 +148,9 @@ int runPlay(const std::vector<std::string>& args) {
     options.loop = a.has("loop");
     options.tempo = tempo;
     options.allTracks = a.has("all-tracks");
-    options.gmOn = (song.systemFlags & 1) != 0;
-    options.system = (song.systemFlags & 2) ? SystemReset::gs : (song.systemFlags & 4) ? SystemReset::xg : SystemReset::none;
+    options.gmOn = carriesGmOn(song.systemFlags);
+    SystemMode mode = systemMode(song.systemFlags);
+    options.system = mode == SystemMode::gs ? SystemReset::gs : mode == SystemMode::xg ? SystemReset::xg : SystemReset::none;
     bool started;
     if (all)
         started = device.playAll(song, playList, options);

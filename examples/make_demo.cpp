@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "song/song.h"
+#include "song/tempo_units.h"
 
 using namespace tonvela;
 
@@ -135,7 +136,7 @@ void conductor(midiTrack& t) {
     // 96 bpm, a lift for the B section, back again, and a ritardando into the last chord.
     const std::pair<int, int> tempos[] = {{at(0, 0), 96},  {at(8, 0), 104}, {at(16, 0), 96},
                                           {at(23, 1), 88}, {at(23, 2), 80}, {at(23, 3), 70}};
-    for (auto [time, bpm] : tempos) b.meta(new TempoEvent(time, 0x51, 60'000'000 / bpm));
+    for (auto [time, bpm] : tempos) b.meta(new TempoEvent(time, 0x51, bpmToMicros(bpm)));
     b.meta(textMeta(new MarkerEvent(at(0, 0)), "A"));
     b.meta(textMeta(new MarkerEvent(at(8, 0)), "B"));
     b.meta(textMeta(new MarkerEvent(at(16, 0)), "A'"));

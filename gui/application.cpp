@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -42,6 +43,12 @@ TonvelaApp::~TonvelaApp() {
     main_.reset();
     device_.reset();
     log_.reset();
+}
+
+void nameApplication() {
+    QCoreApplication::setApplicationName("MidiTonvela");
+    QCoreApplication::setApplicationVersion(TONVELA_VERSION);
+    QGuiApplication::setDesktopFileName("tonvela");
 }
 
 QIcon tonvelaIcon() {

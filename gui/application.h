@@ -43,6 +43,10 @@ private:
     std::unique_ptr<TIntegerInput> integerInput_;
 };
 
+// The application's names, set before any window is made. No display name: the toolkit would
+// append it to every window title, and the main window's title is exactly its own.
+void nameApplication();
+
 // The program's icon, drawn (the toolkit may have no SVG support at run time).
 class QIcon;
 QIcon tonvelaIcon();

@@ -34,7 +34,17 @@ BarGrid::BarGrid(QWidget* parent) : QAbstractScrollArea(parent) {
 
 void BarGrid::updateMetrics() {
     rowHeight_ = fontMetrics().height() + 2;
+    fitBarColumns();
+}
+
+void BarGrid::fitBarColumns() {
+    const QFontMetrics fm = fontMetrics();
+    const int cellChars = summary_ ? summary_->widestCellText() : 0;
+    const int text = std::max(fm.horizontalAdvance(QString::number(colCount_ - 1)),
+                              fm.horizontalAdvance(QString(std::max(cellChars - 1, 0), '8') + '*'));
+    defaultColWidth_ = std::max(25, text + 4);  // the text is drawn 2 pixels in from each side
     updateScrollBars();
+    viewport()->update();
 }
 
 void BarGrid::changeEvent(QEvent* event) {
@@ -53,13 +63,12 @@ void BarGrid::setGridSize(int colCount, int rowCount) {
     sel_ = s;
     anchorCol_ = cursorCol_ = s.left;
     anchorRow_ = cursorRow_ = s.top;
-    updateScrollBars();
-    viewport()->update();
+    fitBarColumns();
 }
 
 void BarGrid::setSummary(const tonvela::BarSummary* summary) {
     summary_ = summary;
-    viewport()->update();
+    fitBarColumns();
 }
 
 void BarGrid::setLabels(const QStringList& labels) {

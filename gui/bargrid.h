@@ -27,6 +27,8 @@ public:
     QString label(int row) const { return row < labels_.size() ? labels_[row] : QString(); }
     // Column 0 fits the widest label plus 5 pixels.
     void fitLabelColumn();
+    // Bar columns are 25 pixels wide, or wider when the largest bar number or the longest cell
+    // text would not fit.
     int colWidth(int col) const { return col == 0 ? colWidth0_ : defaultColWidth_; }
     int rowHeight() const { return rowHeight_; }
     QString cellText(int col, int row) const;
@@ -75,6 +77,7 @@ private:
     int rowAt(int y) const;
     void updateScrollBars();
     void updateMetrics();
+    void fitBarColumns();
     void select(int anchorCol, int anchorRow, int col, int row);
     void scrollIntoView(int col, int row);
 

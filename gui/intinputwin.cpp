@@ -56,16 +56,18 @@ void TIntegerInput::OKButton1Click() {
 
 namespace {
 
-// Runs a re-entry dialog for the rejected text; the caller reads the result fields.
+// Runs a re-entry dialog for the rejected text; the caller reads the result fields. True when
+// an entry was accepted.
 template <typename Read>
-void reenter(const QString& rejected, QWidget* owner, bool decimal, Read read) {
+bool reenter(const QString& rejected, QWidget* owner, bool decimal, Read read) {
     TIntegerInput dialog(owner);
     dialog.decimalMode = decimal;
     dialog.MsgArea->setPlainText(rejected);
     dialog.InputInt->clear();
     dialog.InputInt->setFocus();
-    prompts().execDialog(&dialog);
+    const bool accepted = prompts().execDialog(&dialog) == QDialog::Accepted;
     read(dialog);
+    return accepted;
 }
 
 }  // namespace
@@ -88,6 +90,28 @@ double askDecimal(QString& text, QWidget* owner) {
     } else {
         reenter(text, owner, true, [&](const TIntegerInput& d) { value = d.decimalResult; });
     }
+    text = QString::fromStdString(tonvela::formatDecimal(value));
+    return value;
+}
+
+std::optional<int> askIntegerOrCancel(QString& text, QWidget* owner) {
+    if (auto v = tonvela::readInteger(text.toStdString())) {
+        text = QString::number(*v);
+        return v;
+    }
+    int value = 0;
+    if (!reenter(text, owner, false, [&](const TIntegerInput& d) { value = d.intResult; })) return std::nullopt;
+    text = QString::number(value);
+    return value;
+}
+
+std::optional<double> askDecimalOrCancel(QString& text, QWidget* owner) {
+    if (auto v = tonvela::readDecimal(text.toStdString())) {
+        text = QString::fromStdString(tonvela::formatDecimal(*v));
+        return v;
+    }
+    double value = 0.0;
+    if (!reenter(text, owner, true, [&](const TIntegerInput& d) { value = d.decimalResult; })) return std::nullopt;
     text = QString::fromStdString(tonvela::formatDecimal(value));
     return value;
 }

@@ -3,6 +3,7 @@
 // Asks again for a number whose text could not be read, in integer or decimal mode.
 
 #include <QDialog>
+#include <optional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -29,3 +30,7 @@ public:
 int askInteger(QString& text, QWidget* owner);
 // The same for a decimal number; the text is rewritten with "%5.2f".
 double askDecimal(QString& text, QWidget* owner);
+// As askInteger and askDecimal, for callers that must not go on when the user closed the
+// dialog without an accepted entry: nullopt then, and the text stays as it was.
+std::optional<int> askIntegerOrCancel(QString& text, QWidget* owner);
+std::optional<double> askDecimalOrCancel(QString& text, QWidget* owner);

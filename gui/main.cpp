@@ -12,10 +12,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("MidiTonvela");
-    QApplication::setApplicationDisplayName("MIDI Tonvela");
-    QApplication::setApplicationVersion(TONVELA_VERSION);
-    QApplication::setDesktopFileName("tonvela");
+    nameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription("MIDI Tonvela, an editor for Standard MIDI Files.");

@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -42,6 +43,7 @@
 #include "radiogroup.h"
 #include "song/midispec.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 #include "songtext.h"
 #include "tools/barclipboard.h"
 
@@ -230,8 +232,9 @@ void TMIDIPollimoMain::buildMenus() {
     connect(PlayStop, &QAction::triggered, this, &TMIDIPollimoMain::PlayStopExecute);
     connect(ActionPlayToggle, &QAction::triggered, this, &TMIDIPollimoMain::PlayToggleExecute);
     connect(ActionMIDIDevice, &QAction::triggered, this, &TMIDIPollimoMain::MIDIDeviceExecute);
-    connect(ActionXGEditor, &QAction::triggered, this,
-            [this] { status("XG Editor: not available in this version."); });
+    connect(ActionXGEditor, &QAction::triggered, this, [this] {
+        if (!toolHost_->owns(ActionXGEditor)) status("XG Editor: not available in this version.");
+    });
 }
 
 void TMIDIPollimoMain::buildToolBar() {
@@ -338,6 +341,8 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     info->setContentsMargins(2, 2, 2, 2);
     TimeBase = readOnlyEdit("TimeBase", InfoPanel);
     EditTune = readOnlyEdit("EditTune", InfoPanel);
+    // Short numbers: the room goes to the channel grid, whose names are shown whole.
+    for (QLineEdit* e : {TimeBase, EditTune}) e->setMaximumWidth(fontMetrics().horizontalAdvance("000000") + 16);
     System = new RadioGroup("System", {"XG", "GS"}, Qt::Horizontal, InfoPanel);
     System->setObjectName("System");
     System->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -365,13 +370,10 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
 
     connect(GMOn, &QCheckBox::clicked, this, [this](bool on) {
         if (!song_) return;
-        song_->systemFlags = static_cast<uint8_t>(on ? (song_->systemFlags | 1) : (song_->systemFlags & ~1));
+        song_->systemFlags = withGmOn(song_->systemFlags, on);
     });
     connect(System, &RadioGroup::itemClicked, this, [this](int index) {
-        if (song_) {
-            uint8_t f = song_->systemFlags & ~(2 | 4);
-            song_->systemFlags = static_cast<uint8_t>(f | (index == 0 ? 4 : 2));
-        }
+        if (song_) song_->systemFlags = withSystemMode(song_->systemFlags, index == 0 ? SystemMode::xg : SystemMode::gs);
         updateActions();
     });
     connect(System, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
@@ -379,7 +381,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
         QAction* reset = menu.addAction("Reset");
         if (menu.exec(System->mapToGlobal(at)) != reset) return;
         System->setItemIndex(-1);
-        if (song_) song_->systemFlags &= static_cast<uint8_t>(~(2 | 4));
+        if (song_) song_->systemFlags = withSystemMode(song_->systemFlags, SystemMode::none);
         updateActions();
     });
     connect(Format, &RadioGroup::itemClicked, this, [this](int index) {
@@ -389,7 +391,7 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
         if (!song_) return;
         // The song's own bytes stay as they were unless the user changed the text.
         const std::string raw = song_->title();
-        song_->setTitle(fromSongText(raw) == text ? raw : toSongText(text, *song_));
+        song_->setTitle(fromSongText(raw, song_->textEncoding) == text ? raw : toSongText(text, *song_));
     });
     connect(CopyrightComboBox, &QComboBox::activated, this, [this](int index) {
         const QString text = CopyrightComboBox->itemText(index);
@@ -427,9 +429,10 @@ QWidget* TMIDIPollimoMain::buildBottomPanel() {
     connect(SpeedButton1, &QToolButton::clicked, this, &TMIDIPollimoMain::SpeedButton1Click);
 
     buildChannelGrid();
-    row->addWidget(InfoPanel, 0);
+    // The channel grid takes the larger share up to its full width, the information panel the rest.
+    row->addWidget(InfoPanel, 1);
     row->addWidget(Panel3, 0);
-    row->addWidget(StringGrid1, 1);
+    row->addWidget(StringGrid1, 2);
     return bottom;
 }
 
@@ -448,10 +451,22 @@ void TMIDIPollimoMain::buildChannelGrid() {
         item->setFlags(Qt::ItemIsEnabled);
         item->setBackground(QColor(212, 208, 200));
         StringGrid1->setItem(0, c, item);
-        // The widths of the design, widened where the font would cut a title.
+        // The widths of the design, widened where the font would cut a title or a value.
         const int designed = c == 0 ? 20 : c == 1 ? 96 : 42;
-        StringGrid1->setColumnWidth(c, std::max(designed, fontMetrics().horizontalAdvance(titles[c]) + 8));
+        const QString widest = c == 0 ? QString("16") : c == 1 ? QString() : QString("-8192");
+        StringGrid1->setColumnWidth(c, std::max({designed, fontMetrics().horizontalAdvance(titles[c]) + 8,
+                                                 fontMetrics().horizontalAdvance(widest) + 8}));
     }
+    // The instrument column holds every program and drum kit name whole.
+    int widestName = 0;
+    for (int p = 0; p < 128; ++p)
+        for (const std::string& name : {MIDISpec::programName(p), MIDISpec::drumKitName(p)})
+            widestName = std::max(widestName, fontMetrics().horizontalAdvance(QString::fromStdString(name)));
+    StringGrid1->setColumnWidth(1, std::max(StringGrid1->columnWidth(1), widestName + 10));
+    // No wider than its columns: the room left goes to the information panel.
+    int columns = 2 * StringGrid1->frameWidth() + StringGrid1->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < 10; ++c) columns += StringGrid1->columnWidth(c);
+    StringGrid1->setMaximumWidth(columns);
     for (int r = 0; r < 17; ++r) {
         StringGrid1->setRowHeight(r, rowHeight);
         if (r == 0) continue;
@@ -461,10 +476,7 @@ void TMIDIPollimoMain::buildChannelGrid() {
         for (int c = 1; c < 10; ++c) StringGrid1->setItem(r, c, new QTableWidgetItem);
     }
     MIDIDrawGrid11->setGridSize(2, 2);
-    for (int ch = 0; ch < 16; ++ch)
-        channels_[static_cast<size_t>(ch)].instrument = QString::fromStdString(
-            ch == 9 ? MIDISpec::drumKitName(0) : MIDISpec::programName(0));
-    refreshChannelGrid();
+    resetChannelGrid();
 }
 
 // ---- views --------------------------------------------------------------------------------------
@@ -472,6 +484,16 @@ void TMIDIPollimoMain::buildChannelGrid() {
 void TMIDIPollimoMain::setChannelSnapshots(const std::array<ChannelSnapshot, 16>& channels) {
     channels_ = channels;
     refreshChannelGrid();
+}
+
+void TMIDIPollimoMain::resetChannelGrid() {
+    if (MidiDevice* d = device()) d->resetChannelStates();
+    for (int ch = 0; ch < 16; ++ch) {
+        ChannelSnapshot& s = channels_[static_cast<size_t>(ch)];
+        s = ChannelSnapshot{};
+        s.instrument = QString::fromStdString(ch == 9 ? MIDISpec::drumKitName(0) : MIDISpec::programName(0));
+    }
+    readChannelStates();
 }
 
 void TMIDIPollimoMain::refreshChannelGrid() {
@@ -491,6 +513,8 @@ void TMIDIPollimoMain::refreshChannelGrid() {
             QTableWidgetItem* item = StringGrid1->item(r, c);
             if (item->text() != cells[c - 1]) item->setText(cells[c - 1]);
         }
+        // A narrow window still cuts names; the whole one shows on hovering.
+        StringGrid1->item(r, 1)->setToolTip(s.instrument);
     }
 }
 
@@ -500,7 +524,7 @@ void TMIDIPollimoMain::refreshGrid() {
     labels.reserve(song_->trackCount());
     for (int i = 0; i < song_->trackCount(); ++i) {
         const midiTrack* t = song_->track(i);
-        labels << fromSongLine(t->name) + QString::fromStdString(t->channelLabel);
+        labels << fromSongLine(t->name, song_->textEncoding) + QString::fromStdString(t->channelLabel);
     }
     MIDIDrawGrid11->setLabels(labels);
     MIDIDrawGrid11->setSummary(&summary_);
@@ -526,10 +550,10 @@ void TMIDIPollimoMain::fillCopyrightList() {
     CopyrightComboBox->clear();
     if (song_ && song_->songCopyright) {
         const std::string raw = song_->songCopyright->text();
-        CopyrightComboBox->addItem(fromSongLine(raw), QByteArray::fromStdString(raw));
+        CopyrightComboBox->addItem(fromSongLine(raw, song_->textEncoding), QByteArray::fromStdString(raw));
     }
     if (CopyrightComboBox->count() > 0) CopyrightComboBox->setCurrentIndex(0);
-    const tonvela::Options o = context_.option ? context_.option->options() : tonvela::Options{};
+    const tonvela::Options o = options();
     const QString names[3] = {QString::fromStdString(o.editName1), QString::fromStdString(o.editName2),
                               QString::fromStdString(o.editName3)};
     const bool offer = CopyrightComboBox->count() == 0 ||
@@ -539,10 +563,11 @@ void TMIDIPollimoMain::fillCopyrightList() {
             if (!n.isEmpty()) CopyrightComboBox->addItem(n);
     }
     if (CopyrightComboBox->count() > 0 && !song_->songCopyright) CopyrightComboBox->setCurrentIndex(-1);
+    CopyrightComboBox->setToolTip(CopyrightComboBox->currentText());  // a long text is cut in the box
 }
 
 void TMIDIPollimoMain::setTitleFromSong() {
-    const QString text = fromSongText(song_->title());
+    const QString text = fromSongText(song_->title(), song_->textEncoding);
     // The change handler runs also when the text happens to be the same as before.
     {
         const QSignalBlocker block(EditTitle);
@@ -566,10 +591,10 @@ void TMIDIPollimoMain::fillViews() {
 
 // ---- selection ----------------------------------------------------------------------------------
 
-int TMIDIPollimoMain::currentTrack() const { return song_ ? MIDIDrawGrid11->selTop() : -1; }
-int TMIDIPollimoMain::lastTrack() const { return song_ ? MIDIDrawGrid11->selBottom() : -1; }
-int TMIDIPollimoMain::firstBar() const { return song_ ? MIDIDrawGrid11->selLeft() - 1 : -1; }
-int TMIDIPollimoMain::lastBar() const { return song_ ? MIDIDrawGrid11->selRight() - 1 : -1; }
+int TMIDIPollimoMain::currentTrack() const { return song_ ? selection().firstTrack : -1; }
+int TMIDIPollimoMain::lastTrack() const { return song_ ? selection().lastTrack : -1; }
+int TMIDIPollimoMain::firstBar() const { return song_ ? selection().firstBar : -1; }
+int TMIDIPollimoMain::lastBar() const { return song_ ? selection().lastBar : -1; }
 
 midiTrack* TMIDIPollimoMain::currentTrackObject() const {
     const int t = currentTrack();
@@ -648,7 +673,8 @@ void TMIDIPollimoMain::updateActions() {
     ActionPaste->setEnabled(hasSong && idle && clipboard_ && !clipboard_->empty());
     Action1MakeLeadingBar->setEnabled(hasSong && idle);
     Action1Statistics->setEnabled(hasSong);
-    ActionXGEditor->setEnabled(System->itemIndex() == 0);
+    // A registered XG editor states the same rule through its ToolRules::enabledWhen.
+    if (!toolHost_->owns(ActionXGEditor)) ActionXGEditor->setEnabled(System->itemIndex() == 0);
     toolHost_->updateActions(hasSong, !idle);
     // Windows that come with later versions stay disabled until they exist.
     for (QAction* a : {ActionDrumsNotesChanger, ActionEventList, ActionPianoRoll, ActionEffectEditor,

@@ -81,6 +81,7 @@ public:
     bool undo(int track) override;
     bool redo(int track) override;
     void songEdited() override;
+    void setBusy(bool busy) override;
     void showStatus(const QString& text) override { status(text); }
     void reportError(const QString& message) override;
     void locateEvent(const tonvela::anyEvent* event) override;
@@ -95,11 +96,6 @@ public:
     const tonvela::FileHistory& history() const { return history_; }
     tonvela::FileHistory& history() { return history_; }
     const tonvela::MainPrefs& prefs() const { return prefs_; }
-    // The selection: current (top) and last track, first and last bar (from 0); -1 without song.
-    int currentTrack() const;
-    int lastTrack() const;
-    int firstBar() const;
-    int lastBar() const;
     bool songChanged() const;
 
     // ---- selection operations ---------------------------------------------------------------
@@ -279,11 +275,19 @@ private:
     bool writeSong(const QString& path);
     QString installedManual() const;
 
+    // Parts of selection(): current (top) and last track, first and last bar (from 0); -1
+    // without a song.
+    int currentTrack() const;
+    int lastTrack() const;
+    int firstBar() const;
+    int lastBar() const;
     tonvela::midiTrack* currentTrackObject() const;
     void connectDevice();
     void afterPlayStarted(bool follow);
     void playDone();
     void readChannelStates();
+    // Every channel back to its defaults, in the device and in the channel grid.
+    void resetChannelGrid();
     void feedInitialChannelStates();
     void playErrorSound();
     // The play buttons' hints name what Shift makes of them.

@@ -11,7 +11,9 @@ using namespace tonvela;
 
 Selection TMIDIPollimoMain::selection() const {
     if (!song_) return {1, 0, 0, -1};
-    return {currentTrack(), lastTrack(), firstBar(), lastBar()};
+    // Grid rows are track indexes; column c shows bar c - 1.
+    const BarGrid* g = MIDIDrawGrid11;
+    return {g->selTop(), g->selBottom(), g->selLeft() - 1, g->selRight() - 1};
 }
 
 void TMIDIPollimoMain::setSelection(const Selection& s) {
@@ -48,6 +50,11 @@ void TMIDIPollimoMain::songEdited() {
 void TMIDIPollimoMain::showOptions(int page) {
     if (context_.option && page >= TOption::General && page <= TOption::Copyright)
         context_.option->showPage(static_cast<TOption::Page>(page));
+}
+
+void TMIDIPollimoMain::setBusy(bool busy) {
+    busy_ = busy;
+    updateActions();
 }
 
 void TMIDIPollimoMain::locateEvent(const anyEvent* event) {

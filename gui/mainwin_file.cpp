@@ -31,6 +31,7 @@
 #include "settings/backup.h"
 #include "settings/preffile.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 #include "tools/barclipboard.h"
 
 using namespace tonvela;
@@ -84,19 +85,23 @@ void TMIDIPollimoMain::showEvent(QShowEvent* event) {
 void TMIDIPollimoMain::firstShow() {
     if (firstShown_) return;
     firstShown_ = true;
-    if (context_.option) history_.setCapacity(context_.option->UpDownHistoryCt->value());
+    history_.setCapacity(options().historyCount);
     readMainPrefs();
     offerInstallers();
     const QString file = context_.commandLineFile;
+    bool missing = false;
     if (!file.isEmpty()) {
         QFileInfo info(file);
         const QString path = info.exists() ? info.canonicalFilePath() : file;
-        if (QFileInfo::exists(path)) {
+        if (QFileInfo(path).isFile()) {
             openFolder_ = QFileInfo(path).absolutePath();
             openPath(path);
+        } else {
+            missing = true;
         }
     }
-    status("Welcome to MIDI Tonvela!");
+    // A file the user named must not be skipped without a word.
+    status(missing ? "File not found: " + file : QString("Welcome to MIDI Tonvela!"));
     connectDevice();
     updateActions();
     Q_EMIT firstShown();
@@ -109,18 +114,19 @@ void TMIDIPollimoMain::readMainPrefs() {
     if (!prefs_.place || prefs_.place->width <= 0 || prefs_.place->height <= 0) return;
     const QRect wanted(prefs_.place->left, prefs_.place->top, prefs_.place->width, prefs_.place->height);
     // A place on a screen that is no longer there would hide the window.
-    for (QScreen* s : QGuiApplication::screens()) {
-        if (s->availableGeometry().intersects(wanted)) {
-            setGeometry(wanted);
-            return;
-        }
-    }
-    resize(wanted.size());
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->availableGeometry().intersects(wanted);
+    if (onScreen)
+        setGeometry(wanted);
+    else
+        resize(wanted.size());
+    // The place is the normal one, to return to when the window is no longer maximised.
+    if (prefs_.place->maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TMIDIPollimoMain::writeMainPrefs() {
     const QRect g = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
-    const WindowPlace place{g.y(), g.x(), g.width(), g.height()};
+    const WindowPlace place{g.y(), g.x(), g.width(), g.height(), isMaximized()};
     try {
         writePrefLines((context_.folders.settings + "main.prf").toStdString(),
                        formatMainPrefs(place, prefs_, history_));
@@ -237,6 +243,21 @@ void TMIDIPollimoMain::dropSong() {
     MIDIDrawGrid11->setGridSize(2, 2);
     ViewStack->setCurrentWidget(Picture);
     LabelBar1->clear();
+    // Nothing of the previous song may stay on screen.
+    TimeBase->clear();
+    EditTune->clear();
+    Format->setItemIndex(-1);
+    System->setItemIndex(-1);
+    GMOn->setChecked(false);
+    CopyrightComboBox->clear();
+    CopyrightComboBox->setToolTip(QString());
+    {
+        const QSignalBlocker block(EditTitle);
+        EditTitle->clear();
+    }
+    TimeEdit2->setText("0");
+    Marker->clear();
+    resetChannelGrid();
     currentPath_.clear();
     setWindowTitle("MIDI Tonvela");
 }
@@ -278,6 +299,7 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     }
 
     fillViews();
+    resetChannelGrid();  // the previous song's instruments and controllers must not linger
     feedInitialChannelStates();
     currentPath_ = path;
     setWindowTitle("MIDI tonvela [" + QFileInfo(path).fileName() + "]");
@@ -285,8 +307,9 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     readChannelStates();
     status("File read:" + path);
     history_.add(path.toStdString());
-    GMOn->setChecked(song_->systemFlags & 1);
-    System->setItemIndex((song_->systemFlags & 2) ? 1 : (song_->systemFlags & 4) ? 0 : -1);
+    GMOn->setChecked(carriesGmOn(song_->systemFlags));
+    SystemMode mode = systemMode(song_->systemFlags);
+    System->setItemIndex(mode == SystemMode::gs ? 1 : mode == SystemMode::xg ? 0 : -1);
     setTitleFromSong();
     refreshSelectionViews();
     return true;
@@ -298,6 +321,10 @@ void TMIDIPollimoMain::openFromOutside(const QString& path) {
     if (busy_ || playing()) {
         // Try again once the current command is over.
         QTimer::singleShot(300, this, [this, path] { openFromOutside(path); });
+        return;
+    }
+    if (!QFileInfo(path).isFile()) {
+        status("File not found: " + path);
         return;
     }
     if (!checkChanged()) return;
@@ -362,7 +389,7 @@ bool TMIDIPollimoMain::writeSong(const QString& path) {
 
 bool TMIDIPollimoMain::saveFile() {
     if (!song_ || currentPath_.isEmpty()) return false;
-    const tonvela::Options o = context_.option ? context_.option->options() : tonvela::Options{};
+    const tonvela::Options o = options();
     if (o.makeBackup) {
         const BackupOutcome b = makeBackup(currentPath_.toStdString(), static_cast<BackupScheme>(o.extension));
         if (b.result == BackupResult::AllTaken) {

@@ -9,6 +9,7 @@
 #include "optiondialog.h"
 #include "output/midi_device.h"
 #include "song/song.h"
+#include "song/tempo_units.h"
 #include "songtext.h"
 #include "tools/barclipboard.h"
 #include "tools/leadingbar.h"
@@ -20,40 +21,33 @@ void TMIDIPollimoMain::UndoExecute() {
     updateUndoItem();
     if (!ActionUndo->isEnabled()) return;
     currentTrackObject()->undo();
-    summary_.build(*song_);
-    refreshSelectionViews();
+    songEdited();
 }
 
 void TMIDIPollimoMain::CopyExecute() {
-    midiTrack* t = currentTrackObject();
-    if (!t) return;
+    if (!currentTrackObject()) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
-    clipboard_->copy(*t, firstBar(), lastBar());
+    clipboard_->copy(selection());
     updateActions();
 }
 
 void TMIDIPollimoMain::CutExecute() {
-    midiTrack* t = currentTrackObject();
-    if (!t || playing() || busy_) return;
+    if (!currentTrackObject() || playing() || busy_) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
-    clipboard_->cut(*t, firstBar(), lastBar());
-    summary_.build(*song_);
-    refreshSelectionViews();
+    clipboard_->cut(selection());
+    songEdited();
 }
 
 void TMIDIPollimoMain::PasteExecute() {
-    midiTrack* t = currentTrackObject();
-    if (!t || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
-    clipboard_->paste(*t, firstBar());
-    summary_.build(*song_);
-    refreshSelectionViews();
+    if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || playing() || busy_) return;
+    clipboard_->paste(selection());
+    songEdited();
 }
 
 void TMIDIPollimoMain::MakeLeadingBarExecute() {
     if (!song_ || playing() || busy_) return;
     makeLeadingBar(*song_);
-    summary_.build(*song_);
-    refreshSelectionViews();
+    songEdited();
 }
 
 void TMIDIPollimoMain::StatisticsExecute() {
@@ -61,7 +55,7 @@ void TMIDIPollimoMain::StatisticsExecute() {
     const std::vector<std::string> lines = songStatistics(*song_);
     TLogWindow* log = context_.logWindow;
     log->clear();
-    for (const std::string& l : lines) log->addLine(fromSongText(l));
+    for (const std::string& l : lines) log->addLine(fromSongText(l, song_->textEncoding));
     log->showWindow();
 }
 
@@ -73,11 +67,11 @@ void TMIDIPollimoMain::SpeedButton1Click() {
     if (auto tempo = tap_.tap(clock_())) {
         playTempo_ = *tempo;
         if (MidiDevice* d = device()) d->setPlayTempo(*tempo);
-        TrackBar1->setValue(60000000 / *tempo);
+        TrackBar1->setValue(microsToBpm(*tempo));
     }
 }
 
 void TMIDIPollimoMain::TempoSetClick() {
-    playTempo_ = 60000000 / TrackBar1->value();
+    playTempo_ = bpmToMicros(TrackBar1->value());
     if (MidiDevice* d = device()) d->setPlayTempo(playTempo_);
 }

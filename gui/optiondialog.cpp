@@ -218,7 +218,13 @@ void TOption::showPage(Page page) {
     prompts().execDialog(this);
 }
 
-Options TOption::options() const {
+void TOption::done(int result) {
+    options_ = fromControls();
+    QDialog::done(result);
+    Q_EMIT optionsChanged();
+}
+
+Options TOption::fromControls() const {
     Options o;
     o.historyCount = UpDownHistoryCt->value();
     o.dispInterval = DispInterval->text().toStdString();
@@ -284,6 +290,8 @@ void TOption::setOptions(const Options& o) {
     UpDown3->setEnabled(o.detectIllegalVel);
     CheckInitial->setEnabled(o.detectSameControlValue);
     Extension->setEnabled(o.makeBackup);
+    // What the controls show after their own rules (DispInterval rewrites a negative text).
+    options_ = fromControls();
 }
 
 void TOption::readPrefs() {

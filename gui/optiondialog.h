@@ -1,7 +1,8 @@
 #pragma once
 
-// The options dialog: the user's settings live in its controls (other windows read them) and
-// persist in option.prf in the settings folder.
+// The options dialog. The rest of the program reads the settings only through options(), a
+// snapshot that takes the controls' state each time the dialog closes (Ok or its close box: the
+// dialog has no cancel). They persist in option.prf in the settings folder.
 
 #include <QDialog>
 #include <QHash>
@@ -29,8 +30,11 @@ public:
     // Turns to the page and shows the dialog modally.
     void showPage(Page page);
 
-    tonvela::Options options() const;
+    // The settings as the dialog last closed with them (or as option.prf gave them).
+    const tonvela::Options& options() const { return options_; }
+    // Sets the controls and the snapshot.
     void setOptions(const tonvela::Options& o);
+    // Writes the snapshot to option.prf.
     void writePrefs();
 
     QTabWidget* PageControl;
@@ -68,15 +72,22 @@ public:
     QLineEdit* EditName2;
     QLineEdit* EditName3;
 
+Q_SIGNALS:
+    // The snapshot was taken again as the dialog closed.
+    void optionsChanged();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
 
 private:
+    tonvela::Options fromControls() const;
     void readPrefs();
     void setHint(QWidget* control, const char* utf8Hint);
     QCheckBox* check(const QString& name, const QString& caption);
 
     QString settingsFolder_;
+    tonvela::Options options_;
     QHash<QObject*, QString> hints_;
     QList<QObject*> pages_;
 };

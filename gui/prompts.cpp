@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
@@ -34,7 +35,9 @@ QString UiPrompts::openFileName(QWidget* parent, const QString& folder, const QS
 QString UiPrompts::saveFileName(QWidget* parent, const QString& folder, const QString& filter) {
     QFileDialog dialog(parent, QString(), folder, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("mid"));
+    // A name typed without extension gets the filter's first one ("Effect (*.fxl)" -> fxl).
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+    dialog.setDefaultSuffix(m.hasMatch() ? m.captured(1).toLower() : QStringLiteral("mid"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }

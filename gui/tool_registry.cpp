@@ -2,6 +2,7 @@
 
 #include "checker/datacheckwin.h"
 #include "eventlist/eventform.h"
+#include "effects/effecteditor.h"
 #include "host/tool_host.h"
 #include "mainwin.h"
 #include "pianoroll/editwin.h"
@@ -10,5 +11,6 @@
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("pianoroll", main.ActionPianoRoll, [](EditorContext& c, QWidget* p) { return new TEditWindow(c, p); });
     host.add("eventlist", main.ActionEventList, [](EditorContext& c, QWidget* p) { return new TEventForm(c, p); });
+    host.add("effects", main.ActionEffectEditor, [](EditorContext& c, QWidget* p) { return new TEffectEditor(c, p); });
     host.add("datacheck", main.ActionDataChecker, [](EditorContext& c, QWidget* p) { return new TDataCheckWindow(c, p); });
 }

@@ -45,6 +45,10 @@ public:
     // Call after every change of the song: rebuilds the grid's summary and refreshes every view
     // (the calling window included).
     virtual void songEdited() = 0;
+    // A long edit runs on the interface thread and lets the windows paint (input held back):
+    // while busy the editor refuses every other command that changes the song, the file or the
+    // device, and does not close. Every setBusy(true) is followed by setBusy(false).
+    virtual void setBusy(bool busy) = 0;
 
     // A short result in the main window's status bar.
     virtual void showStatus(const QString& text) = 0;

@@ -70,6 +70,7 @@ void ToolHost::locateEvent(const tonvela::anyEvent* event) {
 void ToolHost::updateActions(bool hasSong, bool playing) {
     for (Entry& e : tools_) {
         if (!e.action) continue;
-        e.action->setEnabled((hasSong || !e.rules.needsSong) && !(playing && e.rules.disabledWhilePlaying));
+        e.action->setEnabled((hasSong || !e.rules.needsSong) && !(playing && e.rules.disabledWhilePlaying) &&
+                             (!e.rules.enabledWhen || e.rules.enabledWhen()));
     }
 }

@@ -22,6 +22,8 @@ class anyEvent;
 struct ToolRules {
     bool needsSong = true;  // disabled while no song is loaded
     bool disabledWhilePlaying = false;
+    // A further condition, asked at every update (the XG editor: while System is on XG).
+    std::function<bool()> enabledWhen;
 };
 
 class ToolHost : public QObject {

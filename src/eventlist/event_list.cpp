@@ -8,7 +8,13 @@
 
 namespace tonvela {
 
-std::string eventLine(const anyEvent& e) { return positionText(e) + e.describe(); }
+std::string eventLine(const anyEvent& e) {
+    std::string position = positionText(e);
+    std::string description = e.describe();
+    // Meta events without a class of their own describe themselves with their position already.
+    if (description.starts_with(position)) description.erase(0, position.size());
+    return position + description;
+}
 
 std::string eventLineWithSerial(const anyEvent& e) {
     char buf[64];

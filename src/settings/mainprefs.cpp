@@ -1,5 +1,6 @@
 #include "settings/mainprefs.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -47,9 +48,11 @@ MainPrefs readMainPrefs(const std::vector<std::string>& lines, FileHistory& hist
     if (version > 0 && lines.size() > 5) prefs.effectsDate = readDayCount(lines[5]);
     if (version >= 2 && lines.size() > 6) prefs.manualDate = readDayCount(lines[6]);
     if (version > 2 && lines.size() > 7) {
-        const int count = intAt(lines, 7, 0);
+        const int count = std::max(intAt(lines, 7, 0), 0);
         for (int i = 0; i < count && 8 + static_cast<size_t>(i) < lines.size(); ++i)
             history.add(lines[8 + static_cast<size_t>(i)]);
+        const size_t flag = 8 + static_cast<size_t>(count);
+        if (prefs.place && flag < lines.size()) prefs.place->maximized = intAt(lines, flag, 0) == 1;
     }
     return prefs;
 }
@@ -68,6 +71,7 @@ std::vector<std::string> formatMainPrefs(const WindowPlace& place, const MainPre
     };
     const auto& entries = history.entries();
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) lines.push_back(*it);
+    lines.push_back(place.maximized ? "1" : "0");
     return lines;
 }
 

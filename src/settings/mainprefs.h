@@ -2,7 +2,9 @@
 
 // main.prf: the main window's place, the dates of the installed add-ons and the file history.
 //   1 version "0003"   2-5 top, left, width, height   6 effects date (version > 0)
-//   7 manual date (version >= 2)   8 history count, 9.. history oldest first (version > 2)
+//   7 manual date (version >= 2)   8 history count n, 9.. 8+n history oldest first (version > 2)
+//   9+n whether the window was maximised, 1 or 0 (lines 2-5 then hold its normal place); a
+//   reader that stops after the history, and a file without this line, simply lose it
 // Every version is read; a file shorter than its version promises keeps what it has.
 
 #include <optional>
@@ -15,6 +17,7 @@ namespace tonvela {
 
 struct WindowPlace {
     int top = 0, left = 0, width = 0, height = 0;
+    bool maximized = false;
 };
 
 struct MainPrefs {

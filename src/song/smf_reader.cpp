@@ -8,6 +8,7 @@
 #include "song/pairing.h"
 #include "song/position_cursor.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 
 namespace tonvela {
 
@@ -218,7 +219,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 e->sysexData.assign(p_, p_ + n);
                 p_ += n;
                 if (*e == song_.gmOnEvent || *e == song_.gsResetEvent || *e == song_.xgOnEvent) {
-                    song_.systemFlags |= *e == song_.gmOnEvent ? 1 : *e == song_.gsResetEvent ? 2 : 4;
+                    song_.systemFlags |= *e == song_.gmOnEvent ? gmOnFlag : *e == song_.gsResetEvent ? gsResetFlag : xgOnFlag;
                     delete e;
                     continue;
                 }
@@ -447,6 +448,16 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
 
     if (format == 0) splitFormat0();
     markDrumTracks();
+
+    std::vector<std::string_view> texts;
+    for (const auto& t : tracks)
+        for (const anyEvent* e : t->events())
+            if (e && e->status == 0xFF) {
+                const auto* m = static_cast<const metaEvent*>(e);
+                if (m->metaType >= 0x01 && m->metaType <= 0x0F)  // the text meta types
+                    texts.emplace_back(reinterpret_cast<const char*>(m->data.data()), m->data.size());
+            }
+    textEncoding = guessTextEncoding(texts);
 }
 
 void midiSong::splitFormat0() {

@@ -7,6 +7,7 @@
 
 #include "song/pairing.h"
 #include "song/song.h"
+#include "song/system_flags.h"
 
 namespace tonvela {
 
@@ -181,15 +182,16 @@ const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyE
 
 }  // namespace
 
-midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes) {
+midiSong::WriteResult midiSong::encode(std::vector<uint8_t>& bytes, bool oneChunkPerTrack) const {
     size_t start = bytes.size();
-    WriteResult result = encodeWith(bytes, true);
+    WriteResult result = encodeWith(bytes, true, oneChunkPerTrack);
     if (!result.disorder) return result;
     bytes.resize(start);
-    return encodeWith(bytes, false);
+    return encodeWith(bytes, false, oneChunkPerTrack);
 }
 
-midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool trustOrder) {
+midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool trustOrder, bool oneChunkPerTrack) const {
+    const bool format1 = format != 0 || oneChunkPerTrack;
     WriteResult result;
     ByteWriter out(bytes);
     size_t totalEvents = 0;
@@ -198,19 +200,19 @@ midiSong::WriteResult midiSong::encodeWith(std::vector<uint8_t>& bytes, bool tru
 
     out.put(reinterpret_cast<const uint8_t*>("MThd"), 4);
     out.putBE32(6);
-    out.putBE16(format != 0 ? 1 : 0);
-    out.putBE16(static_cast<uint16_t>(format != 0 ? tracks.size() : 1));
+    out.putBE16(format1 ? 1 : 0);
+    out.putBE16(static_cast<uint16_t>(format1 ? tracks.size() : 1));
     out.putBE16(timeBase);
 
     std::vector<const anyEvent*> presets;
-    if (systemFlags & 1) presets.push_back(&gmOnEvent);
-    if (systemFlags & 2)
+    if (carriesGmOn(systemFlags)) presets.push_back(&gmOnEvent);
+    if (systemMode(systemFlags) == SystemMode::gs)
         presets.push_back(&gsResetEvent);
-    else if (systemFlags & 4)
+    else if (systemMode(systemFlags) == SystemMode::xg)
         presets.push_back(&xgOnEvent);
 
     std::vector<anyEvent*> scratch;
-    if (format != 0) {
+    if (format1) {
         for (size_t i = 0; i < tracks.size(); ++i) {
             midiTrack& t = *tracks[i];
             NotePairing repair;

@@ -43,6 +43,7 @@ void midiSong::clearSong() {
     sysexEvents.clear();
     keySignatures.clear();
     systemFlags = 0;
+    textEncoding = TextEncoding::automatic;
     barStarts.clear();
 }
 

@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "base/fileio.h"
 #include "song/events.h"
+#include "song/textcodec.h"
 #include "song/track.h"
 
 namespace tonvela {
@@ -100,6 +101,10 @@ public:
     uint8_t systemFlags = 0;
     std::vector<int32_t> barStarts;
     std::string fileName;
+    // How the song's texts are shown: decided once from all its texts when the file is read
+    // (guessTextEncoding), so one song never mixes encodings on screen; automatic (a guess per
+    // text) for a song not read from a file. A user's choice may replace it.
+    TextEncoding textEncoding = TextEncoding::automatic;
 
     // Copyright texts of every copyright event, in track order, joined by one space.
     std::string copyrightText() const;
@@ -113,8 +118,9 @@ private:
         std::vector<std::pair<midiTrack*, int32_t>> endTimes;     // raised to their last note off
         bool disorder = false;  // a track believed in order was not: encode again with checks
     };
-    WriteResult encode(std::vector<uint8_t>& out);
-    WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder);
+    friend std::unique_ptr<midiSong> copySong(const midiSong& song);
+    WriteResult encode(std::vector<uint8_t>& out, bool oneChunkPerTrack = false) const;
+    WriteResult encodeWith(std::vector<uint8_t>& out, bool trustOrder, bool oneChunkPerTrack) const;
     void commitWrite(WriteResult& result) noexcept;
     void forgetParked(midiTrack& track) noexcept;
     void splitFormat0();

@@ -1,5 +1,6 @@
 #include "song/textcodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -199,6 +200,30 @@ TextEncoding detectTextEncoding(std::string_view bytes) {
     return TextEncoding::latin1;
 }
 
+TextEncoding guessTextEncoding(const std::vector<std::string_view>& texts) {
+    const auto high = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    const auto c1 = [](char c) { return static_cast<unsigned char>(c) >= 0x80 && static_cast<unsigned char>(c) <= 0x9F; };
+    int foreign = 0, utf8 = 0, cp932 = 0, latin1 = 0;
+    std::string decoded;
+    for (std::string_view t : texts) {
+        if (std::none_of(t.begin(), t.end(), high)) continue;
+        ++foreign;
+        if (isValidUtf8(t)) ++utf8;
+        decoded.clear();
+        if (decodeCp932(t, true, decoded) && !hasPrivateUse(decoded)) ++cp932;
+        if (std::none_of(t.begin(), t.end(), c1)) ++latin1;
+    }
+    if (foreign == 0) return TextEncoding::utf8;
+    if (utf8 > 0 && utf8 >= cp932 && utf8 >= latin1) return TextEncoding::utf8;
+    if (cp932 > 0 && cp932 >= latin1) return TextEncoding::cp932;
+    return TextEncoding::latin1;  // reads any bytes, even when no encoding fits every text
+}
+
+std::string_view withoutNulPadding(std::string_view bytes) {
+    while (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
+    return bytes;
+}
+
 std::string decodeText(std::string_view bytes, TextEncoding encoding) {
     if (encoding == TextEncoding::automatic) {
         if (isValidUtf8(bytes)) return std::string(bytes);
@@ -254,7 +279,7 @@ std::string encodeText(std::string_view utf8, TextEncoding encoding) {
     return out;
 }
 
-std::string displayText(std::string_view bytes, TextEncoding encoding) {
+std::string displayText(std::string_view bytes, TextEncoding encoding, bool escapeBackslash) {
     const std::string text = decodeText(bytes, encoding);
     std::string out;
     out.reserve(text.size());
@@ -262,6 +287,10 @@ std::string displayText(std::string_view bytes, TextEncoding encoding) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         // C1 controls arrive as C2 80..C2 9F (Latin-1 bytes 0x80..0x9F).
         const bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (c == '\\' && escapeBackslash) {
+            out += "\\\\";
+            continue;
+        }
         if (c >= 0x20 && c != 0x7F && !c1) {
             out += static_cast<char>(c);
             continue;

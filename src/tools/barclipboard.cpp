@@ -28,10 +28,9 @@ BarClipboard::BarClipboard(midiSong& song) : song_(song) {}
 
 BarClipboard::~BarClipboard() = default;
 
-int32_t BarClipboard::barStart(int bar) const {
-    if (bar >= 0 && static_cast<size_t>(bar) < song_.barStarts.size())
-        return song_.barStarts[static_cast<size_t>(bar)];
-    return song_.barBeatTickToTime(bar, 0, 0);
+midiTrack* BarClipboard::trackOf(const Selection& selection) const {
+    const int t = selection.firstTrack;
+    return t >= 0 && t < song_.trackCount() ? song_.track(t) : nullptr;
 }
 
 bool BarClipboard::empty() const { return !buffer_ || buffer_->countEvents() == 0; }
@@ -40,13 +39,15 @@ void BarClipboard::clear() {
     if (buffer_) buffer_->clear();
 }
 
-int BarClipboard::copy(const midiTrack& track, int firstBar, int lastBar) {
+int BarClipboard::copy(const Selection& selection) {
+    const midiTrack* track = trackOf(selection);
+    if (!track) return 0;
     if (!buffer_) buffer_ = std::make_unique<midiTrack>(&song_, 0, "Copy");
     buffer_->clear();
-    const int32_t start = barStart(firstBar);
+    const int32_t start = barStartTick(song_, selection.firstBar);
     int copied = 0;
-    for (const anyEvent* e : track.events()) {
-        if (!e || e->bar < firstBar || e->bar > lastBar || !isCopied(e->kind())) continue;
+    for (const anyEvent* e : track->events()) {
+        if (!e || !selection.holdsBar(e->bar) || !isCopied(e->kind())) continue;
         anyEvent* c = copyOf(*e);
         c->time = e->time - start;
         buffer_->appendEvent(c);
@@ -55,23 +56,26 @@ int BarClipboard::copy(const midiTrack& track, int firstBar, int lastBar) {
     return copied;
 }
 
-int BarClipboard::cut(midiTrack& track, int firstBar, int lastBar) {
-    track.beginUndoStep("Cut");
-    const int copied = copy(track, firstBar, lastBar);
-    for (int p = 0; p < track.size(); ++p) {
-        const anyEvent* e = track.at(p);
-        if (e && e->bar >= firstBar && e->bar <= lastBar && isCopied(e->kind()))
-            track.removeEventAt(p);
+int BarClipboard::cut(const Selection& selection) {
+    midiTrack* track = trackOf(selection);
+    if (!track) return 0;
+    track->beginUndoStep("Cut");
+    const int copied = copy(selection);
+    for (int p = 0; p < track->size(); ++p) {
+        const anyEvent* e = track->at(p);
+        if (e && selection.holdsBar(e->bar) && isCopied(e->kind())) track->removeEventAt(p);
     }
-    track.pack();
+    track->pack();
     return copied;
 }
 
-int BarClipboard::paste(midiTrack& track, int firstBar) {
-    track.beginUndoStep("Paste");
+int BarClipboard::paste(const Selection& selection) {
+    midiTrack* track = trackOf(selection);
+    if (!track) return 0;
+    track->beginUndoStep("Paste");
     if (empty()) return 0;
-    const int channel = track.firstChannel();
-    const int32_t start = barStart(firstBar);
+    const int channel = track->firstChannel();
+    const int32_t start = barStartTick(song_, selection.firstBar);
     std::vector<anyEvent*> added;
     for (anyEvent* e : buffer_->events()) {
         if (!e) continue;
@@ -80,7 +84,7 @@ int BarClipboard::paste(midiTrack& track, int firstBar) {
         c->time = e->time + start;
         added.push_back(c);
     }
-    track.addEvents(added, true);
+    track->addEvents(added, true);
     return static_cast<int>(added.size());
 }
 

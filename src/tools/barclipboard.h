@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "song/selection.h"
+
 namespace tonvela {
 
 class midiSong;
@@ -15,22 +17,25 @@ public:
     explicit BarClipboard(midiSong& song);
     ~BarClipboard();
 
-    // Replaces the buffer with copies of the track's events whose bar is in firstBar..lastBar.
+    // All three act on the selection's current track (its first track) only; a selection whose
+    // first track the song does not have does nothing and returns 0.
+
+    // Replaces the buffer with copies of the track's events whose bar is in the selected bars.
     // Returns the number copied.
-    int copy(const midiTrack& track, int firstBar, int lastBar);
+    int copy(const Selection& selection);
     // copy, then removes the copied events from the track under the undo step "Cut".
-    int cut(midiTrack& track, int firstBar, int lastBar);
-    // Adds copies of the buffer at the start of firstBar, on the track's first channel
-    // (channels unchanged when the track has none), under the undo step "Paste". The buffer
-    // keeps its content.
-    int paste(midiTrack& track, int firstBar);
+    int cut(const Selection& selection);
+    // Adds copies of the buffer at the start of the first selected bar, on the track's first
+    // channel (channels unchanged when the track has none), under the undo step "Paste". The
+    // buffer keeps its content.
+    int paste(const Selection& selection);
 
     bool empty() const;
     void clear();
     const midiTrack* buffer() const { return buffer_.get(); }
 
 private:
-    int32_t barStart(int bar) const;
+    midiTrack* trackOf(const Selection& selection) const;
 
     midiSong& song_;
     std::unique_ptr<midiTrack> buffer_;

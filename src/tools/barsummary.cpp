@@ -1,11 +1,13 @@
 #include "tools/barsummary.h"
 
+#include <algorithm>
+
 #include "song/song.h"
 
 namespace tonvela {
 
 void BarSummary::clear() {
-    tracks_ = bars_ = 0;
+    tracks_ = bars_ = widest_ = 0;
     cells_.clear();
 }
 
@@ -24,6 +26,13 @@ void BarSummary::build(const midiSong& song) {
                 row[e->bar].program = true;
         }
     }
+    uint32_t most = 0;
+    bool marked = false;
+    for (const Cell& c : cells_) {
+        most = std::max(most, c.notes);
+        marked = marked || c.program;
+    }
+    widest_ = tracks_ > 0 && bars_ > 0 ? static_cast<int>(std::to_string(most).size()) + (marked ? 1 : 0) : 0;
 }
 
 const BarSummary::Cell& BarSummary::cell(int track, int bar) const {

@@ -23,6 +23,8 @@ public:
     bool hasProgram(int track, int bar) const { return cell(track, bar).program; }
     // The cell text: the note count, followed by '*' when the bar holds a program change.
     std::string cellText(int track, int bar) const;
+    // No cell text is longer than this many characters (the grid sizes its columns by it).
+    int widestCellText() const { return widest_; }
 
 private:
     struct Cell {
@@ -33,6 +35,7 @@ private:
 
     int tracks_ = 0;
     int bars_ = 0;
+    int widest_ = 0;
     std::vector<Cell> cells_;  // track-major
 };
 

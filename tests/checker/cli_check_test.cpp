@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "base/fileio.h"
+#include "cli_runner.h"
 #include "settings/options.h"
 #include "settings/preffile.h"
 #include "smf_builder.h"
@@ -22,27 +18,7 @@ using namespace tonvela::test;
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun cli(const std::string& args) {
-    TempFolder errDir;
-    const std::string errFile = errDir.file("stderr");
-    const std::string cmd = std::string(TONVELA_CLI_PATH) + " " + args + " 2>" + errFile;
-    CliRun r{};
-    FILE* p = ::popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    return r;
-}
+CliRun cli(const std::string& args) { return runCli(args); }
 
 void writeBytes(const std::string& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
@@ -65,6 +41,7 @@ const std::string kLines =
 class CliCheck : public ::testing::Test {
 protected:
     void SetUp() override {
+        if (cliMissing()) GTEST_SKIP() << "built without tonvela-cli";
         ASSERT_FALSE(dir.path().empty());
         song = dir.file("song.mid");
         writeBytes(song, songWithFindings());

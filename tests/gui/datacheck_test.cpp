@@ -196,8 +196,7 @@ TEST_F(EditorTest, TheDataCheckerOpensFromItsCommandLocatesAndCorrectsTheSong) {
     ASSERT_NE(events, nullptr);
     check->CheckListBox1->setCurrentIndex(check->model()->index(3));
     check->CheckListBox1DblClick();
-    EXPECT_EQ(w->currentTrack(), 2);
-    EXPECT_EQ(w->firstBar(), 1);
+    EXPECT_EQ(w->selection(), (tonvela::Selection{2, 2, 1, 1}));
     EXPECT_EQ(events->selectedEvent(), check->model()->finding(3)->event.event);
 
     // "Option..." opens the options on their Data Check page.
@@ -217,7 +216,7 @@ TEST_F(EditorTest, TheDataCheckerOpensFromItsCommandLocatesAndCorrectsTheSong) {
     EXPECT_EQ(w->song()->track(1)->undoLabel(), "Data Checker <Data Correct>");
 
     // The editor's Undo takes back the current track's part of the correction.
-    w->selectCell(2, 1);
+    w->setSelection(tonvela::Selection::cell(2, 1));
     w->ActionUndo->trigger();
     const tonvela::midiTrack& two = *w->song()->track(2);
     bool pedalBack = false;

@@ -37,6 +37,10 @@ public:
         ++edits;
         refreshTools();
     }
+    void setBusy(bool b) override {
+        busy = b;
+        if (b) ++busyRuns;
+    }
     void showStatus(const QString& text) override { statuses << text; }
     void reportError(const QString& message) override { errors << message; }
     void locateEvent(const tonvela::anyEvent* e) override {
@@ -67,6 +71,8 @@ public:
     std::vector<ToolWindow*> tools;
 
     int edits = 0;
+    bool busy = false;
+    int busyRuns = 0;
     QStringList statuses, errors;
     const tonvela::anyEvent* located = nullptr;
 };

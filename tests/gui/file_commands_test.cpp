@@ -124,6 +124,7 @@ TEST_F(EditorTest, SavingMakesBackupsByTheChosenScheme) {
         const QByteArray original = contents(file);
         TMIDIPollimoMain* w = start(file);
         app->Option()->Extension->button(c.extension)->click();
+        app->Option()->OkButton->click();
         w->FileSave->trigger();
         const QByteArray firstSave = contents(file);
         w->FileSave->trigger();
@@ -148,6 +149,7 @@ TEST_F(EditorTest, NoBackupWhenMakeBackupIsOff) {
     TMIDIPollimoMain* w = start(file);
     app->Option()->MakeBackup->setChecked(false);
     EXPECT_FALSE(app->Option()->Extension->isEnabled());
+    app->Option()->OkButton->click();
     w->FileSave->trigger();
     EXPECT_EQ(QDir(path("solo")).entryList(QDir::Files), QStringList{"song.mid"});
 }
@@ -273,14 +275,28 @@ TEST_F(EditorTest, MainPrefsKeepsPlaceDatesAndHistoryAcrossRuns) {
     stop();
     auto lines = tonvela::readPrefLines((folders.settings + "main.prf").toStdString());
     ASSERT_TRUE(lines.has_value());
-    ASSERT_EQ(lines->size(), 10u);
+    ASSERT_EQ(lines->size(), 11u);
     EXPECT_EQ((*lines)[0], "0003");
     EXPECT_EQ((*lines)[7], "2");
     EXPECT_EQ((*lines)[8], a.toStdString());  // oldest first
     EXPECT_EQ((*lines)[9], b.toStdString());
+    EXPECT_EQ((*lines)[10], "0");  // not maximised
 
     w = start();
     EXPECT_EQ(w->history().entries(), (std::vector<std::string>{b.toStdString(), a.toStdString()}));
+    EXPECT_EQ(w->geometry().size(), QSize(820, 610));
+    EXPECT_FALSE(w->isMaximized());
+
+    // A maximised window comes back maximised, and keeps its normal size for later.
+    w->showMaximized();
+    stop();
+    lines = tonvela::readPrefLines((folders.settings + "main.prf").toStdString());
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ((*lines)[3], "820");
+    EXPECT_EQ((*lines)[10], "1");
+    w = start();
+    EXPECT_TRUE(w->isMaximized());
+    w->showNormal();
     EXPECT_EQ(w->geometry().size(), QSize(820, 610));
 }
 

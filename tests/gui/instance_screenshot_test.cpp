@@ -1,6 +1,9 @@
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSlider>
 #include <QTabWidget>
 #include <atomic>
 #include <thread>
@@ -12,6 +15,7 @@
 #include "eventlist/event_list_model.h"
 #include "eventlist/eventform.h"
 #include "eventlist/uniform_list_view.h"
+#include "effects/effecteditor.h"
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "optiondialog.h"
@@ -148,6 +152,45 @@ TEST_F(EditorTest, ScreenshotsOfEveryWindow) {
     };
     events->ActionEdit->trigger();
     prompts.onDialog = nullptr;
+
+    // The far end of a long song: four-digit bar numbers in the header.
+    ASSERT_TRUE(w->openPath(writeSong("long.mid", tonvela::test::smf(1, {conductor(1200), note(0, 0, 60, 480)}))));
+    w->MIDIDrawGrid11->setLeftCol(w->MIDIDrawGrid11->colCount() - 12);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w->MIDIDrawGrid11->grab().toImage().save(out + "/grid_long_song.png"));
+}
+
+// The effect editor over the demo song: every page, the Function page with a shaped curve.
+TEST_F(EditorTest, ScreenshotsOfTheEffectEditor) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->selectCell(2, 2);
+    w->ActionEffectEditor->trigger();
+    auto* ed = w->tools().find<TEffectEditor>();
+    ASSERT_NE(ed, nullptr);
+    auto shoot = [&](const QString& name) {
+        QCoreApplication::processEvents();
+        const QImage shot = ed->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(out + "/" + name + ".png"));
+    };
+    const char* names[] = {"add_event", "delete", "velocity", "time_shift", "echo", "modify_control",
+                           "duration", "chord"};
+    for (int type = 0; type < 8; ++type) {
+        ed->TargetComboBox->setCurrentIndex(type);
+        Q_EMIT ed->TargetComboBox->activated(type);
+        shoot(QString("effect_editor_%1").arg(names[type]));
+    }
+    // Modify Velocity shaped by a sine over one and a half periods, inverted.
+    ed->TargetComboBox->setCurrentIndex(2);
+    Q_EMIT ed->TargetComboBox->activated(2);
+    ed->FunctionBox->setCurrentIndex(1);
+    ed->TrackBar1->setValue(15);
+    ed->FlipY->setChecked(true);
+    ed->PageControl->setCurrentWidget(ed->page(TEffectEditor::TabFunction));
+    shoot("effect_editor_function");
 }
 
 // The data checker after a check of the demo song, one line selected.

@@ -14,6 +14,7 @@
 using namespace guitest;
 using tonvela::test::cat;
 using tonvela::test::smf;
+using tonvela::Selection;
 
 namespace {
 
@@ -109,31 +110,22 @@ TEST_F(EditorTest, DraggingSelectsARectangleAndTheTopRowIsTheCurrentTrack) {
     QObject::connect(w, &TMIDIPollimoMain::selectionViewsRefreshed, [&] { ++refreshed; });
 
     drag(g, 4, 3, 2, 2);  // from bar 4 of track 3 up-left to bar 2 of track 2
-    EXPECT_EQ(w->currentTrack(), 2);
-    EXPECT_EQ(w->lastTrack(), 3);
-    EXPECT_EQ(w->firstBar(), 1);
-    EXPECT_EQ(w->lastBar(), 3);
+    EXPECT_EQ(w->selection(), (Selection{2, 3, 1, 3}));
     EXPECT_EQ(refreshed, 1);  // once, when the mouse was released
 
     // Clicking the label of row 3 selects all bars of track 3.
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->cellRect(0, 3).center());
-    EXPECT_EQ(w->currentTrack(), 3);
-    EXPECT_EQ(w->lastTrack(), 3);
-    EXPECT_EQ(w->firstBar(), 0);
-    EXPECT_EQ(w->lastBar(), g->colCount() - 2);
+    EXPECT_EQ(w->selection(), (Selection{3, 3, 0, g->colCount() - 2}));
 
     // Keys: an arrow moves the cell, Shift+arrow extends.
     w->selectCell(1, 2);
     QTest::keyClick(g, Qt::Key_Right, Qt::ShiftModifier);
     QTest::keyClick(g, Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(w->currentTrack(), 1);
-    EXPECT_EQ(w->lastTrack(), 2);
-    EXPECT_EQ(w->firstBar(), 2);
-    EXPECT_EQ(w->lastBar(), 3);
+    EXPECT_EQ(w->selection(), (Selection{1, 2, 2, 3}));
     QTest::keyClick(g, Qt::Key_Up);
-    EXPECT_EQ(w->currentTrack(), 1);
-    EXPECT_EQ(w->lastTrack(), 1);
-    EXPECT_EQ(w->firstBar(), 3);
+    EXPECT_EQ(w->selection().firstTrack, 1);
+    EXPECT_EQ(w->selection().lastTrack, 1);
+    EXPECT_EQ(w->selection().firstBar, 3);
 }
 
 TEST_F(EditorTest, SelectionOperationsMoveAndResizeWithinTheGrid) {
@@ -158,10 +150,10 @@ TEST_F(EditorTest, SelectionOperationsMoveAndResizeWithinTheGrid) {
     };
     for (size_t i = 0; i < std::size(steps); ++i) {
         steps[i].op();
-        EXPECT_EQ(w->firstBar(), steps[i].first) << "step " << i;
-        EXPECT_EQ(w->lastBar(), steps[i].last) << "step " << i;
+        EXPECT_EQ(w->selection().firstBar, steps[i].first) << "step " << i;
+        EXPECT_EQ(w->selection().lastBar, steps[i].last) << "step " << i;
     }
-    EXPECT_EQ(w->currentTrack(), 2);
+    EXPECT_EQ(w->selection().firstTrack, 2);
 }
 
 TEST_F(EditorTest, InformationPanelChangesTheSongFlagsWithoutJournal) {
@@ -217,6 +209,7 @@ TEST_F(EditorTest, CopyrightListOffersTheSongsTextAndTheOptionNames) {
     start();
     app->Option()->EditName1->setText("(C) Me");
     app->Option()->EditName3->setText("(C) Us");
+    app->Option()->OkButton->click();
     TMIDIPollimoMain* w = window();
     ASSERT_TRUE(w->openPath(writeSong("c.mid", withCopyright)));
     ASSERT_EQ(w->CopyrightComboBox->count(), 1);  // the song's own text does not equal a name

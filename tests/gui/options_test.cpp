@@ -85,6 +85,7 @@ TEST_F(EditorTest, OptionsAreWrittenAtTheEndAndReadAtTheNextStart) {
     o->EditName1->setText("(C) Someone");
     o->IneffectivePitchbend->setChecked(true);
     o->DispInterval->setText("250");
+    o->OkButton->click();
     stop();
     auto lines = tonvela::readPrefLines((folders.settings + "option.prf").toStdString());
     ASSERT_TRUE(lines.has_value());
@@ -184,4 +185,27 @@ TEST_F(EditorTest, ClosingTheReentryDialogGivesZeroOrMinusOneAfterARejectedTry) 
     text = "w";
     EXPECT_DOUBLE_EQ(askDecimal(text, window()), 0.0);
     EXPECT_EQ(prompts.texts().last(), QString::fromUtf8("Number Only\n数値を入力してください"));
+}
+
+TEST_F(EditorTest, OtherWindowsSeeTheOptionsAsTheDialogLastClosedWithThem) {
+    TMIDIPollimoMain* w = start();
+    TOption* o = app->Option();
+    prompts.onDialog = [&](QDialog*) {
+        o->MIDIErrorSound->setChecked(false);
+        o->UpDownHistoryCt->setValue(4);
+        // Still open: the change is not taken yet.
+        EXPECT_TRUE(w->options().midiErrorSound);
+        EXPECT_EQ(w->options().historyCount, 10);
+        o->reject();  // the close box (and Esc): keeps the changes as Ok does
+        return QDialog::Rejected;
+    };
+    w->ActionOption->trigger();
+    EXPECT_FALSE(w->options().midiErrorSound);
+    EXPECT_EQ(w->options().historyCount, 4);
+
+    // A failed open now shows its message without the error sound.
+    const size_t asked = prompts.asked.size();
+    w->openPath(writeSong("broken.mid", {'M', 'T', 'h', 'd'}));
+    EXPECT_EQ(errorSounds, 0);
+    EXPECT_EQ(prompts.asked.size(), asked + 1);
 }

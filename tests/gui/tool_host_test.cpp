@@ -64,8 +64,8 @@ TEST_F(EditorTest, ToolWindowsAreMadeOnFirstOpenAndFollowEditsSelectionAndNewSon
     const tonvela::anyEvent* e = w->song()->track(1)->at(w->song()->track(1)->size() - 2);
     static_cast<EditorContext*>(w)->locateEvent(e);
     EXPECT_EQ(probe->located, e);
-    EXPECT_EQ(w->currentTrack(), 1);
-    EXPECT_EQ(w->firstBar(), e->bar);
+    EXPECT_EQ(w->selection().firstTrack, 1);
+    EXPECT_EQ(w->selection().firstBar, e->bar);
 
     // Opening another song tells the window to forget the old one before it goes.
     ASSERT_TRUE(w->openPath(writeSong("t.mid", pianoAndBass())));
@@ -76,4 +76,19 @@ TEST_F(EditorTest, ToolWindowsAreMadeOnFirstOpenAndFollowEditsSelectionAndNewSon
     const int hidden = probe->refreshes;
     w->selectCell(1, 0);
     EXPECT_EQ(probe->refreshes, hidden);
+}
+
+TEST_F(EditorTest, AToolsOwnConditionJoinsTheRulesOfItsCommand) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    bool xg = false;
+    auto* action = new QAction("Conditional", w);
+    ToolRules rules;
+    rules.enabledWhen = [&xg] { return xg; };
+    w->tools().add("conditional", action, [](EditorContext& c, QWidget* parent) { return new ProbeTool(c, parent); },
+                   rules);
+    w->updateActions();
+    EXPECT_FALSE(action->isEnabled());
+    xg = true;
+    w->updateActions();
+    EXPECT_TRUE(action->isEnabled());
 }

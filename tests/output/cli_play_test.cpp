@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli_runner.h"
 #include "output/synth.h"
 #include "smf_builder.h"
 #include "track_writer.h"
@@ -22,28 +21,8 @@ using tonvela::test::Bytes;
 using tonvela::test::TrackWriter;
 using Lines = std::vector<std::string>;
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-// Runs a shell command line in which CLI stands for the program.
-CliRun shell(std::string command) {
-    for (size_t at; (at = command.find("CLI")) != std::string::npos;) command.replace(at, 3, TONVELA_CLI_PATH);
-    std::string errFile = (fs::temp_directory_path() / ("tonvela-play-err-" + std::to_string(::getpid()))).string();
-    CliRun r{};
-    FILE* p = ::popen(("{ " + command + "; } 2>" + errFile).c_str(), "r");
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
-    return r;
-}
+using tonvela::test::CliRun;
+CliRun shell(const std::string& command) { return tonvela::test::runShell(command); }
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -63,7 +42,7 @@ Lines captureBytes(const fs::path& p) {
 class CliPlay : public testing::Test {
 protected:
     void SetUp() override {
-        if (std::string(TONVELA_CLI_PATH).empty()) GTEST_SKIP() << "built without tonvela-cli";
+        if (tonvela::test::cliMissing()) GTEST_SKIP() << "built without tonvela-cli";
         dir = fs::temp_directory_path() /
               ("tonvela-play-" + std::to_string(::getpid()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);

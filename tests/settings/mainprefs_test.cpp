@@ -15,7 +15,7 @@ TEST(MainPrefs, WritesVersionPlaceDatesAndTheHistoryOldestFirst) {
     prefs.manualDate = 45001.5;
     Lines lines = formatMainPrefs({10, 20, 800, 600}, prefs, h);
     EXPECT_EQ(lines, (Lines{"0003", "10", "20", "800", "600", "45000.25", "45001.5", "3", "/a.mid",
-                            "/b.mid", "/c.mid"}));
+                            "/b.mid", "/c.mid", "0"}));
 
     FileHistory back;
     MainPrefs read = readMainPrefs(lines, back);
@@ -65,6 +65,38 @@ TEST(MainPrefs, AShortOrDamagedFileKeepsWhatItHas) {
     EXPECT_DOUBLE_EQ(p.effectsDate, 0);
     EXPECT_DOUBLE_EQ(p.manualDate, 45000);
     EXPECT_EQ(h.entries(), (Lines{"/only.mid"}));  // count 9, one line present
+}
+
+TEST(MainPrefs, AMaximisedWindowIsALineAfterTheHistoryThatOlderFilesLack) {
+    FileHistory h;
+    h.add("/a.mid");
+    Lines lines = formatMainPrefs({10, 20, 800, 600, true}, MainPrefs{}, h);
+    EXPECT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "0003") << "readers that stop after the history still take the file";
+    EXPECT_EQ(lines.back(), "1");
+    FileHistory back;
+    MainPrefs read = readMainPrefs(lines, back);
+    ASSERT_TRUE(read.place.has_value());
+    EXPECT_TRUE(read.place->maximized);
+    EXPECT_EQ(read.place->width, 800) << "the normal place stays in lines 2-5";
+
+    struct Case {
+        Lines lines;
+        bool maximized;
+    };
+    const Case cases[] = {
+        {{"0003", "1", "2", "300", "400", "0", "0", "1", "1"}, false},       // a history path "1", no flag
+        {{"0003", "1", "2", "300", "400", "0", "0", "1", "1", "1"}, true},
+        {{"0003", "1", "2", "300", "400", "0", "0", "0", "1"}, true},        // empty history
+        {{"0002", "1", "2", "300", "400", "0", "0", "0", "1"}, false},       // no history, no flag
+        {{"0003", "1", "2", "300", "400", "0", "0", "-4", "1"}, true},       // a broken count reads as none
+    };
+    for (const Case& c : cases) {
+        FileHistory hc;
+        MainPrefs p = readMainPrefs(c.lines, hc);
+        ASSERT_TRUE(p.place.has_value());
+        EXPECT_EQ(p.place->maximized, c.maximized) << ::testing::PrintToString(c.lines);
+    }
 }
 
 TEST(MainPrefs, DayCountsStartAt1899December30) {

@@ -3,14 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli_runner.h"
 #include "smf_builder.h"
 #include "song/song.h"
 #include "song/textcodec.h"
@@ -20,27 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ListRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-ListRun list(const std::string& args) {
-    const fs::path errFile = fs::temp_directory_path() / ("tonvela-list-err-" + std::to_string(::getpid()));
-    const std::string cmd = std::string(TONVELA_CLI_PATH) + " list " + args + " 2>" + errFile.string();
-    ListRun r{};
-    FILE* p = ::popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
-    return r;
-}
+CliRun list(const std::string& args) { return runCli("list " + args); }
 
 struct TempFile {
     fs::path path;
@@ -83,14 +62,14 @@ const char* kTrack1Bar1 =
 const char* kTrack1Bar2 = "002:01:000 Chn = 01 Ctrl Chg:Data 100 Main Volume(7)\n";
 
 #define SKIP_WITHOUT_CLI() \
-    if (std::string(TONVELA_CLI_PATH).empty()) GTEST_SKIP() << "tonvela-cli is not built"
+    if (cliMissing()) GTEST_SKIP() << "tonvela-cli is not built"
 
 }  // namespace
 
 TEST(CliList, ListsEveryTrackInOrder) {
     SKIP_WITHOUT_CLI();
     TempFile f("song.mid", song());
-    ListRun r = list(f.str());
+    CliRun r = list(f.str());
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, std::string(kTrack0) + kTrack1Header + kTrack1Bar1 + kTrack1Bar2);
@@ -112,7 +91,7 @@ TEST(CliList, TrackAndBarChoice) {
         {"--bars 3-4", std::string("Track 0: Track0\n") + kTrack1Header},
     };
     for (const auto& c : cases) {
-        ListRun r = list(f.str() + " " + c.args);
+        CliRun r = list(f.str() + " " + c.args);
         EXPECT_EQ(r.code, 0) << c.args << ": " << r.err;
         EXPECT_EQ(r.out, c.out) << c.args;
     }
@@ -134,11 +113,39 @@ TEST(CliList, EncodingChoice) {
         {"utf8", "Text:<\xEF\xBF\xBDx\xEF\xBF\xBD[\xEF\xBF\xBDg\xEF\xBF\xBD[\xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBD>"},
     };
     for (const auto& c : cases) {
-        ListRun r = list(f.str() + " --track 0 --encoding " + c.encoding);
+        CliRun r = list(f.str() + " --track 0 --encoding " + c.encoding);
         EXPECT_EQ(r.code, 0) << c.encoding << ": " << r.err;
         EXPECT_NE(r.out.find("001:01:000 " + c.textLine + "\n"), std::string::npos) << c.encoding << "\n" << r.out;
         EXPECT_TRUE(tonvela::isValidUtf8(r.out)) << c.encoding;
     }
+}
+
+TEST(CliList, TextsOfASongShareOneEncodingUnlessOneIsChosen) {
+    SKIP_WITHOUT_CLI();
+    // "Café" is no Shift_JIS; "École" alone would read as Shift_JIS half-width katakana.
+    const Bytes t0 = {0x00, 0xFF, 0x01, 0x04, 'C', 'a', 'f', 0xE9};
+    const Bytes t1 = {0x00, 0xFF, 0x03, 0x05, 0xC9, 'c', 'o', 'l', 'e'};
+    TempFile f("latin.mid", smf(1, {t0, t1}));
+    CliRun r = list(f.str());
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Text:<Caf\xC3\xA9>\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Track 1: \xC3\x89" "cole\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Track Name:<\xC3\x89" "cole>\n"), std::string::npos) << r.out;
+    r = list(f.str() + " --encoding cp932");
+    EXPECT_NE(r.out.find("Track 1: \xEF\xBE\x89" "cole\n"), std::string::npos) << r.out;  // half-width "no"
+}
+
+TEST(CliList, EscapesCanBeToldFromTheTextAndMetaPositionsShowOnce) {
+    SKIP_WITHOUT_CLI();
+    // A text with a literal backslash before n and a real line feed; an unknown meta type 7F.
+    const Bytes t0 = {0x00, 0xFF, 0x01, 0x07, 'a', '\\', 'n', 'b', ' ', 'c', '\n',
+                      0x00, 0xFF, 0x7F, 0x02, 0x00, 0x01};
+    TempFile f("escapes.mid", smf(1, {t0}));
+    CliRun r = list(f.str());
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "Track 0: Track0\n"
+                     "001:01:000 Text:<a\\\\nb c\\n>\n"
+                     "001:01:000 Meta Event:Type =7F 00 01 \n");
 }
 
 TEST(CliList, ErrorsAndExitCodes) {
@@ -146,7 +153,7 @@ TEST(CliList, ErrorsAndExitCodes) {
     TempFile good("good.mid", song());
     TempFile bad("bad.mid", {'M', 'T', 'h', 'd', 0, 0, 0, 10});
 
-    ListRun r = list(bad.str());
+    CliRun r = list(bad.str());
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err, bad.str() + ": Invalid header length\n");
     EXPECT_EQ(r.out, "");
@@ -163,7 +170,7 @@ TEST(CliList, ErrorsAndExitCodes) {
     for (const char* usage : {"", "--track 1", "--track x", "--track -1", "--bars 0-2", "--bars 3-2", "--bars a-b",
                               "--bars 1-", "--encoding sjis", "--encoding", "--frobnicate"}) {
         const bool withFile = std::string(usage) != "" && std::string(usage) != "--track 1";
-        ListRun u = list((withFile ? good.str() + " " : std::string()) + usage);
+        CliRun u = list((withFile ? good.str() + " " : std::string()) + usage);
         EXPECT_EQ(u.code, 2) << usage << ": " << u.err;
         EXPECT_EQ(u.out, "") << usage;
     }
@@ -188,7 +195,7 @@ TEST(CliList, EveryLoadableCorpusFile) {
         size_t lines = 0;
         for (int i = 0; i < song.trackCount(); ++i) lines += 1 + static_cast<size_t>(song.track(i)->countEvents());
 
-        ListRun r = list("'" + entry.path().string() + "'");
+        CliRun r = list("'" + entry.path().string() + "'");
         EXPECT_EQ(r.code, 0) << entry.path() << ": " << r.err;
         EXPECT_EQ(static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')), lines) << entry.path();
         EXPECT_TRUE(tonvela::isValidUtf8(r.out)) << entry.path();

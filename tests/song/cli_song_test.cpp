@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "cli_runner.h"
 #include "smf_builder.h"
 
 using namespace tonvela::test;
@@ -17,27 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliRun {
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun cli(const std::string& args) {
-    std::string errFile = (fs::temp_directory_path() / ("tonvela-cli-err-" + std::to_string(::getpid()))).string();
-    std::string cmd = std::string(TONVELA_CLI_PATH) + " " + args + " 2>" + errFile;
-    CliRun r{};
-    FILE* p = ::popen(cmd.c_str(), "r");
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-    int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream e(errFile);
-    r.err.assign(std::istreambuf_iterator<char>(e), {});
-    fs::remove(errFile);
-    return r;
-}
+CliRun cli(const std::string& args) { return runCli(args); }
 
 struct TempDir {
     fs::path path;
@@ -58,7 +37,7 @@ struct TempDir {
 }  // namespace
 
 TEST(CliSong, InfoSummarisesTheSong) {
-    if (std::string(TONVELA_CLI_PATH).empty()) GTEST_SKIP();
+    if (cliMissing()) GTEST_SKIP();
     TempDir dir;
     std::string f = dir.file("waltz.mid", smf(1, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20},
                                                  {0x00, 0xFF, 0x03, 0x04, 'L', 'e', 'a', 'd', 0x00, 0x90, 0x3C, 0x40,
@@ -72,7 +51,7 @@ TEST(CliSong, InfoSummarisesTheSong) {
 }
 
 TEST(CliSong, DumpPrintsOneLinePerEvent) {
-    if (std::string(TONVELA_CLI_PATH).empty()) GTEST_SKIP();
+    if (cliMissing()) GTEST_SKIP();
     TempDir dir;
     std::string f = dir.file("a.mid", smf(1, {{0x00, 0xF0, 0x03, 0x43, 0x10, 0xF7, 0x00, 0xFF, 0x01, 0x00},
                                              {0x00, 0xE1, 0x00, 0x00, 0x83, 0x60, 0xB1, 0x07, 0x64, 0x00, 0xC1, 0x05,
@@ -94,7 +73,7 @@ TEST(CliSong, DumpPrintsOneLinePerEvent) {
 }
 
 TEST(CliSong, ErrorsAndExitCodes) {
-    if (std::string(TONVELA_CLI_PATH).empty()) GTEST_SKIP();
+    if (cliMissing()) GTEST_SKIP();
     TempDir dir;
     std::string bad = dir.file("bad.mid", {'M', 'T', 'h', 'd', 0, 0, 0, 10});
     std::string good = dir.file("good.mid", smf(1, {{0x00, 0x90, 0x3C, 0x40, 0x60, 0x3C, 0x00}}));
@@ -127,7 +106,7 @@ TEST(CliSong, ErrorsAndExitCodes) {
 }
 
 TEST(CliSong, RecoverReportsRepairs) {
-    if (std::string(TONVELA_CLI_PATH).empty()) GTEST_SKIP();
+    if (cliMissing()) GTEST_SKIP();
     TempDir dir;
     std::string f = dir.file("cut.mid", cat({header(1, 2), trackChunk({0x00, 0x90, 0x3C, 0x40})}));
     EXPECT_EQ(cli("info " + f).code, 1);

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "smf_builder.h"
 #include "song/song.h"
 #include "song/textcodec.h"
 
@@ -120,6 +121,61 @@ TEST(TextCodec, DisplayTextKeepsOneLine) {
     // A Latin-1 byte of the C1 range is a control character too.
     EXPECT_EQ(displayText("Don\x92t \xE9t\xE9", TextEncoding::latin1), "Don\\x92t \xC3\xA9t\xC3\xA9");
     EXPECT_EQ(displayText(kBeethovenSjis), kBeethovenUtf8);
+}
+
+TEST(TextCodec, ABackslashEscapedOnRequestKeepsEscapesUnambiguous) {
+    const std::string bytes = "a\\nb c\nd";  // a literal backslash before n, then a line feed
+    EXPECT_EQ(displayText(bytes, TextEncoding::automatic, true), "a\\\\nb c\\nd");
+    EXPECT_EQ(displayText(bytes), "a\\nb c\\nd") << "the escape is asked for, not implied";
+}
+
+TEST(TextCodec, NulPaddingIsNotPartOfAName) {
+    EXPECT_EQ(withoutNulPadding(std::string("Piano\0\0\0", 8)), "Piano");
+    EXPECT_EQ(withoutNulPadding(std::string("A\0B", 3)), std::string("A\0B", 3)) << "only the padding";
+    EXPECT_EQ(withoutNulPadding(std::string("\0\0", 2)), "");
+    EXPECT_EQ(withoutNulPadding(""), "");
+}
+
+// One encoding for all texts of a song: the one that reads most of them.
+TEST(TextCodec, OneEncodingForManyTexts) {
+    using E = TextEncoding;
+    const std::string ecole = "\xC9" "cole";      // "École" in Latin-1, also half-width katakana in cp932
+    const std::string cafe = "Caf\xE9";           // Latin-1, not valid cp932
+    struct Case {
+        std::vector<std::string> texts;
+        TextEncoding guessed;
+    };
+    const Case cases[] = {
+        {{}, E::utf8},
+        {{"Piano", "Bass"}, E::utf8},
+        {{"Caf\xC3\xA9", "Piano"}, E::utf8},
+        {{kBeethovenSjis, "Piano"}, E::cp932},
+        {{ecole}, E::cp932},                                 // alone it reads as Shift_JIS too
+        {{ecole, cafe}, E::latin1},                          // the song's other text settles it
+        {{ecole, kBeethovenSjis}, E::cp932},                 // a Japanese song: one way for all
+        {{kBeethovenUtf8, kBeethovenUtf8, kBeethovenSjis}, E::utf8},
+        {{kBeethovenSjis, kBeethovenSjis, cafe}, E::cp932},
+        {{"\x80\xFF"}, E::latin1},                          // nothing fits: bytes still show
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string_view> views(c.texts.begin(), c.texts.end());
+        EXPECT_EQ(guessTextEncoding(views), c.guessed) << ::testing::PrintToString(c.texts);
+    }
+}
+
+TEST(TextCodec, TheReaderDecidesTheSongsEncodingFromAllItsTexts) {
+    auto metaText = [](uint8_t type, const std::string& text) {
+        std::vector<uint8_t> b = {0x00, 0xFF, type, static_cast<uint8_t>(text.size())};
+        b.insert(b.end(), text.begin(), text.end());
+        return b;
+    };
+    midiSong song;
+    test::load(song, test::smf(1, {test::cat({metaText(0x03, "Caf\xE9"), metaText(0x01, "x")}),
+                                   test::cat({metaText(0x03, "\xC9" "cole")})}));
+    EXPECT_EQ(song.textEncoding, TextEncoding::latin1);
+    EXPECT_EQ(decodeText(song.track(1)->name, song.textEncoding), "\xC3\x89" "cole");
+    test::load(song, test::smf(1, {test::cat({metaText(0x05, kBeethovenSjis)}), test::cat({metaText(0x03, "\xC9" "cole")})}));
+    EXPECT_EQ(song.textEncoding, TextEncoding::cp932);
 }
 
 TEST(TextCodec, DecodesTheSameOnManyThreads) {

@@ -41,10 +41,10 @@ TEST(BarClipboard, CopyBars2To3AndPasteAtBar6OfAnotherTrackOnItsChannel) {
     midiSong song;
     load(song, song8Bars());
     BarClipboard clip(song);
-    EXPECT_EQ(clip.copy(*song.track(1), 1, 2), 5);  // note, controller, bend, program, note
+    EXPECT_EQ(clip.copy(Selection{1, 1, 1, 2}), 5);  // note, controller, bend, program, note
     const auto before = timesAndKinds(*song.track(2));
 
-    EXPECT_EQ(clip.paste(*song.track(2), 5), 5);
+    EXPECT_EQ(clip.paste(Selection::cell(2, 5)), 5);
     const int32_t bar6 = 5 * 1920;
     EXPECT_EQ(timesAndKinds(*song.track(2), bar6),
               (std::vector<std::string>{
@@ -63,11 +63,11 @@ TEST(BarClipboard, PasteCanBeRepeatedAndKeepsChannelsOnATrackWithoutChannel) {
     midiSong song;
     load(song, song8Bars());
     BarClipboard clip(song);
-    clip.copy(*song.track(1), 3, 3);  // the note of bar 4
+    clip.copy(Selection::cell(1, 3));  // the note of bar 4
     midiTrack& conductorTrack = *song.track(0);
     ASSERT_EQ(conductorTrack.firstChannel(), 255);
-    clip.paste(conductorTrack, 0);
-    clip.paste(conductorTrack, 1);
+    clip.paste(Selection::cell(0, 0));
+    clip.paste(Selection::cell(0, 1));
     EXPECT_FALSE(clip.empty());
     std::vector<int> noteTimes;
     for (const anyEvent* e : conductorTrack.events())
@@ -84,7 +84,7 @@ TEST(BarClipboard, CutRemovesChannelEventsAndLeavesMetaEventsUndoRestores) {
     BarClipboard clip(song);
     midiTrack& t = *song.track(1);
     const auto before = timesAndKinds(t);
-    EXPECT_EQ(clip.cut(t, 1, 2), 5);
+    EXPECT_EQ(clip.cut(Selection{1, 1, 1, 2}), 5);
     EXPECT_EQ(timesAndKinds(t), (std::vector<std::string>{"0:6:ch0", "2280:16:ch-1", "6600:6:ch0"}));
     EXPECT_EQ(t.undoLabel(), "Cut");
     t.undo();
@@ -95,6 +95,19 @@ TEST(BarClipboard, CutRemovesChannelEventsAndLeavesMetaEventsUndoRestores) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(after, expected);
     // What was cut can be pasted back.
-    clip.paste(t, 1);
+    clip.paste(Selection::cell(1, 1));
     EXPECT_EQ(t.countEvents(), static_cast<int>(before.size()) + 5);
+}
+
+TEST(BarClipboard, ASelectionOutsideTheSongsTracksDoesNothing) {
+    midiSong song;
+    load(song, song8Bars());
+    BarClipboard clip(song);
+    EXPECT_EQ(clip.copy(Selection{1, 1, 0, 7}), 7);  // every channel event of track 1
+    for (int track : {-1, 3, 99}) {
+        EXPECT_EQ(clip.cut(Selection::cell(track, 1)), 0) << track;
+        EXPECT_EQ(clip.paste(Selection::cell(track, 1)), 0) << track;
+    }
+    EXPECT_FALSE(clip.empty()) << "a refused copy keeps the buffer";
+    for (int i = 0; i < song.trackCount(); ++i) EXPECT_EQ(song.track(i)->undoCount(), 0) << i;
 }

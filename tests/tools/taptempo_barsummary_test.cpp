@@ -50,4 +50,5 @@ TEST(BarSummary, CountsSoundingNotesPerBarAndMarksProgramChanges) {
     EXPECT_EQ(s.notes(1, 0), 12);
     EXPECT_FALSE(s.hasProgram(1, 1));
     EXPECT_EQ(s.cellText(7, 0), "0");  // outside: empty
+    EXPECT_EQ(s.widestCellText(), 3);
 }

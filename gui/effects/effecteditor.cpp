@@ -1,0 +1,701 @@
+#include "effects/effecteditor.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "appfolders.h"
+#include "effects/curveview.h"
+#include "host/editor_context.h"
+#include "prompts.h"
+#include "radiogroup.h"
+#include "settings/numbertext.h"
+#include "settings/preffile.h"
+#include "song/selection.h"
+#include "song/song.h"
+#include "songtext.h"
+
+using namespace tonvela;
+
+namespace {
+
+// Pages of each effect type, the first one active (index = effectType).
+const std::vector<TEffectEditor::Page> kTypePages[8] = {
+    {TEffectEditor::TabAddEvent, TEffectEditor::TabFunction},
+    {TEffectEditor::TabDelete},
+    {TEffectEditor::TabVelocity, TEffectEditor::TabFunction},
+    {TEffectEditor::TabTimeShift, TEffectEditor::TabFunction},
+    {TEffectEditor::TabEcho},
+    {TEffectEditor::TabModifyControl, TEffectEditor::TabFunction},
+    {TEffectEditor::TabDuration},
+    {TEffectEditor::TabChord},
+};
+
+QString qtext(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QToolButton* actionButton(QAction* action, const QString& name) {
+    auto* b = new QToolButton;
+    b->setObjectName(name);
+    b->setDefaultAction(action);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    b->setMinimumWidth(72);
+    return b;
+}
+
+// Every control with its place in the settings value, in one list that both directions use:
+// the visitor gets (control name, field) and reads or writes the field.
+template <class S, class V>
+void bindControls(S& s, V& v) {
+    v.choice("TargetComboBox", s.effectType);
+    auto& a = s.addEvent;
+    v.text("NoteMin", a.NoteMin);
+    v.text("NoteMax", a.NoteMax);
+    v.text("VeloMin", a.VeloMin);
+    v.text("VeloMax", a.VeloMax);
+    v.text("DurMin", a.DurMin);
+    v.text("DurMax", a.DurMax);
+    v.choice("DurationUnit", a.DurationUnit);
+    v.choice("PitchNameFilter", a.PitchNameFilter);
+    v.check("AllowOverlap", a.AllowOverlap);
+    v.check("Ascending", a.Ascending);
+    v.check("Decemdimg", a.Decemdimg);
+    v.check("Independent", a.Independent);
+    v.check("Flat", a.Flat);
+    v.choice("AddItem", a.AddItem);
+    v.text("CtrlNoEdit", a.CtrlNoEdit);
+    v.text("ValueMin", a.ValueMin);
+    v.text("ValueMax", a.ValueMax);
+    v.choice("PitchBendUnit", a.PitchBendUnit);
+    v.choice("Cutoff", a.Cutoff);
+    v.text("Distance", a.Distance);
+    v.choice("DistanceUnit", a.DistanceUnit);
+    v.text("MinimunDifference", a.MinimunDifference);
+    v.choice("MinDiffUnit", a.MinDiffUnit);
+    v.text("StartShift", a.StartShift);
+    v.choice("ApplyRange", a.ApplyRange);
+    v.text("DurationPercent", a.DurationPercent);
+    v.choice("ApplyPosition", a.ApplyPosition);
+    v.text("ApplyTime", a.ApplyTime);
+    v.choice("ApplyTimeUnit", a.ApplyTimeUnit);
+    v.choice("FunctionSource1", a.FunctionSource1);
+    v.check("ReplaceEvent", a.ReplaceEvent);
+    v.check("PreProcess", a.PreProcess);
+    v.text("PreprocValue", a.PreprocValue);
+    v.check("PostProcess", a.PostProcess);
+    v.text("PostprocValue", a.PostprocValue);
+
+    auto& f = s.function;
+    v.choice("Function", f.Function);
+    v.check("F2", f.F2);
+    v.choice("Function2", f.Function2);
+    v.check("F3", f.F3);
+    v.choice("Function3", f.Function3);
+    v.check("FlipY", f.FlipY);
+    v.check("FlipX", f.FlipX);
+    v.position("TrackBar1", f.TrackBar1);
+    v.position("TrackBar2", f.TrackBar2);
+    v.position("TrackBar3", f.TrackBar3);
+    v.check("Abs", f.Abs);
+
+    auto& d = s.deleteEvents;
+    v.choice("DelItemComboBox1", d.DelItemComboBox1);
+    v.text("DelCtrlNoEdit1", d.DelCtrlNoEdit1);
+    v.text("DelVallMin", d.DelVallMin);
+    v.text("DelValMax", d.DelValMax);
+    v.text("DelNumel", d.DelNumel);
+    v.text("DelDenom", d.DelDenom);
+    for (int k = 0; k < 3; ++k) {
+        v.text(QString("exceptval%1").arg(k + 1), d.exceptval[static_cast<size_t>(k)]);
+        v.check(QString("ExceptData%1").arg(k + 1), d.ExceptData[static_cast<size_t>(k)]);
+    }
+
+    auto& m = s.velocity;
+    v.text("VeloRangeMin", m.VeloRangeMin);
+    v.text("VeloRangeMax", m.VeloRangeMax);
+    v.choice("ChangeMethod", m.ChangeMethod);
+    v.choice("VeloModScaling", m.VeloModScaling);
+    v.choice("FunctionX", m.FunctionX);
+
+    auto& t = s.timeShift;
+    v.text("TSValMin", t.TSValMin);
+    v.text("TSValMax", t.TSValMax);
+    v.choice("TimeShiftRadioGroup", t.TimeShiftRadioGroup);
+
+    auto& e = s.echo;
+    v.text("EchoDelayText", e.EchoDelayText);
+    v.choice("EchoDelayUnit", e.EchoDelayUnit);
+    v.position("EchoCount", e.EchoCount);
+    for (int k = 0; k < 5; ++k) {
+        v.position(QString("EchoVol%1").arg(k + 1), e.EchoVol[static_cast<size_t>(k)]);
+        v.text(QString("EditOct%1").arg(k + 1), e.EditOct[static_cast<size_t>(k)]);
+    }
+    v.choice("OutOfRange", e.OutOfRange);
+    v.choice("Overlap", e.Overlap);
+    v.check("EchoOtherTrack", e.EchoOtherTrack);
+    v.text("NewTrackName", e.NewTrackName);
+    v.check("OtherChannel", e.OtherChannel);
+    v.position("UpDownEchannel", e.UpDownEchannel);
+    v.check("EmulateSustain", e.EmulateSustain);
+    v.check("SelectTarget", e.SelectTarget);
+
+    auto& c = s.modifyControl;
+    v.choice("Modify", c.Modify);
+    v.choice("ComboBoxControl", c.ComboBoxControl);
+    v.text("Edit1ModCOntrolMin", c.Edit1ModCOntrolMin);
+    v.text("Edit2ModCOntrolMax", c.Edit2ModCOntrolMax);
+    v.choice("ModContFS", c.ModContFS);
+    v.choice("ModContVal", c.ModContVal);
+    v.choice("ContModScaling", c.ContModScaling);
+
+    auto& u = s.duration;
+    v.text("durFilterNoteMin", u.durFilterNoteMin);
+    v.text("durFilterNoteMax", u.durFilterNoteMax);
+    v.text("durFilterDurMin", u.durFilterDurMin);
+    v.text("durFilterDurMax", u.durFilterDurMax);
+    v.choice("modifydurComboBox1", u.modifydurComboBox1);
+    v.choice("durChangeMethod", u.durChangeMethod);
+    v.text("durPercent", u.durPercent);
+    v.text("DurValue", u.DurValue);
+    v.text("TenutoPC", u.TenutoPC);
+    v.check("SingleNote", u.SingleNote);
+    v.text("durMaxLimit", u.durMaxLimit);
+    v.text("durMinLimit", u.durMinLimit);
+
+    auto& h = s.chord;
+    v.text("ChordBound", h.ChordBound);
+    v.choice("Center", h.Center);
+    v.choice("StrokeMethod", h.StrokeMethod);
+    v.position("Devision", h.Devision);
+    v.choice("Stroke", h.Stroke);
+    v.text("resStart", h.resStart);
+    v.text("resEnd", h.resEnd);
+}
+
+// Controls -> settings.
+struct ControlReader {
+    const QHash<QString, QWidget*>& controls;
+    const QHash<QString, std::string>& shownBytes;
+
+    QWidget* widget(const QString& name) const { return controls.value(name); }
+    void text(const QString& name, std::string& field) const {
+        QWidget* w = widget(name);
+        QString shown;
+        if (auto* e = qobject_cast<QLineEdit*>(w)) shown = e->text();
+        else if (auto* c = qobject_cast<QComboBox*>(w)) shown = c->currentText();
+        else return;
+        // A text shown as it came from a file keeps its bytes (the file's code page).
+        auto it = shownBytes.constFind(name);
+        field = it != shownBytes.constEnd() && fromSongText(*it) == shown ? *it : shown.toStdString();
+    }
+    void choice(const QString& name, int& field) const {
+        QWidget* w = widget(name);
+        if (auto* c = qobject_cast<QComboBox*>(w)) field = c->currentIndex();
+        else if (auto* r = qobject_cast<RadioGroup*>(w)) field = r->itemIndex();
+    }
+    void check(const QString& name, bool& field) const {
+        if (auto* c = qobject_cast<QCheckBox*>(widget(name))) field = c->isChecked();
+    }
+    void position(const QString& name, int& field) const {
+        QWidget* w = widget(name);
+        if (auto* s = qobject_cast<QSlider*>(w)) field = s->value();
+        else if (auto* b = qobject_cast<QSpinBox*>(w)) field = b->value();
+    }
+};
+
+// Settings -> controls; no change handler runs (the caller holds the editor's filling flag and
+// the signals are blocked).
+struct ControlWriter {
+    const QHash<QString, QWidget*>& controls;
+    QHash<QString, std::string>& shownBytes;
+
+    QWidget* widget(const QString& name) const { return controls.value(name); }
+    void text(const QString& name, const std::string& field) const {
+        QWidget* w = widget(name);
+        const QString shown = fromSongText(field);
+        shownBytes.insert(name, field);
+        const QSignalBlocker block(w);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            if (e->text() != shown) e->setText(shown);
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            c->setCurrentText(shown);
+        }
+    }
+    void choice(const QString& name, const int& field) const {
+        QWidget* w = widget(name);
+        const QSignalBlocker block(w);
+        if (auto* c = qobject_cast<QComboBox*>(w)) c->setCurrentIndex(field >= 0 && field < c->count() ? field : -1);
+        else if (auto* r = qobject_cast<RadioGroup*>(w)) r->setItemIndex(field);
+    }
+    void check(const QString& name, const bool& field) const {
+        QWidget* w = widget(name);
+        const QSignalBlocker block(w);
+        if (auto* c = qobject_cast<QCheckBox*>(w)) c->setChecked(field);
+    }
+    void position(const QString& name, const int& field) const {
+        QWidget* w = widget(name);
+        // Sliders keep their value labels in step, so only the handlers are held back.
+        if (auto* s = qobject_cast<QSlider*>(w)) s->setValue(field);
+        else if (auto* b = qobject_cast<QSpinBox*>(w)) b->setValue(field);
+    }
+};
+
+// The previous unit of a unit list: the index it had before the user last chose.
+constexpr const char* kPreviousUnit = "previousUnit";
+
+}  // namespace
+
+TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWindow(context, parent) {
+    setObjectName("EffectEditor");
+    setWindowTitle("Effect Element Editor");
+
+    TargetComboBox = choice("TargetComboBox", kEffectTypeItems);
+    EffectName = new QLineEdit;
+    EffectName->setObjectName("EffectName");
+    controls_.insert("EffectName", EffectName);
+    Description = new QPlainTextEdit;
+    Description->setObjectName("Description");
+    Description->setFixedHeight(Description->fontMetrics().lineSpacing() * 3 + 12);
+    Description->setTabChangesFocus(true);
+    FromBar = field("FromBar", 48);
+    FromBeat = field("FromBeat", 32);
+    FromTickEdit = field("FromTickEdit", 44);
+    ToBar = field("ToBar", 48);
+    ToBeat = field("ToBeat", 32);
+    ToTickEdit = field("ToTickEdit", 44);
+
+    PageControl = new QTabWidget;
+    PageControl->setObjectName("PageControl");
+    pages_[TabAddEvent] = buildAddEventPage();
+    pages_[TabDelete] = buildDeletePage();
+    pages_[TabVelocity] = buildVelocityPage();
+    pages_[TabTimeShift] = buildTimeShiftPage();
+    pages_[TabEcho] = buildEchoPage();
+    pages_[TabModifyControl] = buildModifyControlPage();
+    pages_[TabDuration] = buildDurationPage();
+    pages_[TabChord] = buildChordPage();
+    pages_[TabFunction] = buildFunctionPage();
+    const char* captions[PageCount] = {"Add Event", "Delete Event",        "Modify Velocity",
+                                       "TimeShift", "Echo",                "Modify Control/Bend",
+                                       "Modify Duration", "Chord Stroker", "Function"};
+    for (int p = 0; p < PageCount; ++p) {
+        pageCaptions_[p] = captions[p];
+        PageControl->addTab(pages_[p], pageCaptions_[p]);
+    }
+
+    ActionApply = new QAction("Apply", this);
+    ActionApply->setObjectName("ActionApply");
+    ActionUndo = new QAction("Undo", this);
+    ActionUndo->setObjectName("ActionUndo");
+    SaveData = new QAction("Save Data", this);
+    SaveData->setObjectName("SaveData");
+    ModTest = actionButton(ActionApply, "ModTest");
+    Undo = actionButton(ActionUndo, "Undo");
+    SaveDataButton = actionButton(SaveData, "SaveDataButton");
+    LoadButton = new QPushButton("Load");
+    LoadButton->setObjectName("LoadButton");
+    PreviewButton = new QPushButton("Preview");
+    PreviewButton->setObjectName("PreviewButton");
+    StopButton = new QPushButton("Stop");
+    StopButton->setObjectName("StopButton");
+    CloseButton = new QPushButton("Close");
+    CloseButton->setObjectName("CloseButton");
+    StatusBar1 = new QStatusBar;
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+
+    // Layout: the effect's identity and range on top, its pages, the commands, the status.
+    auto* head = new QGridLayout;
+    head->addWidget(new QLabel("Type"), 0, 0);
+    head->addWidget(TargetComboBox, 0, 1);
+    head->addWidget(new QLabel("Name"), 0, 2);
+    head->addWidget(EffectName, 0, 3);
+    head->addWidget(new QLabel("Description"), 1, 0, Qt::AlignTop);
+    head->addWidget(Description, 1, 1, 1, 3);
+    head->setColumnStretch(3, 1);
+    auto* range = new QGroupBox("Range");
+    range->setObjectName("Range");
+    {
+        auto* row = new QHBoxLayout(range);
+        row->addWidget(new QLabel("From"));
+        for (QLineEdit* e : {FromBar, FromBeat, FromTickEdit}) row->addWidget(e);
+        row->addSpacing(16);
+        row->addWidget(new QLabel("To"));
+        for (QLineEdit* e : {ToBar, ToBeat, ToTickEdit}) row->addWidget(e);
+        row->addSpacing(8);
+        row->addWidget(new QLabel("(bar : beat : tick)"));
+        row->addStretch();
+    }
+    auto* buttons = new QHBoxLayout;
+    for (QWidget* b : std::initializer_list<QWidget*>{ModTest, Undo, PreviewButton, StopButton}) buttons->addWidget(b);
+    buttons->addStretch();
+    for (QWidget* b : std::initializer_list<QWidget*>{LoadButton, SaveDataButton, CloseButton}) buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(head);
+    layout->addWidget(range);
+    layout->addWidget(PageControl, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(StatusBar1);
+
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(200);
+    connect(idleTimer_, &QTimer::timeout, this, &TEffectEditor::updateActions);
+
+    connectHandlers();
+    // The state at creation: the first type and its pages, every default, the curve.
+    showSettings(EffectSettings{});
+    readPositionFile();
+    updateActions();
+}
+
+TEffectEditor::~TEffectEditor() {
+    // The main window stops the device before its tool windows go, so no play uses the preview
+    // copy any more (the context must not be called here: its window is being destroyed).
+    previewList_.reset();
+    previewSong_.reset();
+}
+
+void TEffectEditor::connectHandlers() {
+    connect(TargetComboBox, &QComboBox::activated, this, &TEffectEditor::TargetComboBoxChange);
+    connect(AddItem, &QComboBox::activated, this, &TEffectEditor::AddItemChange);
+    connect(DelItemComboBox1, &QComboBox::activated, this, &TEffectEditor::DelItemComboBox1Change);
+    connect(Modify, &QComboBox::activated, this, &TEffectEditor::ModifyChange);
+    connect(PitchBendUnit, &QComboBox::activated, this, &TEffectEditor::PitchBendUnitChange);
+    connect(MinDiffUnit, &QComboBox::activated, this, &TEffectEditor::MinDiffUnitChange);
+    connect(DurationUnit, &QComboBox::activated, this, [this](int u) { timeUnitChange(DurationUnit, {DurMin, DurMax}, u); });
+    connect(DistanceUnit, &QComboBox::activated, this, [this](int u) { timeUnitChange(DistanceUnit, {Distance}, u); });
+    connect(ApplyTimeUnit, &QComboBox::activated, this, [this](int u) { timeUnitChange(ApplyTimeUnit, {ApplyTime}, u); });
+    connect(modifydurComboBox1, &QComboBox::activated, this,
+            [this](int u) { timeUnitChange(modifydurComboBox1, {durFilterDurMin, durFilterDurMax}, u); });
+    connect(EchoDelayUnit, &QComboBox::activated, this, [this](int u) {
+        if (previousEchoDelayUnit_ >= 0) EchoDelayUnit->setProperty(kPreviousUnit, previousEchoDelayUnit_);
+        timeUnitChange(EchoDelayUnit, {EchoDelayText}, u);
+        previousEchoDelayUnit_ = u;
+    });
+
+    for (QComboBox* c : {FunctionBox, Function2, Function3})
+        connect(c, &QComboBox::currentIndexChanged, this, &TEffectEditor::functionChange);
+    for (QCheckBox* c : {F2, F3, FlipY, FlipX, Abs}) connect(c, &QCheckBox::toggled, this, &TEffectEditor::functionChange);
+    for (QSlider* s : {TrackBar1, TrackBar2, TrackBar3})
+        connect(s, &QSlider::valueChanged, this, &TEffectEditor::functionChange);
+
+    connect(EchoCount, &QSlider::valueChanged, this, &TEffectEditor::updateDependentControls);
+    connect(EchoOtherTrack, &QCheckBox::toggled, this, [this](bool on) {
+        // Echoes on their own channel only make sense in their own track.
+        if (!on && !filling_) OtherChannel->setChecked(false);
+        updateDependentControls();
+    });
+    connect(ChordBound, &QLineEdit::textChanged, this, &TEffectEditor::updateDependentControls);
+    connect(StrokeMethod, &QComboBox::currentIndexChanged, this, &TEffectEditor::updateDependentControls);
+    connect(Devision, &QSlider::valueChanged, this, &TEffectEditor::updateDependentControls);
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == TabEcho && !switchingPages_) echoPageShown();
+    });
+
+    connect(Distance, &QLineEdit::textChanged, this, &TEffectEditor::updateActions);
+    connect(EffectName, &QLineEdit::textChanged, this, &TEffectEditor::updateActions);
+    connect(ActionApply, &QAction::triggered, this, &TEffectEditor::ApplyExecute);
+    connect(ActionUndo, &QAction::triggered, this, &TEffectEditor::UndoExecute);
+    connect(SaveData, &QAction::triggered, this, &TEffectEditor::SaveDataExecute);
+    connect(LoadButton, &QPushButton::clicked, this, &TEffectEditor::LoadButtonClick);
+    connect(PreviewButton, &QPushButton::clicked, this, &TEffectEditor::PreviewClick);
+    connect(StopButton, &QPushButton::clicked, this, &TEffectEditor::StopClick);
+    connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// ---- the effect as a value --------------------------------------------------------------------
+
+EffectSettings TEffectEditor::settings() const {
+    EffectSettings s;
+    ControlReader reader{controls_, shownBytes_};
+    bindControls(s, reader);
+    reader.text("EffectName", s.EffectName);
+    const QStringList lines = Description->toPlainText().split('\n');
+    s.Description.clear();
+    for (int i = 0; i < lines.size(); ++i) {
+        const std::string original = i < static_cast<int>(shownDescription_.size()) ? shownDescription_[static_cast<size_t>(i)] : std::string();
+        s.Description.push_back(fromSongText(original) == lines[i] ? original : lines[i].toStdString());
+    }
+    return s;
+}
+
+void TEffectEditor::showSettings(const EffectSettings& s) {
+    // The type first: showing its pages may run the Echo page's first showing, whose defaults
+    // the effect's own values then replace.
+    {
+        const QSignalBlocker block(TargetComboBox);
+        TargetComboBox->setCurrentIndex(s.effectType >= 0 && s.effectType < TargetComboBox->count() ? s.effectType : -1);
+    }
+    showTypePages(s.effectType);
+    writeControls(s);
+}
+
+void TEffectEditor::writeControls(const EffectSettings& s) {
+    filling_ = true;
+    EffectSettings shown = s;
+    shown.effectType = TargetComboBox->currentIndex();
+    ControlWriter writer{controls_, shownBytes_};
+    bindControls(shown, writer);
+    writer.text("EffectName", s.EffectName);
+    shownDescription_ = s.Description;
+    QStringList lines;
+    for (const std::string& l : s.Description) lines << fromSongText(l);
+    if (Description->toPlainText() != lines.join('\n')) Description->setPlainText(lines.join('\n'));
+    for (QComboBox* unit : {DurationUnit, DistanceUnit, ApplyTimeUnit, modifydurComboBox1, PitchBendUnit, MinDiffUnit})
+        unit->setProperty(kPreviousUnit, unit->currentIndex());
+    if (previousEchoDelayUnit_ >= 0) previousEchoDelayUnit_ = EchoDelayUnit->currentIndex();
+    filling_ = false;
+    updateDependentControls();
+    functionChange();
+    updateActions();
+}
+
+const Curve& TEffectEditor::curve() const { return curve_; }
+
+QStringList TEffectEditor::shownPages() const {
+    QStringList shown;
+    for (int p = 0; p < PageCount; ++p)
+        if (PageControl->isTabVisible(p)) shown << pageCaptions_[p];
+    return shown;
+}
+
+// ---- page handlers ---------------------------------------------------------------------------
+
+void TEffectEditor::showTypePages(int type) {
+    switchingPages_ = true;
+    for (int p = 0; p < PageCount; ++p) PageControl->setTabVisible(p, false);
+    if (type >= 0 && type < 8) {
+        for (Page p : kTypePages[type]) PageControl->setTabVisible(p, true);
+        PageControl->setCurrentIndex(kTypePages[type].front());
+    }
+    switchingPages_ = false;
+    if (PageControl->currentIndex() == TabEcho && PageControl->isTabVisible(TabEcho)) echoPageShown();
+}
+
+void TEffectEditor::TargetComboBoxChange(int type) {
+    if (filling_) return;
+    showTypePages(type);
+    updateActions();
+}
+
+void TEffectEditor::AddItemChange(int item) {
+    if (filling_) return;
+    EffectSettings s = settings();
+    chooseAddItem(s.addEvent, item);
+    writeControls(s);
+}
+
+void TEffectEditor::DelItemComboBox1Change(int item) {
+    if (filling_) return;
+    EffectSettings s = settings();
+    chooseDeleteItem(s.deleteEvents, item);
+    writeControls(s);
+}
+
+void TEffectEditor::ModifyChange(int index) {
+    if (filling_) return;
+    EffectSettings s = settings();
+    chooseModify(s.modifyControl, index);
+    writeControls(s);
+}
+
+void TEffectEditor::PitchBendUnitChange(int unit) {
+    const int previous = PitchBendUnit->property(kPreviousUnit).toInt();
+    if (filling_ || unit == previous) return;
+    EffectSettings s = settings();
+    s.addEvent.PitchBendUnit = previous;
+    changePitchBendUnit(s.addEvent, unit, bendRange());
+    writeControls(s);
+}
+
+void TEffectEditor::MinDiffUnitChange(int unit) {
+    const int previous = MinDiffUnit->property(kPreviousUnit).toInt();
+    if (filling_ || unit == previous) return;
+    EffectSettings s = settings();
+    s.addEvent.MinDiffUnit = previous;
+    changeMinDiffUnit(s.addEvent, unit, bendRange());
+    writeControls(s);
+}
+
+void TEffectEditor::timeUnitChange(QComboBox* unitList, std::initializer_list<QLineEdit*> fields, int unit) {
+    const int previous = unitList->property(kPreviousUnit).toInt();
+    unitList->setProperty(kPreviousUnit, unit);
+    if (filling_ || unit == previous) return;
+    const UnitContext units = unitContext();
+    for (QLineEdit* f : fields)
+        f->setText(QString::fromStdString(convertTimeField(units, f->text().toStdString(), previous, unit)));
+}
+
+void TEffectEditor::functionChange() {
+    if (filling_) return;
+    curve_ = computeCurve(settings().function);
+    CurveImage->setCurve(curve_);
+}
+
+void TEffectEditor::echoPageShown() {
+    // The first showing of the page turns the delay into milliseconds.
+    if (previousEchoDelayUnit_ < 0) {
+        const QSignalBlocker a(EchoDelayUnit), b(EchoDelayText);
+        EchoDelayUnit->setCurrentIndex(1);
+        EchoDelayText->setText("150.0");
+        previousEchoDelayUnit_ = 1;
+    }
+    refillTrackNames();
+}
+
+void TEffectEditor::refillTrackNames() {
+    // The echo track may be any track of the song.
+    const QString name = NewTrackName->currentText();
+    const QSignalBlocker block(NewTrackName);
+    NewTrackName->clear();
+    if (midiSong* song = context().song())
+        for (int i = 0; i < song->trackCount(); ++i) NewTrackName->addItem(fromSongText(song->track(i)->name));
+    NewTrackName->setCurrentText(name);
+}
+
+void TEffectEditor::updateDependentControls() {
+    const int item = AddItem->currentIndex();
+    CtrlNoEdit->setVisible(item == 7);
+    PitchBendUnit->setVisible(item <= 0);
+    MinDiffUnit->setVisible(item <= 0);
+    DelCtrlNoEdit1->setVisible(DelItemComboBox1->currentIndex() == 7);
+    ComboBoxControl->setVisible(Modify->currentIndex() <= 0);
+
+    for (int k = 0; k < 5; ++k) {
+        EchoVol[k]->setVisible(k < EchoCount->value());
+        EditOct[k]->setVisible(k < EchoCount->value());
+    }
+    OtherChannel->setEnabled(EchoOtherTrack->isChecked());
+    UpDownEchannel->setEnabled(EchoOtherTrack->isChecked());
+
+    Center->setEnabled(readInteger(ChordBound->text().toStdString()).value_or(0) != 0);
+    const bool timeMap = StrokeMethod->currentIndex() <= 0;
+    Devision->setVisible(timeMap);
+    StrokeName->setVisible(timeMap);
+    if (QLabel* l = findChild<QLabel*>("DivisionLabel")) l->setVisible(timeMap);
+    StrokeName->setText(qtext(kStrokeNames[static_cast<size_t>(std::clamp(Devision->value(), 1, 6) - 1)]));
+}
+
+void TEffectEditor::copyFilterToMemo() {
+    QString flags;
+    if (AllowOverlap->isChecked()) flags += "Overlap ";
+    if (Ascending->isChecked()) flags += "Ascending ";
+    if (Decemdimg->isChecked()) flags += "Decending ";
+    if (Independent->isChecked()) flags += "Independent ";
+    if (Flat->isChecked()) flags += "Flat";
+    for (const QString& line : {QString("Filter:"), "Note " + NoteMin->text() + " - " + NoteMax->text(),
+                                "Vel. " + VeloMin->text() + " - " + VeloMax->text(),
+                                "Dur. " + DurMin->text() + " - " + DurMax->text() + " " + DurationUnit->currentText(),
+                                flags})
+        Description->appendPlainText(line);
+}
+
+// ---- following the editor ----------------------------------------------------------------------
+
+void TEffectEditor::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        // Without a remembered place the editor first opens over the middle of the main window.
+        placed_ = true;
+        if (QWidget* p = parentWidget()) move(p->geometry().center() - rect().center());
+    }
+    if (!event->spontaneous()) {
+        // Each showing starts these controls afresh.
+        {
+            const QSignalBlocker a(ComboBoxControl), b(PitchNameFilter);
+            ComboBoxControl->setCurrentIndex(0);
+            PitchNameFilter->setCurrentIndex(0);
+        }
+        if (midiSong* song = context().song()) {
+            EffectSettings s = settings();
+            setChordDefaults(s.chord, song->timeBase);
+            ControlWriter writer{controls_, shownBytes_};
+            writer.text("ChordBound", s.chord.ChordBound);
+            writer.text("resStart", s.chord.resStart);
+            writer.text("resEnd", s.chord.resEnd);
+        }
+        if (PageControl->currentIndex() == TabEcho && PageControl->isTabVisible(TabEcho)) echoPageShown();
+        updateDependentControls();
+        idleTimer_->start();
+    }
+    ToolWindow::showEvent(event);
+}
+
+void TEffectEditor::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous()) {
+        idleTimer_->stop();
+        stopPreview();
+    }
+    ToolWindow::hideEvent(event);
+}
+
+void TEffectEditor::refreshFromEditor() {
+    // A run in progress owns the fields it read.
+    if (running_) return;
+    midiSong* song = context().song();
+    if (song) {
+        const Selection sel = context().selection();
+        if (!sel.empty()) {
+            const RangeFields f = rangeFieldsFor(*song, sel);
+            FromBar->setText(QString::number(f.fromBar));
+            FromBeat->setText(QString::number(f.fromBeat));
+            FromTickEdit->setText(QString::number(f.fromTick));
+            ToBar->setText(QString::number(f.toBar));
+            ToBeat->setText(QString::number(f.toBeat));
+            ToTickEdit->setText(QString::number(f.toTick));
+        }
+    }
+    updateActions();
+}
+
+void TEffectEditor::songReplaced() {
+    // Nothing here points into the song; the preview plays its own copy.
+    StatusBar1->clearMessage();
+}
+
+UnitContext TEffectEditor::unitContext() const {
+    midiSong* song = context().song();
+    if (!song) return UnitContext{};
+    return UnitContext::at(*song, barStartTick(*song, std::max(context().selection().firstBar, 0)));
+}
+
+int TEffectEditor::bendRange() const {
+    midiSong* song = context().song();
+    const Selection sel = context().selection();
+    if (!song || sel.firstTrack < 0 || sel.firstTrack >= song->trackCount()) return 2;
+    return bendRangeFor(*song->track(sel.firstTrack), barStartTick(*song, std::max(sel.firstBar, 0)));
+}
+
+void TEffectEditor::readPositionFile() {
+    const auto lines = readPrefLines((context().folders().settings + "effect.prf").toStdString());
+    if (!lines || lines->empty()) return;
+    const std::optional<int> version = readInteger((*lines)[0]);
+    if (!version) return;
+    if (*version > 0) {
+        prompts().message(this, QMessageBox::Warning, kNewerPrefVersion, QMessageBox::Ok);
+        return;
+    }
+    if (lines->size() < 3) return;
+    const std::optional<int> top = readInteger((*lines)[1]), left = readInteger((*lines)[2]);
+    if (top && left) {
+        move(*left, *top);
+        placed_ = true;
+    }
+}
+
+QString TEffectEditor::statusText() const { return StatusBar1->currentMessage(); }
+
+void TEffectEditor::setStatus(const QString& text) { StatusBar1->showMessage(text); }

@@ -1,0 +1,386 @@
+// Add Events: pitch-bend or controller curves under the notes that pass the filter, or across
+// the range. Generated events wait in a time-ordered pending list (where later notes' overwrite
+// may still drop them) and go into the track in one journaled bulk addition per track.
+
+#include <cmath>
+
+#include "effects/effect_run.h"
+#include "effects/note_filter.h"
+#include "settings/numbertext.h"
+
+namespace tonvela::effects {
+
+namespace {
+
+struct Pending {
+    int32_t time;
+    anyEvent* event;
+    int group;    // the note (or post-process event) it was made for
+    int channel;
+};
+
+// Generated events not yet in the track, in time order (insertion order within a tick). Events
+// come almost in time order, so inserting and dropping happen near the end.
+class PendingList {
+public:
+    ~PendingList() {
+        for (Pending& p : items_) delete p.event;
+    }
+    void add(anyEvent* e, int group, int channel) {
+        Pending p{e->time, e, group, channel};
+        if (items_.empty() || items_.back().time <= p.time) {
+            items_.push_back(p);
+            return;
+        }
+        auto at = std::upper_bound(items_.begin(), items_.end(), p.time,
+                                   [](int32_t t, const Pending& q) { return t < q.time; });
+        items_.insert(at, p);
+    }
+    // Drops (and frees) the events with from <= time <= to.
+    void drop(int64_t from, int64_t to) {
+        auto a = std::lower_bound(items_.begin(), items_.end(), from,
+                                  [](const Pending& q, int64_t t) { return q.time < t; });
+        auto b = std::upper_bound(a, items_.end(), to, [](int64_t t, const Pending& q) { return t < q.time; });
+        for (auto it = a; it != b; ++it) delete it->event;
+        items_.erase(a, b);
+    }
+    bool empty() const { return items_.empty(); }
+    const std::vector<Pending>& items() const { return items_; }
+    // Hands the events over (the list no longer frees them).
+    void release() { items_.clear(); }
+
+private:
+    std::vector<Pending> items_;
+};
+
+// The existing events an overwrite may remove, found by time as the walk needs them.
+class Removable {
+public:
+    Removable(midiTrack& track, int startPosition, bool pitchBend, int controller, int nrpnLsb)
+        : track_(track), pitchBend_(pitchBend), controller_(controller), nrpnOnly_(nrpnLsb >= 0) {
+        // Under a non-registered parameter the data entries' meaning depends on the parameter
+        // selected before them, from the start of the track.
+        scanned_ = nrpnOnly_ ? 0 : startPosition;
+        firstCandidate_ = startPosition;
+        msb_.fill(-1);
+        lsb_.fill(-1);
+        nrpn_.fill(false);
+    }
+
+    // Removes (journaled) every candidate with from <= time <= to.
+    void remove(int64_t from, int64_t to, Run& run) {
+        (void)run;
+        while (scanned_ < track_.size()) {
+            const anyEvent* e = track_.at(scanned_);
+            if (e && e->time > to) break;
+            if (e) consider(e, scanned_);
+            ++scanned_;
+        }
+        auto it = std::lower_bound(candidates_.begin(), candidates_.end(), from,
+                                   [](const Candidate& c, int64_t t) { return c.time < t; });
+        for (; it != candidates_.end() && it->time <= to; ++it) {
+            if (it->removed) continue;
+            it->removed = true;
+            track_.removeEventAt(it->position);
+        }
+    }
+
+private:
+    struct Candidate {
+        int position;
+        int32_t time;
+        bool removed;
+    };
+
+    void consider(const anyEvent* e, int position) {
+        const int k = e->kind();
+        if (pitchBend_) {
+            if (k == kindPitchBend && position >= firstCandidate_) candidates_.push_back({position, e->time, false});
+            return;
+        }
+        if (k != kindControl) return;
+        auto* c = static_cast<const ControlChangeEvent*>(e);
+        const size_t ch = e->status & 0x0F;
+        if (nrpnOnly_) {
+            switch (c->controller()) {
+            case 99: msb_[ch] = c->value(); nrpn_[ch] = true; return;
+            case 98: lsb_[ch] = c->value(); nrpn_[ch] = true; return;
+            case 101: case 100: nrpn_[ch] = false; return;
+            default: break;
+            }
+            // Only data entries under non-registered parameter 1, 32 of their channel: never the
+            // pitch bend sensitivity or another registered parameter.
+            if (c->controller() == 6 && nrpn_[ch] && msb_[ch] == 1 && lsb_[ch] == 32 && position >= firstCandidate_)
+                candidates_.push_back({position, e->time, false});
+            return;
+        }
+        if (c->controller() == controller_ && position >= firstCandidate_)
+            candidates_.push_back({position, e->time, false});
+    }
+
+    midiTrack& track_;
+    bool pitchBend_;
+    int controller_;
+    bool nrpnOnly_;
+    int scanned_;
+    int firstCandidate_;
+    std::vector<Candidate> candidates_;
+    std::array<int, 16> msb_, lsb_;
+    std::array<bool, 16> nrpn_;
+};
+
+// Events made by the run and not yet handed to a track: freed if the run gives up.
+struct OwnedEvents {
+    std::vector<anyEvent*> list;
+    ~OwnedEvents() {
+        for (anyEvent* e : list) delete e;
+    }
+};
+
+}  // namespace
+
+void addEvents(Run& run) {
+    const AddEventPage& p = run.s.addEvent;
+    const int item = std::min(choice(p.AddItem), 12);
+    const AddItemInfo& info = kAddItemInfo[static_cast<size_t>(item)];
+    const bool bend = info.pitchBend;
+    const int controller =
+        info.controller >= 0 ? info.controller : std::clamp(readInteger(p.CtrlNoEdit).value_or(0), 0, 127);
+    const int nrpnLsb = info.nrpnLsb;
+    const bool removes = item <= 8;  // items 9..12 overwrite nothing
+
+    const int64_t interval = unitToTicks(run.units, p.DistanceUnit, readDecimal(p.Distance).value_or(0));
+    const int64_t step = interval <= 0 ? 1 : interval;
+    const double minDiffText = readDecimal(p.MinimunDifference).value_or(0);
+    const int64_t minDiff = bend ? toBendValue(p.MinimunDifference, p.MinDiffUnit, run.bendRange)
+                                 : static_cast<int64_t>(std::clamp(std::trunc(minDiffText), -1e18, 1e18));
+    const AddValueMapping mapping = addValueMapping(p, run.bendRange);
+    const NoteFilter filter = noteFilterFor(p, run.units);
+    const int source = std::min(choice(p.FunctionSource1), 2);
+    const bool rangeMode = source != 0;
+    const bool byTime = choice(p.ApplyRange) == 1;
+    const int64_t percent = readInteger(p.DurationPercent).value_or(100);
+    const int64_t windowTime = unitToTicks(run.units, p.ApplyTimeUnit, readDecimal(p.ApplyTime).value_or(0));
+    const int position = std::min(choice(p.ApplyPosition), 2);
+    const int64_t startShift = readInteger(p.StartShift).value_or(0);
+    const int preValue = readInteger(p.PreprocValue).value_or(0);
+    const int postValue = readInteger(p.PostprocValue).value_or(0);
+    const TickRange range = run.scope.range;
+    const int64_t rangeStart = range.from;
+    const int64_t rangeLength = static_cast<int64_t>(range.to) - range.from;
+    SignatureLookup signatures(run.song);
+    BarStarts bars(run.song);
+    // Loop steps without an event (a flat stretch under a large minimum difference) are cheap but
+    // not free: a run gives up past this many.
+    int64_t pointBudget = kMaxAddedEvents * 8;
+
+    auto makeValue = [&](int64_t time, int channel, int64_t value) -> anyEvent* {
+        if (bend) {
+            auto* e = new PitchBendEvent(clampTime(time), static_cast<uint8_t>(0xE0 | channel));
+            e->setRawBend(static_cast<int>(std::clamp<int64_t>(value + 8192, 0, 16383)));
+            return e;
+        }
+        auto* e = new ControlChangeEvent(clampTime(time), static_cast<uint8_t>(0xB0 | channel));
+        e->setRawController(static_cast<uint8_t>(controller));
+        e->setValue(static_cast<int>(std::clamp<int64_t>(value, 0, 127)));
+        return e;
+    };
+    // A generated point: raw bend or controller value as addEventValue gives it.
+    auto makePoint = [&](int64_t time, int channel, int value) -> anyEvent* {
+        return makeValue(time, channel, bend ? value - 8192 : value);
+    };
+
+    for (int t = run.scope.firstTrack; t <= run.scope.lastTrack; ++t) {
+        midiTrack& track = *run.song.track(t);
+        prepareTrack(track);
+        run.begin(track);
+        auto [first, last] = rangePositions(track, range);
+        // No window starts earlier than the range start shifted by the time offset.
+        const int64_t earliest = rangeStart + std::min<int64_t>(startShift, 0);
+        auto [scanFrom, unused] = rangePositions(track, TickRange{clampTime(earliest), clampTime(earliest)});
+        (void)unused;
+        Removable removable(track, scanFrom, bend, controller, nrpnLsb);
+        NoteIndex notes(track, first);
+        PendingList pending;
+        int groups = 0;
+        // Events made for the note at hand; freed if the run gives up before they are handed on.
+        OwnedEvents owned;
+        std::vector<anyEvent*>& work = owned.list;
+
+        auto removeExisting = [&](int64_t from, int64_t to) {
+            if (!removes || to < from) return;
+            removable.remove(from, to, run);
+            pending.drop(from, to);
+        };
+
+        if (rangeMode && p.ReplaceEvent) removeExisting(range.from, range.to);
+
+        std::optional<int32_t> lastProcessed;
+        const NoteOnEvent* prev = nullptr;
+        for (int i = first; i < last; ++i) {
+            const anyEvent* e = track.at(i);
+            if (!e) continue;  // removed by an overwrite
+            run.examined();
+            if (e->kind() != kindNote) continue;
+            auto* n = static_cast<const NoteOnEvent*>(e);
+            if (lastProcessed && n->time == *lastProcessed) continue;  // the other notes of a chord
+            prev = n;
+            if (!passesNoteFilter(track, i, filter)) continue;
+            ++run.counts.hits;
+
+            const int channel = n->status & 0x0F;
+            const int64_t duration = n->duration();
+            int64_t length = byTime ? windowTime : percent * duration / 100;
+            const int64_t period = length;
+            if (length > duration) length = duration;
+            int64_t start = n->time;
+            if (length != duration && position == 1) start = n->time + (duration - length) / 2;
+            if (length != duration && position == 2) start = n->time + duration - length;
+
+            // The curve points.
+            work.clear();
+            const int64_t from = start + startShift;
+            int64_t lastValue = INT64_MIN / 4;
+            for (int64_t at = from; at < from + length; at += step) {
+                if (--pointBudget < 0) run.noteAdded(kMaxAddedEvents + 1);
+                int value;
+                if (source == 0) {
+                    value = addEventValue(run.curve, mapping, at - from, period);
+                } else if (source == 1) {
+                    if (rangeLength <= 0) break;  // a range of one tick has no period to read
+                    value = addEventValue(run.curve, mapping, at - rangeStart, rangeLength);
+                } else {
+                    const int32_t tt = static_cast<int32_t>(std::clamp<int64_t>(at, INT32_MIN, INT32_MAX));
+                    TimeSignature ts = signatures.at(tt);
+                    const int64_t barStart = bars.start(bars.barOf(tt, ts));
+                    value = addEventValue(run.curve, mapping, at - barStart,
+                                          static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar);
+                }
+                const int64_t diff = value - lastValue;
+                if ((diff < 0 ? -diff : diff) >= minDiff) {
+                    work.push_back(makePoint(at, channel, value));
+                    run.noteAdded(1);
+                    lastValue = value;
+                }
+            }
+            if (source == 0 && p.PostProcess) {
+                int m = notes.nextNoteFrom(static_cast<int64_t>(n->time) + duration, i);
+                if (m >= 0) {
+                    work.push_back(makeValue(static_cast<int64_t>(track.at(m)->time) + interval, channel, postValue));
+                    run.noteAdded(1);
+                }
+            }
+            if (p.PreProcess && (source == 0 || !lastProcessed)) {
+                work.push_back(makeValue(static_cast<int64_t>(n->time) + interval, channel, preValue));
+                run.noteAdded(1);
+            }
+
+            // Tidy: time order (creation order within a tick), then drop repeats.
+            std::stable_sort(work.begin(), work.end(), [](const anyEvent* a, const anyEvent* b) { return eventLess(a, b); });
+            size_t kept = 0;
+            for (size_t k = 0; k < work.size(); ++k) {
+                anyEvent* w = work[k];
+                bool drop = false;
+                if (kept > 0) {
+                    const anyEvent* previous = work[kept - 1];
+                    if (bend)
+                        drop = static_cast<PitchBendEvent*>(w)->rawBend() == static_cast<const PitchBendEvent*>(previous)->rawBend();
+                    else
+                        drop = static_cast<ControlChangeEvent*>(w)->value() ==
+                                   static_cast<const ControlChangeEvent*>(previous)->value() ||
+                               w->time == previous->time;
+                }
+                if (drop)
+                    delete w;
+                else
+                    work[kept++] = w;
+            }
+            work.resize(kept);
+
+            if (source == 0 && p.ReplaceEvent && !work.empty()) removeExisting(work.front()->time, work.back()->time);
+            if (!work.empty()) {
+                lastProcessed = n->time;
+                for (anyEvent* w : work) pending.add(w, groups, channel);
+                ++groups;
+            }
+            work.clear();
+        }
+
+        // After the range: in the range modes the value after the last note comes at the next
+        // note of its channel.
+        if (rangeMode && p.PostProcess && prev && last < track.size()) {
+            const int channel = prev->status & 0x0F;
+            int m = notes.nextOnChannel(last, channel);
+            if (m >= 0) {
+                run.noteAdded(1);
+                pending.add(makeValue(static_cast<int64_t>(track.at(m)->time) + interval, channel, postValue), groups++,
+                            channel);
+            }
+        }
+
+        OwnedEvents opening, closingOwned;
+        std::vector<anyEvent*>& batch = opening.list;
+        std::vector<anyEvent*>& closing = closingOwned.list;
+        if (nrpnLsb >= 0 && !pending.empty()) {
+            // Each note's data entries get their own parameter bracket on their channel; brackets
+            // that would overlap merge, so no bracket spans the song between notes.
+            struct Span {
+                int64_t first, last;
+                uint32_t serial;
+                bool seen = false;
+            };
+            std::vector<Span> spans(static_cast<size_t>(groups));
+            std::vector<int> channelOf(static_cast<size_t>(groups), 0);
+            for (const Pending& pe : pending.items()) {
+                const int64_t time = pe.time;
+                Span& s = spans[static_cast<size_t>(pe.group)];
+                if (!s.seen) s = {time, time, pe.event->serial, true};
+                s.first = std::min<int64_t>(s.first, time);
+                s.last = std::max<int64_t>(s.last, time);
+                s.serial = std::min(s.serial, pe.event->serial);
+                channelOf[static_cast<size_t>(pe.group)] = pe.channel;
+            }
+            for (int ch = 0; ch < 16; ++ch) {
+                std::vector<Span> mine;
+                for (size_t g = 0; g < spans.size(); ++g)
+                    if (spans[g].seen && channelOf[g] == ch) mine.push_back(spans[g]);
+                std::sort(mine.begin(), mine.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+                for (size_t k = 0; k < mine.size();) {
+                    Span merged = mine[k++];
+                    while (k < mine.size() && mine[k].first - 2 <= merged.last + 2) {
+                        merged.last = std::max(merged.last, mine[k].last);
+                        merged.serial = std::min(merged.serial, mine[k].serial);
+                        ++k;
+                    }
+                    auto cc = [&](int64_t time, int number, int value) {
+                        auto* e = new ControlChangeEvent(clampTime(time), static_cast<uint8_t>(0xB0 | ch));
+                        e->setRawController(static_cast<uint8_t>(number));
+                        e->setValue(value);
+                        return e;
+                    };
+                    run.noteAdded(4);
+                    // The selection goes ahead of the entries even when both land on tick 0.
+                    anyEvent* a = cc(merged.first - 2, 99, 1);
+                    anyEvent* b = cc(merged.first - 1, 98, nrpnLsb);
+                    a->serial = b->serial = merged.serial;
+                    batch.push_back(a);
+                    batch.push_back(b);
+                    closing.push_back(cc(merged.last + 1, 101, 127));
+                    closing.push_back(cc(merged.last + 2, 100, 127));
+                }
+            }
+        }
+        std::vector<anyEvent*> all;
+        all.reserve(batch.size() + pending.items().size() + closing.size());
+        all.insert(all.end(), batch.begin(), batch.end());
+        for (const Pending& pe : pending.items()) all.push_back(pe.event);
+        all.insert(all.end(), closing.begin(), closing.end());
+        pending.release();
+        batch.clear();
+        closing.clear();
+        track.addEvents(all, true);
+        track.sortEvents();
+    }
+}
+
+}  // namespace tonvela::effects
