@@ -86,6 +86,7 @@ public:
     void reportError(const QString& message) override;
     void locateEvent(const tonvela::anyEvent* event) override;
     QWidget* dialogParent() const override { return const_cast<TMIDIPollimoMain*>(this); }
+    void showOptions(int page) override;
     // The tool windows (made on first use).
     ToolHost& tools() const { return *toolHost_; }
 

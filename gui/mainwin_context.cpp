@@ -50,6 +50,11 @@ void TMIDIPollimoMain::songEdited() {
     refreshSelectionViews();
 }
 
+void TMIDIPollimoMain::showOptions(int page) {
+    if (context_.option && page >= TOption::General && page <= TOption::Copyright)
+        context_.option->showPage(static_cast<TOption::Page>(page));
+}
+
 void TMIDIPollimoMain::setBusy(bool busy) {
     busy_ = busy;
     updateActions();

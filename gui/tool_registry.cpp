@@ -1,5 +1,6 @@
 #include "tool_registry.h"
 
+#include "checker/datacheckwin.h"
 #include "eventlist/eventform.h"
 #include "effects/effecteditor.h"
 #include "host/tool_host.h"
@@ -11,4 +12,5 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("pianoroll", main.ActionPianoRoll, [](EditorContext& c, QWidget* p) { return new TEditWindow(c, p); });
     host.add("eventlist", main.ActionEventList, [](EditorContext& c, QWidget* p) { return new TEventForm(c, p); });
     host.add("effects", main.ActionEffectEditor, [](EditorContext& c, QWidget* p) { return new TEffectEditor(c, p); });
+    host.add("datacheck", main.ActionDataChecker, [](EditorContext& c, QWidget* p) { return new TDataCheckWindow(c, p); });
 }

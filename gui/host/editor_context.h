@@ -61,4 +61,7 @@ public:
 
     // Parent for the dialogs a tool opens.
     virtual QWidget* dialogParent() const = 0;
+    // The options dialog, modal, turned to a page (0 General, 1 Data Check, 2 Copyright).
+    // Nothing happens where there is none.
+    virtual void showOptions(int page) { (void)page; }
 };

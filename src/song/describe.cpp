@@ -54,9 +54,14 @@ constexpr const char* kKeyNames[2][15] = {
 
 std::string MIDIEvent::describe() const { return channelPrefix(*this); }
 
+std::string describeNoteOff(uint8_t status, int key) {
+    return printfText("Chn = %2.2d ", (status & 0x0F) + 1) +
+           printfText("Note OFF(Vel = 0):Key %3.3d[%s]", key, MIDISpec::noteName(key).c_str());
+}
+
 std::string NoteOnEvent::describe() const {
+    if (velocity() == 0) return describeNoteOff(status, note());
     const std::string name = MIDISpec::noteName(note());
-    if (velocity() == 0) return channelPrefix(*this) + printfText("Note OFF(Vel = 0):Key %3.3d[%s]", note(), name.c_str());
     return channelPrefix(*this) +
            printfText("Note ON:Key %3.3d[%s] Vel = %3.3d Dur = %4.4d", note(), name.c_str(), velocity(), duration());
 }

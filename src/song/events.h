@@ -366,6 +366,10 @@ public:
     int mode() const { return data.size() < 2 ? 0 : data[1]; }
 };
 
+// The description of a note on with velocity 0 (a note off) of this status and key, for note
+// offs that exist only as the end of a note's duration.
+std::string describeNoteOff(uint8_t status, int key);
+
 // Creates the meta class for a meta type byte.
 metaEvent* makeMetaEvent(int32_t time, uint8_t metaType);
 

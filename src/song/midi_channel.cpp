@@ -1,5 +1,7 @@
 #include "song/midi_channel.h"
 
+#include <cstdlib>
+
 #include "song/events.h"
 #include "song/midispec.h"
 
@@ -8,13 +10,22 @@ namespace tonvela {
 MidiChannel::MidiChannel() { reset(); }
 
 void MidiChannel::reset() {
-    nrpnLsb = nrpnMsb = rpnLsb = rpnMsb = -1;
     program = 0;
+    resetControllers();
+    keyOnCount.fill(0);
+    keyOffTime.fill(-1);
+    lastNoteOnTime = -1;
+    soundingNotes = 0;
+    keyOnTime.fill(-1);
+    maxPolyphony = 0;
+    lastEventTime = -1;
+}
+
+void MidiChannel::resetControllers() {
+    nrpnLsb = nrpnMsb = rpnLsb = rpnMsb = -1;
     bendRange = 2;
     bend = 8192;
     bendStep = 40;
-    keyOnCount.fill(0);
-    keyOffTime.fill(-1);
     controllerValue.fill(0);
     controllerValue[0] = -1;  // bank select is unknown until a song sets it
     controllerValue[32] = -1;
@@ -27,12 +38,13 @@ void MidiChannel::reset() {
     controllerValue[101] = 127;
     controllerTime.fill(-1);
     modValueCount.fill(0);
-    lastNoteOnTime = lastControlTime = lastBendTime = -1;
+    lastControlTime = lastBendTime = -1;
     bendRun = 0;
+}
+
+void MidiChannel::silenceKeys() {
+    keyOnCount.fill(0);
     soundingNotes = 0;
-    keyOnTime.fill(-1);
-    maxPolyphony = 0;
-    lastEventTime = -1;
 }
 
 void MidiChannel::clearControllers() { controllerValue.fill(-1); }
@@ -73,10 +85,9 @@ int MidiChannel::follow(int kind, int32_t time, int data1, int data2) {
     }
 }
 
-// The data checker's rules replace the state-mode branches below in checking mode; until they
-// exist, checking mode follows the state like state mode and finds nothing.
 int MidiChannel::controlChange(int32_t time, int controller, int value) {
     if (controller < 0 || controller > 127) return 0;
+    if (checkMode) return checkControl(time, controller, value);
     controllerValue[static_cast<size_t>(controller)] = value;
     controllerTime[static_cast<size_t>(controller)] = time;
     if (controller == 6) {
@@ -92,11 +103,189 @@ int MidiChannel::controlChange(int32_t time, int controller, int value) {
     return 0;
 }
 
-int MidiChannel::noteEvent(int32_t, int, int) { return 0; }
+int MidiChannel::noteEvent(int32_t time, int key, int velocity) {
+    if (!checkMode || key < 0 || key > 127) return 0;
+    return velocity != 0 ? checkNoteOn(time, key, velocity) : checkNoteOff(time, key);
+}
 
-int MidiChannel::bendEvent(int32_t, int raw) {
+int MidiChannel::bendEvent(int32_t time, int raw) {
+    if (checkMode) return checkBend(time, raw);
     if (raw >= 0 && raw <= 16383) bend = raw;
     return 0;
+}
+
+// ---- checking mode ----------------------------------------------------------------------------
+
+int MidiChannel::checkNoteOn(int32_t time, int key, int velocity) {
+    const auto k = static_cast<size_t>(key);
+    bendRun = 0;
+    ++soundingNotes;
+    if (soundingNotes > maxPolyphony) maxPolyphony = soundingNotes;
+
+    int finding = findNone;
+    if (keyOnCount[k] == 0) {
+        if (keyOffTime[k] == time) finding = findSameTimeOnOff;
+    } else {
+        if (checkRules.deleteDuplicatedNote) finding = findMultipleNoteOn;
+        if (keyOnTime[k] == time) finding = findSynchronousNoteOn;
+    }
+    if (finding == findNone && checkRules.detectIllegalVel && velocity >= checkRules.illegalVeloMin &&
+        velocity <= checkRules.illegalVeloMax)
+        finding = findIllegalVelocity;
+    keyOnTime[k] = time;
+    ++keyOnCount[k];
+    if (finding == findNone && time == lastControlTime)
+        finding = findNoteOnAndControl;
+    else if (finding == findNone && time == lastBendTime)
+        finding = findNoteOnAndBend;
+    // Unset values (-1) are not zero: a song that never sets volume is not muted.
+    if (controllerValue[7] == 0 || controllerValue[11] == 0) finding = findNoteOnWhileMuted;
+    lastNoteOnTime = time;
+    return finding;
+}
+
+int MidiChannel::checkNoteOff(int32_t time, int key) {
+    const auto k = static_cast<size_t>(key);
+    // A note off that ends nothing leaves every count alone, so the channel never counts fewer
+    // than no sounding notes (pitch bends under later notes would pass for silent).
+    if (keyOnCount[k] <= 0) return findExtraNoteOff;
+    --soundingNotes;
+    const int64_t length = static_cast<int64_t>(time) - keyOnTime[k];
+    int finding = findNone;
+    if (length != 0 && !isDrumChannel && checkRules.detectShortDuraion && keyOnCount[k] == 1 &&
+        length <= checkRules.minimumDur)
+        finding = findShortNote;
+    keyOffTime[k] = time;
+    --keyOnCount[k];
+    return finding;
+}
+
+int MidiChannel::checkControl(int32_t time, int n, int v) {
+    const auto c = static_cast<size_t>(n);
+    auto store = [&] {
+        controllerValue[c] = v;
+        controllerTime[c] = time;
+    };
+    // The same controller twice on one tick: the later change is the one that takes effect, so
+    // the state follows it, but it is no finding of any other kind.
+    const bool synchronous = controllerTime[c] == time;
+
+    int finding = findNone;
+    switch (n) {
+    case 0: case 32: case 38: case 96: case 97:
+        store();
+        if (synchronous) return findSynchronousControl;
+        break;
+    case 1: {
+        if (synchronous) {
+            store();
+            return findSynchronousControl;
+        }
+        const auto value = static_cast<size_t>(v & 0x7F);
+        if (soundingNotes <= 0) {
+            if (++modValueCount[value] >= 2) finding = findRepeatedModulation;
+        } else {
+            modValueCount[value] = 0;
+        }
+        if (v == controllerValue[c]) finding = findSameControl;
+        store();
+        break;
+    }
+    case 6:
+        if (rpnMsb == 0 && rpnLsb == 0) {
+            store();
+            bendRange = v;
+            if (v > 0) bendStep = 8192 / v / 100;
+        } else if ((rpnMsb >= 0 && rpnLsb >= 0) || (nrpnMsb >= 0 && nrpnLsb >= 0)) {
+            store();
+        } else {
+            return findInvalidDataEntry;
+        }
+        break;
+    case 64: case 65: case 66: case 67: {
+        if (synchronous) {
+            store();
+            return findSynchronousControl;
+        }
+        // An unset switch counts as released.
+        if ((v >= 64) == (controllerValue[c] >= 64)) finding = findSameControl;
+        store();
+        if (v != 0 && v != 127) return findSwitchValue;
+        break;
+    }
+    case 98:
+        nrpnLsb = v;
+        rpnLsb = -1;
+        store();
+        break;
+    case 99:
+        nrpnMsb = v;
+        nrpnLsb = -1;
+        rpnMsb = -1;
+        store();
+        break;
+    case 100:
+        rpnLsb = v;
+        nrpnLsb = -1;
+        store();
+        break;
+    case 101:
+        rpnMsb = v;
+        rpnLsb = -1;
+        nrpnMsb = -1;
+        store();
+        break;
+    case 120: case 126: case 127:
+        silenceKeys();
+        controllerTime[c] = time;
+        if (synchronous) return findSynchronousControl;
+        break;
+    case 121:
+        resetControllers();
+        controllerTime[c] = time;
+        if (synchronous) {
+            lastControlTime = time;  // the first one of the tick set it
+            return findSynchronousControl;
+        }
+        break;
+    case 123: case 124:
+        // A held sustain or sostenuto pedal keeps the notes sounding.
+        if (controllerValue[64] < 64 && controllerValue[66] < 64) silenceKeys();
+        controllerTime[c] = time;
+        if (synchronous) return findSynchronousControl;
+        break;
+    default:
+        if (synchronous) {
+            store();
+            return findSynchronousControl;
+        }
+        if (v == controllerValue[c] && n != 84) finding = findSameControl;
+        store();
+        break;
+    }
+    if (finding == findNone && time == lastNoteOnTime) finding = findNoteOnAndControl;
+    lastControlTime = time;
+    return finding;
+}
+
+int MidiChannel::checkBend(int32_t time, int raw) {
+    if (time == lastBendTime) {
+        // The later bend of the tick is the one heard.
+        if (raw >= 0 && raw <= 16383) bend = raw;
+        return findSynchronousBend;
+    }
+    int pending = findNone;
+    if (soundingNotes > 0) {
+        bendRun = 0;
+    } else if (++bendRun > 1) {
+        pending = findSilentBend;
+    }
+    lastBendTime = time;
+    if (raw == bend) return findSameBend;
+    if (std::abs(bend - raw) < bendStep) return findIneffectiveBend;
+    bend = raw;
+    if (time == lastNoteOnTime) return findNoteOnAndBend;
+    return pending;
 }
 
 }  // namespace tonvela

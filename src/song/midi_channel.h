@@ -4,6 +4,9 @@
 // bend and its range. In state mode (the device's sixteen objects) it only follows the state;
 // checking mode is the data checker's rule engine, where `update` answers each event with a
 // finding code. A plain value type: the device copies it under its lock for other threads.
+//
+// Checking mode expects the events of one channel in time order, each note as a note on and a
+// separate note off (the checker makes the note offs from the durations).
 
 #include <array>
 #include <cstddef>
@@ -13,6 +16,42 @@
 namespace tonvela {
 
 class anyEvent;
+
+// What checking mode's `update` returns. The data checker lists most of them under its check
+// numbers; findSameProgram and findRepeatedModulation are never listed.
+enum FindingCode : int {
+    findNone = 0,
+    findMultipleNoteOn = 1,      // a note on of a key that still sounds
+    findExtraNoteOff = 2,        // a note off of a key that does not sound
+    findSameTimeOnOff = 3,       // a note on on the tick where its key was released
+    findShortNote = 4,           // at the note off of a note of 1..minimumDur ticks
+    findSameControl = 5,         // a controller set to the value in force
+    findIllegalVelocity = 6,
+    findSynchronousNoteOn = 7,   // a second note on of a key on one tick
+    findSameBend = 8,
+    findSameProgram = 9,
+    findInvalidDataEntry = 10,   // data entry without a parameter selected
+    findSynchronousControl = 11, // a controller changed twice on one tick
+    findSynchronousBend = 12,
+    findNoteOnAndControl = 13,   // the later of a note on and a control change on one tick
+    findNoteOnAndBend = 14,
+    findNoteOnWhileMuted = 15,   // volume or expression at 0
+    findSilentBend = 16,         // the second of two pitch bends while no note sounds
+    findRepeatedModulation = 17,
+    findSwitchValue = 28,        // a switch controller (64..67) other than 0 or 127
+    findIneffectiveBend = 29,    // a change of less than one cent
+};
+
+// The option switches and limits that checking mode's rules read (the others only decide which
+// findings the checker lists).
+struct ChannelCheckRules {
+    bool deleteDuplicatedNote = true;  // findMultipleNoteOn at all
+    bool detectShortDuraion = true;    // findShortNote at all
+    int minimumDur = 2;                // longest note, in ticks, that is too short
+    bool detectIllegalVel = false;     // findIllegalVelocity at all
+    int illegalVeloMin = 1;            // velocities in this range, both ends included
+    int illegalVeloMax = 32;
+};
 
 class MidiChannel {
 public:
@@ -30,7 +69,8 @@ public:
     int controlChange(int32_t time, int controller, int value);
     int noteEvent(int32_t time, int key, int velocity);
     int bendEvent(int32_t time, int raw);
-    // Every controller value unknown (-1); the data checker starts each track this way.
+    // Every controller value unknown (-1); the data checker starts each channel this way when
+    // initial controls are skipped. controllerTime stays.
     void clearControllers();
     // The program's name: the drum kit's on the drum channel, else the General MIDI name.
     std::string programText() const;
@@ -58,6 +98,17 @@ public:
     int32_t maxPolyphony;
     int32_t lastEventTime;
     bool isDrumChannel = false;
+    ChannelCheckRules checkRules;  // kept by reset
+
+private:
+    int checkNoteOn(int32_t time, int key, int velocity);
+    int checkNoteOff(int32_t time, int key);
+    int checkControl(int32_t time, int controller, int value);
+    int checkBend(int32_t time, int raw);
+    // Reset All Controllers: the controllers, the bend and the parameter selection go back to
+    // their defaults; the sounding notes and the program stay.
+    void resetControllers();
+    void silenceKeys();
 };
 
 }  // namespace tonvela

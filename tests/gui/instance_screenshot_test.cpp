@@ -8,6 +8,9 @@
 #include <atomic>
 #include <thread>
 
+#include <QListView>
+
+#include "checker/datacheckwin.h"
 #include "eventlist/addeventwin.h"
 #include "eventlist/event_list_model.h"
 #include "eventlist/eventform.h"
@@ -188,4 +191,23 @@ TEST_F(EditorTest, ScreenshotsOfTheEffectEditor) {
     ed->FlipY->setChecked(true);
     ed->PageControl->setCurrentWidget(ed->page(TEffectEditor::TabFunction));
     shoot("effect_editor_function");
+}
+
+// The data checker after a check of the demo song, one line selected.
+TEST_F(EditorTest, ScreenshotOfTheDataChecker) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->updateActions();
+    w->ActionDataChecker->trigger();
+    auto* check = w->tools().find<TDataCheckWindow>();
+    ASSERT_NE(check, nullptr);
+    check->CheckButton1->click();
+    ASSERT_GT(check->model()->rowCount(), 3);
+    check->CheckListBox1->setCurrentIndex(check->model()->index(3));
+    QCoreApplication::processEvents();
+    const QImage shot = check->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/data_check.png"));
 }
