@@ -59,45 +59,70 @@ std::string makeLine(char letter, long long handle, bool withValue, long long va
 
 bool hasValue(char letter) { return letter != '+' && letter != '-'; }
 
-// Map from the serials a step names to node numbers (-1: not in the track). Serials of the
-// events of one track mostly lie close together, and then a plain table indexed by serial is
-// filled and read in order; otherwise an open-addressing hash.
+// Map from the serials a step names to node numbers (-1: not in the track). The serials of a
+// step mostly lie in a few dense runs (the events a track was loaded with, the events the step
+// made), so they are kept in a plain table indexed by serial when their whole span is small,
+// else in pages of such a table for the parts of the span they fill, and only when they are
+// scattered wide in an open-addressing hash. The first two are filled and read in order.
 class SerialIndex {
 public:
-    SerialIndex(size_t expected, uint32_t low, uint32_t high) {
-        const uint64_t span = static_cast<uint64_t>(high) - low + 1;
-        if (high >= low && span <= 8 * static_cast<uint64_t>(expected) + 4096) {
-            low_ = low;
+    explicit SerialIndex(const std::vector<uint32_t>& keys) {
+        if (keys.empty()) return;
+        const auto [lo, hi] = std::minmax_element(keys.begin(), keys.end());
+        low_ = *lo;
+        const uint64_t span = static_cast<uint64_t>(*hi) - low_ + 1;
+        const uint64_t budget = 8 * static_cast<uint64_t>(keys.size()) + 4096;  // table entries
+        if (span <= budget) {
             flat_.assign(static_cast<size_t>(span), kAbsent);
+            for (uint32_t k : keys) flat_[k - low_] = -1;
             return;
         }
+        if ((span >> kPageBits) <= budget) {
+            directory_.assign(static_cast<size_t>((span >> kPageBits) + 1), kNoPage);
+            uint64_t pages = 0;
+            for (uint32_t k : keys) {
+                uint32_t& d = directory_[(k - low_) >> kPageBits];
+                if (d == kNoPage) d = static_cast<uint32_t>(pages++);
+            }
+            if (pages << kPageBits <= budget) {
+                flat_.assign(static_cast<size_t>(pages << kPageBits), kAbsent);
+                for (uint32_t k : keys) *entry(k) = -1;
+                return;
+            }
+            directory_.clear();
+        }
         size_t cap = 16;
-        while (cap < expected * 2) cap <<= 1;
+        while (cap < keys.size() * 2) cap <<= 1;
         keys_.assign(cap, kEmpty);
         values_.assign(cap, -1);
         mask_ = cap - 1;
+        for (uint32_t k : keys) (void)slot(k, true);
     }
-    void add(uint32_t key) {
-        if (!flat_.empty()) {
-            if (key - low_ < flat_.size() && flat_[key - low_] == kAbsent) flat_[key - low_] = -1;
-            return;
-        }
-        (void)slot(key, true);
-    }
-    // The value of a key that was added; nullptr for any other key.
+    // The value of a key that was given; nullptr for any other key.
     int32_t* find(uint32_t key) {
         if (!flat_.empty()) {
-            if (key - low_ >= flat_.size() || flat_[key - low_] == kAbsent) return nullptr;
-            return &flat_[key - low_];
+            int32_t* e = entry(key);
+            return e && *e != kAbsent ? e : nullptr;
         }
+        if (keys_.empty()) return nullptr;
         size_t i = slot(key, false);
         return keys_[i] == key ? &values_[i] : nullptr;
     }
 
 private:
     static constexpr int32_t kAbsent = INT32_MIN;
+    static constexpr unsigned kPageBits = 10;
+    static constexpr uint32_t kNoPage = UINT32_MAX;
+    int32_t* entry(uint32_t key) {
+        const uint32_t offset = key - low_;  // wraps for keys below low_: out of range
+        if (directory_.empty()) return offset < flat_.size() ? &flat_[offset] : nullptr;
+        const size_t page = offset >> kPageBits;
+        if (key < low_ || page >= directory_.size() || directory_[page] == kNoPage) return nullptr;
+        return &flat_[(static_cast<size_t>(directory_[page]) << kPageBits) | (offset & ((1u << kPageBits) - 1))];
+    }
     uint32_t low_ = 0;
     std::vector<int32_t> flat_;
+    std::vector<uint32_t> directory_;  // page of the span -> page of flat_, when paged
 
     static constexpr uint64_t kEmpty = UINT64_MAX;
     size_t slot(uint32_t key, bool insert) {
@@ -350,21 +375,14 @@ void midiTrack::replay(bool undoing) {
         added.reserve(nBack);
     }
 
-    uint32_t low = UINT32_MAX, high = 0;
-    auto widen = [&](int64_t h) {
-        if (!named(h)) return;
-        low = std::min(low, static_cast<uint32_t>(h));
-        high = std::max(high, static_cast<uint32_t>(h));
-    };
+    std::vector<uint32_t> keys;
+    keys.reserve(count + nBack);
     for (size_t i = 0; i < count; ++i) {
-        widen(lines[i].handle);
-        if (lines[i].letter == putBack) widen(anchorAt(entry[i]));
+        if (named(lines[i].handle)) keys.push_back(static_cast<uint32_t>(lines[i].handle));
+        if (lines[i].letter == putBack && named(anchorAt(entry[i]))) keys.push_back(static_cast<uint32_t>(anchorAt(entry[i])));
     }
-    SerialIndex where(count + nBack, low, high);
-    for (size_t i = 0; i < count; ++i) {
-        if (named(lines[i].handle)) where.add(static_cast<uint32_t>(lines[i].handle));
-        if (lines[i].letter == putBack && named(anchorAt(entry[i]))) where.add(static_cast<uint32_t>(anchorAt(entry[i])));
-    }
+    SerialIndex where(keys);
+    std::vector<uint32_t>().swap(keys);
     for (size_t i = 0; i < n; ++i)
         if (int32_t* w = where.find(events_[i]->serial); w && *w < 0) *w = static_cast<int32_t>(i + 1);
 

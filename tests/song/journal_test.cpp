@@ -182,6 +182,56 @@ TEST(Journal, UndoOfRemovalsAndMovesRestoresTheList) {
     EXPECT_TRUE(f.track->removedEvents.empty());
 }
 
+// A step finds its events by serial. The serials it names may lie close together, in a few
+// runs far apart (old events edited, new ones added much later), or scattered wide; undo and
+// redo must find every one of them in each case.
+TEST(Journal, StepsFindTheirEventsWhereverTheirSerialsLie) {
+    struct Case {
+        const char* name;
+        int groups;  // runs of serials the step names
+        int gap;     // events made elsewhere between two runs
+        int addGap;  // events made elsewhere between two additions of the step
+    };
+    for (const Case& c : {Case{"close together", 3, 0, 0}, Case{"a few runs far apart", 3, 20000, 0},
+                          Case{"scattered wide", 40, 3000, 3000}}) {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        std::vector<ControlChangeEvent*> old;
+        for (int g = 0; g < c.groups; ++g) {
+            for (int i = 0; i < 4; ++i) {
+                auto* e = new ControlChangeEvent(g * 40 + i * 10 + 1, 0xB0);
+                e->setController(7);
+                e->setValue(64);
+                f.track->addEvent(e, true, false);
+                old.push_back(e);
+            }
+            for (int i = 0; i < c.gap; ++i) delete new ControlChangeEvent(0, 0xB0);
+        }
+        const std::string before = dumpSong(f.song);
+        f.track->beginUndoStep("Edit");
+        for (size_t i = 0; i < old.size(); ++i) {
+            if (i % 4 == 0) f.track->setControlValue(old[i], 10);
+            if (i % 4 == 1) f.track->moveEvent(old[i], 5);
+            if (i % 4 == 2) f.track->removeEvent(old[i]);
+        }
+        for (int i = 0; i < 3; ++i) {
+            auto* e = new ControlChangeEvent(i * 7 + 3, 0xB0);
+            e->setController(10);
+            f.track->addEvent(e, true, true);
+            for (int k = 0; k < c.addGap; ++k) delete new ControlChangeEvent(0, 0xB0);
+        }
+        f.track->pack();
+        const std::string after = dumpSong(f.song);
+        ASSERT_NE(before, after);
+        f.track->undo();
+        EXPECT_EQ(dumpSong(f.song), before);
+        f.track->redo();
+        EXPECT_EQ(dumpSong(f.song), after);
+        f.track->undo();
+        EXPECT_EQ(dumpSong(f.song), before);
+    }
+}
+
 // ---- redo ------------------------------------------------------------------------------------
 
 namespace {
