@@ -4,7 +4,6 @@
 #include <bitset>
 #include <cstdlib>
 #include <set>
-#include <unordered_set>
 
 #include "effects/effect_run.h"
 #include "settings/numbertext.h"
@@ -38,6 +37,42 @@ public:
 
 private:
     std::vector<std::pair<int32_t, int>> events_;
+};
+
+// Membership of the moved notes, by serial (unique among sounding notes). The notes of one track
+// were mostly made together, so a bit per serial over their span is small; a sorted list
+// serves when they lie scattered.
+class NoteSet {
+public:
+    explicit NoteSet(const std::vector<NoteOnEvent*>& notes) {
+        if (notes.empty()) return;
+        uint32_t lo = UINT32_MAX, hi = 0;
+        for (const NoteOnEvent* n : notes) {
+            lo = std::min(lo, n->serial);
+            hi = std::max(hi, n->serial);
+        }
+        low_ = lo;
+        const uint64_t span = static_cast<uint64_t>(hi) - lo + 1;
+        if (span <= 64 * static_cast<uint64_t>(notes.size()) + 65536) {
+            bits_.assign(static_cast<size_t>(span / 64 + 1), 0);
+            for (const NoteOnEvent* n : notes) bits_[(n->serial - low_) / 64] |= uint64_t{1} << ((n->serial - low_) % 64);
+            return;
+        }
+        for (const NoteOnEvent* n : notes) sorted_.push_back(n->serial);
+        std::sort(sorted_.begin(), sorted_.end());
+    }
+    bool contains(const NoteOnEvent* n) const {
+        if (!bits_.empty()) {
+            const uint32_t offset = n->serial - low_;  // wraps below low_: out of range
+            return offset / 64 < bits_.size() && (bits_[offset / 64] >> (offset % 64) & 1);
+        }
+        return std::binary_search(sorted_.begin(), sorted_.end(), n->serial);
+    }
+
+private:
+    uint32_t low_ = 0;
+    std::vector<uint64_t> bits_;
+    std::vector<uint32_t> sorted_;
 };
 
 struct OwnedNotes {
@@ -272,7 +307,7 @@ void chordStroke(Run& run) {
 void repairSameKey(midiTrack& track, const std::vector<NoteOnEvent*>& moved, int first, int last,
                    bool movedReachesNext) {
     if (moved.empty()) return;
-    std::unordered_set<const NoteOnEvent*> movedSet(moved.begin(), moved.end());
+    const NoteSet movedSet(moved);
     auto slot = [](const NoteOnEvent* n) { return static_cast<size_t>((n->status & 0x0F) * 128 + (n->note() & 127)); };
     std::bitset<2048> needed;
     int64_t minNew = INT64_MAX, maxNew = INT64_MIN;
@@ -328,8 +363,8 @@ void repairSameKey(midiTrack& track, const std::vector<NoteOnEvent*>& moved, int
         for (size_t k = 0; k + 1 < g.size(); ++k) {
             NoteOnEvent* a = g[k];
             const NoteOnEvent* b = g[k + 1];
-            const bool aMoved = movedSet.count(a) > 0;
-            if (!aMoved && !movedSet.count(b)) continue;
+            const bool aMoved = movedSet.contains(a);
+            if (!aMoved && !movedSet.contains(b)) continue;
             const int64_t end = static_cast<int64_t>(a->time) + a->duration();
             const bool cuts = (movedReachesNext && aMoved) ? end >= b->time : end > b->time;
             if (cuts) track.setDuration(a, static_cast<int32_t>(std::max<int64_t>(0, static_cast<int64_t>(b->time) - a->time - 1)));

@@ -37,6 +37,21 @@ private:
 
 BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const TimeSignature& ts, int32_t time);
 
+// barBeatTickWith(barStarts, time signature at t, t) for many times, cheapest when they come in
+// order: the bar is found by walking on from the last one.
+class PositionCursor {
+public:
+    PositionCursor(const std::vector<int32_t>& barStarts, const std::vector<timeBeatEvent*>& signatures,
+                   uint16_t timeBase)
+        : starts_(barStarts), signatures_(signatures, timeBase) {}
+    BarBeatTick at(int32_t time);
+
+private:
+    const std::vector<int32_t>& starts_;
+    SignatureCursor signatures_;
+    size_t bar_ = 0;
+};
+
 }  // namespace tonvela
 
 #include "song/song.h"
@@ -74,4 +89,22 @@ inline BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const 
     return {static_cast<int32_t>(i), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
 }
 
+inline BarBeatTick PositionCursor::at(int32_t time) {
+    const TimeSignature ts = signatures_.at(time);
+    if (starts_.empty() || starts_[0] > time) return barBeatTickWith(starts_, ts, time);
+    if (bar_ >= starts_.size() || starts_[bar_] > time) bar_ = 0;  // went back: search from the start
+    size_t steps = 0;
+    while (bar_ + 1 < starts_.size() && starts_[bar_ + 1] <= time) {
+        if (++steps > 8) {  // far ahead
+            bar_ = static_cast<size_t>(std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(bar_), starts_.end(), time) -
+                                       starts_.begin()) - 1;
+            break;
+        }
+        ++bar_;
+    }
+    const int32_t offset = time - starts_[bar_];
+    return {static_cast<int32_t>(bar_), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
+}
+
 }  // namespace tonvela
+

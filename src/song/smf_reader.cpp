@@ -448,25 +448,12 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
 
     buildBarTable();
     for (auto& t : tracks) {
-        SignatureCursor cursor(timeSignatures, timeBase);
-        // Events come nearly in time order: the bar is found by walking on from the last one.
-        size_t bar = 0;
+        PositionCursor cursor(barStarts, timeSignatures, timeBase);  // events come nearly in time order
         for (anyEvent* e : t->events()) {
-            const int32_t time = e->time;
-            if (bar >= barStarts.size() || barStarts[bar] > time) bar = 0;
-            while (bar + 1 < barStarts.size() && barStarts[bar + 1] <= time) ++bar;
-            const TimeSignature ts = cursor.at(time);
-            if (barStarts.empty() || barStarts[0] > time) {
-                BarBeatTick b = barBeatTickWith(barStarts, ts, time);
-                e->bar = b.bar;
-                e->beat = b.beat;
-                e->tick = b.tick;
-                continue;
-            }
-            const int32_t offset = time - barStarts[bar];
-            e->bar = static_cast<int32_t>(bar);
-            e->beat = offset / ts.ticksPerBeat;
-            e->tick = offset % ts.ticksPerBeat;
+            const BarBeatTick b = cursor.at(e->time);
+            e->bar = b.bar;
+            e->beat = b.beat;
+            e->tick = b.tick;
         }
     }
 

@@ -172,6 +172,16 @@ void midiSong::computePosition(anyEvent* e) const {
     e->tick = b.tick;
 }
 
+void midiSong::computePositions(std::span<anyEvent* const> events) const {
+    PositionCursor cursor(barStarts, timeSignatures, timeBase);
+    for (anyEvent* e : events) {
+        const BarBeatTick b = cursor.at(e->time);
+        e->bar = b.bar;
+        e->beat = b.beat;
+        e->tick = b.tick;
+    }
+}
+
 int32_t midiSong::barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) const {
     int64_t t = 0;
     for (int32_t i = 0; i < bar; ++i) {

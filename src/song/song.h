@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ public:
     int sharpsAt(int32_t time) const;
     int32_t msToTicks(int64_t ms, int32_t time);
     void computePosition(anyEvent* e) const;
+    // computePosition for each, cheapest when they come in time order.
+    void computePositions(std::span<anyEvent* const> events) const;
 
     // ---- song-wide ------------------------------------------------------------------------
     midiTrack* trackOf(const anyEvent* e) const;

@@ -119,13 +119,19 @@ int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
 void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     if (added.empty()) return;
     std::vector<anyEvent*> batch(added.begin(), added.end());
+    if (journal) {  // room for the lines, growing as push_back would
+        auto makeRoom = [n = added.size()](auto& v) {
+            if (v.capacity() < v.size() + n) v.reserve(std::max(v.size() + n, 2 * v.capacity()));
+        };
+        makeRoom(this->journal);
+        makeRoom(undoSide_.positions);
+    }
     for (anyEvent* e : batch) {
         addRef(e);
         if (journal) {
             writeJournal('+', e, 0);
             undoSide_.positions.push_back({e->bar, e->beat, e->tick});
         }
-        if (song) song->computePosition(e);
         noteAdded(e);
     }
     // One addEvent puts its event before the first event whose time is greater. In a list that
@@ -134,6 +140,7 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     // become one merge against the running maximum, whatever the order of the list.
     std::stable_sort(batch.begin(), batch.end(),
                      [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
+    if (song) song->computePositions(batch);
     std::vector<anyEvent*> merged;
     merged.reserve(events_.size() + batch.size());
     size_t j = 0;
