@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <set>
 
@@ -59,6 +61,38 @@ TEST(SongTime, BarBeatTickFollowsTimeSignatures) {
     // Every event got its position at load.
     const anyEvent* second = song.track(0)->at(1);
     EXPECT_EQ(second->bar, 2);
+}
+
+// Bulk additions and loading place events with a cursor that walks on from the last bar; it must
+// give what the one-at-a-time conversion gives, in any order of times, across signature changes
+// (one of them in the middle of a bar), far jumps and times past the end of the bar table.
+TEST(SongTime, PositionsOfManyEventsEqualThoseOfOneAtATime) {
+    midiSong song;
+    // 3/4 at 0, 6/8 at tick 2880, 5/4 at tick 4000 (inside a 6/8 bar); the song runs to 100000.
+    loadWith(song, {0x00, 0xFF, 0x58, 0x04, 3,    2,    24,   8,    0x96, 0x40, 0xFF, 0x58, 0x04, 6, 3, 24, 8,
+                    0x88, 0x60, 0xFF, 0x58, 0x04, 5,    2,    24,   8,    0x85, 0xD7, 0x20, 0xFF, 0x01, 0x00});
+    ASSERT_EQ(song.timeSignatures.size(), 3u);
+    std::mt19937 rng(7);
+    std::vector<int32_t> ascending;
+    for (int32_t t = 0; t < 130000; t += static_cast<int32_t>(rng() % 3000)) ascending.push_back(t);
+    std::vector<int32_t> shuffled = ascending;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    const std::vector<int32_t> descending(ascending.rbegin(), ascending.rend());
+    for (const std::vector<int32_t>* times : std::initializer_list<const std::vector<int32_t>*>{&ascending, &shuffled, &descending}) {
+        std::vector<std::unique_ptr<anyEvent>> owned;
+        std::vector<anyEvent*> events;
+        for (int32_t t : *times) {
+            owned.push_back(std::make_unique<ControlChangeEvent>(t, 0xB0));
+            events.push_back(owned.back().get());
+        }
+        song.computePositions(events);
+        for (const anyEvent* e : events) {
+            const BarBeatTick want = song.timeToBarBeatTick(e->time);
+            ASSERT_EQ(e->bar, want.bar) << e->time;
+            ASSERT_EQ(e->beat, want.beat) << e->time;
+            ASSERT_EQ(e->tick, want.tick) << e->time;
+        }
+    }
 }
 
 TEST(SongTime, AbsurdTimeSignatureStillAdvancesBars) {
