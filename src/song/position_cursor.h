@@ -27,6 +27,8 @@ class SignatureCursor {
 public:
     SignatureCursor(const std::vector<timeBeatEvent*>& list, uint16_t timeBase) : list_(list), timeBase_(timeBase) {}
     TimeSignature at(int32_t t);
+    // The time from which the signature at the last t given may change (INT64_MAX: never).
+    int64_t nextChange() const { return prefix_ < list_.size() ? list_[prefix_]->time : INT64_MAX; }
 
 private:
     const std::vector<timeBeatEvent*>& list_;

@@ -151,11 +151,16 @@ void midiSong::buildBarTable() {
     int64_t t = 0;
     barStarts.push_back(0);
     while (t <= songEnd) {
-        TimeSignature ts = cursor.at(static_cast<int32_t>(t));
-        t += static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
-        if (t > INT32_MAX || barStarts.size() >= kMaxBars)
-            throw MidiError("The song is too long (more than " + std::to_string(kMaxBars) + " bars).");
-        barStarts.push_back(static_cast<int32_t>(t));
+        const TimeSignature ts = cursor.at(static_cast<int32_t>(t));
+        const int64_t length = static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
+        // Bars keep this length until one starts at or after the next signature.
+        const int64_t change = cursor.nextChange();
+        do {
+            t += length;
+            if (t > INT32_MAX || barStarts.size() >= kMaxBars)
+                throw MidiError("The song is too long (more than " + std::to_string(kMaxBars) + " bars).");
+            barStarts.push_back(static_cast<int32_t>(t));
+        } while (t <= songEnd && t < change);
     }
     barStarts.push_back(static_cast<int32_t>(t));
 }

@@ -258,6 +258,31 @@ TEST(SmfWriter, TimesBeyondWhatAFileCanHoldFailTheSave) {
     }
 }
 
+// The longest song a save accepts is the longest a load accepts: one tick more is refused by
+// the save, not written as a file that cannot be opened again.
+TEST(SmfWriter, TheLongestSongASaveAcceptsLoadsAgain) {
+    // Bars of 60 ticks (1/32); the bar table holds the bars up to the first past the song.
+    const int32_t longest = 999'999 * 60 - 1;
+    for (const int32_t end : {longest, longest + 1}) {
+        SCOPED_TRACE(end);
+        midiSong song;
+        load(song, smf(1, {{0x00, 0xFF, 0x58, 0x04, 1, 5, 24, 8, 0x00, 0xB0, 0x07, 0x64}}));
+        midiTrack& t = *song.track(0);
+        t.beginUndoStep("Edit");
+        t.setEventTime(t.at(1), end);
+        Bytes out;
+        if (end == longest) {
+            ASSERT_NO_THROW(song.write(out));
+            midiSong again;
+            ASSERT_NO_THROW(load(again, out));
+            EXPECT_EQ(again.songEnd, end);
+        } else {
+            EXPECT_THROW(song.write(out), MidiError);
+            EXPECT_TRUE(out.empty());
+        }
+    }
+}
+
 TEST(SmfWriter, FailedSaveKeepsTheOldFileAndTheSong) {
     std::string dir = tempDir();
     midiSong song;

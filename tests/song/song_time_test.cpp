@@ -72,6 +72,10 @@ TEST(SongTime, PositionsOfManyEventsEqualThoseOfOneAtATime) {
     loadWith(song, {0x00, 0xFF, 0x58, 0x04, 3,    2,    24,   8,    0x96, 0x40, 0xFF, 0x58, 0x04, 6, 3, 24, 8,
                     0x88, 0x60, 0xFF, 0x58, 0x04, 5,    2,    24,   8,    0x85, 0xD7, 0x20, 0xFF, 0x01, 0x00});
     ASSERT_EQ(song.timeSignatures.size(), 3u);
+    // A signature inside a bar takes over at the next bar.
+    ASSERT_GE(song.barStarts.size(), 6u);
+    EXPECT_EQ(std::vector<int32_t>(song.barStarts.begin(), song.barStarts.begin() + 6),
+              (std::vector<int32_t>{0, 1440, 2880, 4320, 6720, 9120}));
     std::mt19937 rng(7);
     std::vector<int32_t> ascending;
     for (int32_t t = 0; t < 130000; t += static_cast<int32_t>(rng() % 3000)) ascending.push_back(t);
