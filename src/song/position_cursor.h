@@ -39,6 +39,12 @@ private:
 
 BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const TimeSignature& ts, int32_t time);
 
+// The bars of a song, from tick 0 to the first one that starts past `songEnd`, as runs of equal
+// bars: run(start, length, count) for each, in order. A bar takes the signature in force at its
+// start.
+template <typename Run>
+void forEachBarRun(const std::vector<timeBeatEvent*>& signatures, uint16_t timeBase, int32_t songEnd, Run run);
+
 // barBeatTickWith(barStarts, time signature at t, t) for many times, cheapest when they come in
 // order: the bar is found by walking on from the last one.
 class PositionCursor {
@@ -108,5 +114,20 @@ inline BarBeatTick PositionCursor::at(int32_t time) {
     return {static_cast<int32_t>(bar_), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
 }
 
-}  // namespace tonvela
+template <typename Run>
+void forEachBarRun(const std::vector<timeBeatEvent*>& signatures, uint16_t timeBase, int32_t songEnd, Run run) {
+    SignatureCursor cursor(signatures, timeBase);
+    int64_t t = 0;
+    while (t <= songEnd) {
+        const TimeSignature ts = cursor.at(static_cast<int32_t>(t));
+        const int64_t length = static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
+        // This length holds up to the first bar that starts past the song or at or after the
+        // next signature.
+        const int64_t stop = std::min<int64_t>(cursor.nextChange(), static_cast<int64_t>(songEnd) + 1);
+        const int64_t count = std::max<int64_t>(1, (stop - t + length - 1) / length);
+        run(t, length, count);
+        t += count * length;
+    }
+}
 
+}  // namespace tonvela

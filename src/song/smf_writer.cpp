@@ -299,22 +299,13 @@ const std::vector<anyEvent*>& orderedEvents(const midiTrack& t, std::vector<anyE
 void checkBars(std::vector<timeBeatEvent*>& signatures, int32_t songEnd, uint16_t timeBase) {
     std::stable_sort(signatures.begin(), signatures.end(),
                      [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
-    SignatureCursor cursor(signatures, timeBase);
-    int64_t t = 0;
-    size_t bars = 1;
-    while (t <= songEnd) {
-        const TimeSignature ts = cursor.at(static_cast<int32_t>(t));
-        const int64_t length = static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
-        // All the bars of this length at once: up to the first that starts past the song or at
-        // or after the next signature.
-        const int64_t stop = std::min<int64_t>(cursor.nextChange(), static_cast<int64_t>(songEnd) + 1);
-        const int64_t count = std::max<int64_t>(1, (stop - t + length - 1) / length);
-        t += count * length;
-        bars += static_cast<size_t>(count);
-        if (t > INT32_MAX || bars > kMaxBars)
+    uint64_t bars = 1;
+    forEachBarRun(signatures, timeBase, songEnd, [&](int64_t start, int64_t length, int64_t count) {
+        bars += static_cast<uint64_t>(count);
+        if (start + count * length > INT32_MAX || bars > kMaxBars)
             throw MidiError("Dooh! Save failed. '.mid' file may be broken.",
                             "the song would have more than " + std::to_string(kMaxBars) + " bars");
-    }
+    });
 }
 
 }  // namespace

@@ -146,23 +146,17 @@ TimeSignature midiSong::timeSignatureAt(int32_t time) const {
 }
 
 void midiSong::buildBarTable() {
-    barStarts.clear();
-    SignatureCursor cursor(timeSignatures, timeBase);
-    int64_t t = 0;
-    barStarts.push_back(0);
-    while (t <= songEnd) {
-        const TimeSignature ts = cursor.at(static_cast<int32_t>(t));
-        const int64_t length = static_cast<int64_t>(ts.ticksPerBeat) * ts.beatsPerBar;
-        // Bars keep this length until one starts at or after the next signature.
-        const int64_t change = cursor.nextChange();
-        do {
-            t += length;
-            if (t > INT32_MAX || barStarts.size() >= kMaxBars)
-                throw MidiError("The song is too long (more than " + std::to_string(kMaxBars) + " bars).");
-            barStarts.push_back(static_cast<int32_t>(t));
-        } while (t <= songEnd && t < change);
-    }
-    barStarts.push_back(static_cast<int32_t>(t));
+    barStarts.assign(1, 0);
+    int64_t end = 0;
+    forEachBarRun(timeSignatures, timeBase, songEnd, [&](int64_t start, int64_t length, int64_t count) {
+        end = start + count * length;
+        if (end > INT32_MAX || barStarts.size() + static_cast<uint64_t>(count) > kMaxBars)
+            throw MidiError("The song is too long (more than " + std::to_string(kMaxBars) + " bars).");
+        const size_t needed = barStarts.size() + static_cast<size_t>(count) + 1;
+        if (barStarts.capacity() < needed) barStarts.reserve(std::max(needed, 2 * barStarts.capacity()));
+        for (int64_t i = 1; i <= count; ++i) barStarts.push_back(static_cast<int32_t>(start + i * length));
+    });
+    barStarts.push_back(static_cast<int32_t>(end));
 }
 
 BarBeatTick midiSong::timeToBarBeatTick(int32_t time) const {
