@@ -55,6 +55,7 @@ public:
     BarBeatTick at(int32_t time);
 
 private:
+    BarBeatTick seek(int32_t time, const TimeSignature& ts);
     const std::vector<int32_t>& starts_;
     SignatureCursor signatures_;
     size_t bar_ = 0;
@@ -99,19 +100,12 @@ inline BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const 
 
 inline BarBeatTick PositionCursor::at(int32_t time) {
     const TimeSignature ts = signatures_.at(time);
-    if (starts_.empty() || starts_[0] > time) return barBeatTickWith(starts_, ts, time);
-    if (bar_ >= starts_.size() || starts_[bar_] > time) bar_ = 0;  // went back: search from the start
-    size_t steps = 0;
-    while (bar_ + 1 < starts_.size() && starts_[bar_ + 1] <= time) {
-        if (++steps > 8) {  // far ahead
-            bar_ = static_cast<size_t>(std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(bar_), starts_.end(), time) -
-                                       starts_.begin()) - 1;
-            break;
-        }
-        ++bar_;
+    // Mostly the time lies in the bar of the last one.
+    if (bar_ + 1 < starts_.size() && starts_[bar_] <= time && starts_[bar_ + 1] > time) {
+        const int32_t offset = time - starts_[bar_];
+        return {static_cast<int32_t>(bar_), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
     }
-    const int32_t offset = time - starts_[bar_];
-    return {static_cast<int32_t>(bar_), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
+    return seek(time, ts);
 }
 
 template <typename Run>

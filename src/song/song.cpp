@@ -171,6 +171,22 @@ void midiSong::computePosition(anyEvent* e) const {
     e->tick = b.tick;
 }
 
+BarBeatTick PositionCursor::seek(int32_t time, const TimeSignature& ts) {
+    if (starts_.empty() || starts_[0] > time) return barBeatTickWith(starts_, ts, time);
+    if (bar_ >= starts_.size() || starts_[bar_] > time) bar_ = 0;  // went back: search from the start
+    size_t steps = 0;
+    while (bar_ + 1 < starts_.size() && starts_[bar_ + 1] <= time) {
+        if (++steps > 8) {  // far ahead
+            bar_ = static_cast<size_t>(std::upper_bound(starts_.begin() + static_cast<std::ptrdiff_t>(bar_), starts_.end(), time) -
+                                       starts_.begin()) - 1;
+            break;
+        }
+        ++bar_;
+    }
+    const int32_t offset = time - starts_[bar_];
+    return {static_cast<int32_t>(bar_), offset / ts.ticksPerBeat, offset % ts.ticksPerBeat};
+}
+
 void midiSong::computePositions(std::span<anyEvent* const> events) const {
     PositionCursor cursor(barStarts, timeSignatures, timeBase);
     for (anyEvent* e : events) {
