@@ -59,7 +59,9 @@ TEST(RollFrame, TimeScaleIsExactIn64BitsForLongSongsAndWidePanes) {
     for (int px : {0, 1, 1999, 2000, 3999, 4000}) {
         const int32_t t = f.timeAt(px);
         EXPECT_GE(f.x(t), px) << px;
-        if (t > f.viewStart) EXPECT_LT(f.x(t - 1), px) << px;
+        if (t > f.viewStart) {
+            EXPECT_LT(f.x(t - 1), px) << px;
+        }
     }
 }
 
@@ -76,7 +78,9 @@ TEST(RollFrame, KeyRowsFollowTheFixedMappingAndKeyAtInvertsIt) {
             const int k = f.keyAt(y);
             EXPECT_LE(f.keyTop(k), y) << h << " " << y;
             // A row can be empty when the pane has fewer pixels than keys; then the next one holds y.
-            if (f.keyBottom(k) > f.keyTop(k)) EXPECT_GT(f.keyBottom(k), y) << h << " " << y;
+            if (f.keyBottom(k) > f.keyTop(k)) {
+                EXPECT_GT(f.keyBottom(k), y) << h << " " << y;
+            }
         }
     }
     // Zoomed to two octaves from C 3.
