@@ -8,10 +8,10 @@
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "bench_support.h"
 #include "generated_song.h"
 #include "checker/data_check.h"
 #include "checker/data_correct.h"
@@ -75,29 +75,10 @@ void benchCorrect(benchmark::State& state, const Input* in, const Options* optio
     state.counters["corrected"] = static_cast<double>(corrected);
 }
 
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.error_occurred) continue;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            medians[r.run_name.function_name] = r.GetAdjustedRealTime();  // milliseconds
-        }
-    }
-    std::map<std::string, double> medians;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Medians of five runs unless the command line says otherwise (later flags win).
-    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_repetitions=5"),
-                            const_cast<char*>("--benchmark_report_aggregates_only=true")};
-    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-    int n = static_cast<int>(args.size());
-    benchmark::Initialize(&n, args.data());
-    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+    if (!benchsupport::initialize(argc, argv, 5)) return 1;
 
     const Input song = bigSong().first;
     const auto loaded = load(song);
@@ -119,12 +100,11 @@ int main(int argc, char** argv) {
     reg("correct/defaults", [&](benchmark::State& s) { benchCorrect(s, &song, &defaults); })->Iterations(1);
     reg("correct/every", [&](benchmark::State& s) { benchCorrect(s, &song, &every); })->Iterations(1);
 
-    RecordingReporter reporter;
+    benchsupport::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const auto& m = reporter.medians;
-    auto at = [&m](const char* name) { return m.count(name) ? m.at(name) : std::nan(""); };
+    auto at = [&reporter](const char* name) { return reporter.seconds(name) * 1e3; };  // milliseconds
     auto line = [](const char* what, double value, const char* unit, const char* target) {
         std::printf("  %-40s %10.2f %-4s %s\n", what, value, unit, target);
     };

@@ -21,6 +21,7 @@
 
 #include <unistd.h>
 
+#include "bench_support.h"
 #include "generated_song.h"
 #include "effects/apply_effect.h"
 #include "effects/effect_file.h"
@@ -112,19 +113,6 @@ void benchOperation(benchmark::State& state, const Input* in, const Operation* o
     }
 }
 
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.error_occurred) continue;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            medians[r.run_name.function_name] = r.GetAdjustedRealTime() / 1e3;  // ms -> s
-        }
-    }
-    std::map<std::string, double> medians;
-};
-
 // Median wall time of a whole command, `runs` times.
 double timeCommand(const std::string& command, int runs) {
     std::vector<double> t;
@@ -139,12 +127,7 @@ double timeCommand(const std::string& command, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_repetitions=3"),
-                            const_cast<char*>("--benchmark_report_aggregates_only=true")};
-    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-    int n = static_cast<int>(args.size());
-    benchmark::Initialize(&n, args.data());
-    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+    if (!benchsupport::initialize(argc, argv, 3)) return 1;
 
     const Input song = bigSong().first;
     std::printf("input: format 1, %zu events, %zu notes\n", song.events, song.notes);
@@ -159,11 +142,10 @@ int main(int argc, char** argv) {
         reg("half/" + op.name, [&song, &op](benchmark::State& s) { benchOperation(s, &song, &op, true); });
     }
 
-    RecordingReporter reporter;
+    benchsupport::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    const auto& m = reporter.medians;
-    auto at = [&](const std::string& name) { return m.count(name) ? m.at(name) : std::nan(""); };
+    auto at = [&](const std::string& name) { return reporter.seconds(name); };
 
     const double load = at("load");
     std::printf("\nsummary (medians of 3 runs; the whole song selected unless said)\n");

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "song/events.h"
 #include "song/tempo_units.h"
 
 namespace benchsong {
@@ -37,16 +38,7 @@ struct Message {
 inline void putTrack(std::vector<uint8_t>& out, const std::vector<Message>& messages) {
     std::vector<uint8_t> body;
     body.reserve(messages.size() * 4 + 4);
-    auto varLen = [&body](uint32_t v) {
-        uint8_t tmp[5];
-        int n = 0;
-        do {
-            tmp[n++] = static_cast<uint8_t>(v & 0x7F);
-            v >>= 7;
-        } while (v);
-        while (n > 1) body.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-        body.push_back(tmp[0]);
-    };
+    auto varLen = [&body](uint32_t v) { tonvela::ByteWriter(body).putVarLen(v); };
     uint32_t last = 0;
     uint8_t running = 0;
     for (const Message& m : messages) {

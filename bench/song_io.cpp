@@ -23,13 +23,13 @@
 #include <fstream>
 #include <functional>
 #include <initializer_list>
-#include <map>
 #include <memory>
 #include <queue>
 #include <streambuf>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "generated_song.h"
 #include "song/song.h"
 
@@ -274,43 +274,10 @@ void benchRedo(benchmark::State& state, const Input* in, bool move) {
     state.counters["lines"] = static_cast<double>(notes.size());
 }
 
-// ---- summary ----------------------------------------------------------------------------------
-
-// Keeps the median (or the only) real time of each benchmark, in nanoseconds.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            if (r.error_occurred) continue;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            double ns = r.GetAdjustedRealTime() * nsPerUnit(r.time_unit);
-            medians[r.run_name.function_name] = ns;
-        }
-    }
-    std::map<std::string, double> medians;
-
-private:
-    static double nsPerUnit(benchmark::TimeUnit u) {
-        switch (u) {
-        case benchmark::kNanosecond: return 1;
-        case benchmark::kMicrosecond: return 1e3;
-        case benchmark::kMillisecond: return 1e6;
-        default: return 1e9;
-        }
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Medians of five runs unless the command line says otherwise (later flags win).
-    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_repetitions=5"),
-                            const_cast<char*>("--benchmark_report_aggregates_only=true")};
-    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-    int n = static_cast<int>(args.size());
-    benchmark::Initialize(&n, args.data());
-    if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
+    if (!benchsupport::initialize(argc, argv, 5)) return 1;
 
     auto [format1, format0] = bigSong();
     const Input noOffs = noteOnsOnly(200'000);
@@ -355,14 +322,12 @@ int main(int argc, char** argv) {
     reg("redo/velocity1M/ours", [&](benchmark::State& s) { benchRedo(s, &undoNotes, false); });
     reg("redo/move1M/ours", [&](benchmark::State& s) { benchRedo(s, &undoNotes, true); });
 
-    RecordingReporter reporter;
+    benchsupport::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const auto& m = reporter.medians;
     auto perEvent = [&](const std::string& name, size_t events) {
-        auto it = m.find(name);
-        return it == m.end() ? std::nan("") : it->second / static_cast<double>(events);
+        return reporter.seconds(name) * 1e9 / static_cast<double>(events);
     };
     auto line = [](const char* what, double value, const char* unit, const char* target) {
         std::printf("  %-44s %10.2f %-10s %s\n", what, value, unit, target);
@@ -379,7 +344,7 @@ int main(int argc, char** argv) {
     line("resident memory after load (format 1)", ours.residentPerEvent, "B/event", "target <= 44");
     line("heap in use after load (format 1)", ours.heapPerEvent, "B/event", "");
     line("note ons only / format 1 load", noOff / load1, "x", "target <= 1.5");
-    auto seconds = [&](const char* name) { return m.count(name) ? m.at(name) / 1e9 : std::nan(""); };
+    auto seconds = [&](const char* name) { return reporter.seconds(name); };
     line("undo of 1M velocity lines", seconds("undo/velocity1M/ours"), "s", "target <= 0.2");
     line("undo of 1M move lines", seconds("undo/move1M/ours"), "s", "target <= 0.2");
     line("redo of 1M velocity lines", seconds("redo/velocity1M/ours"), "s", "target <= 1");

@@ -116,12 +116,7 @@ int runApply(const std::vector<std::string>& args) {
                      fx.c_str());
         return 1;
     }
-    try {
-        song.writeFile(out);
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s%s%s\n", out.c_str(), e.what(), e.detail().empty() ? "" : " ", e.detail().c_str());
-        return 1;
-    }
+    if (!saveSong(song, out)) return 1;
     std::printf("%s\n", result.statusText().c_str());
     return 0;
 }

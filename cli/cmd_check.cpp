@@ -122,13 +122,7 @@ int runCorrect(const std::vector<std::string>& args) {
     ticked.reserve(report.size());
     for (const Finding& f : report.findings()) ticked.push_back(only[static_cast<size_t>(f.check)]);
     report.erase(correctFindings(song, report, ticked));
-    try {
-        song.writeFile(a.positional[1]);
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s%s%s\n", a.positional[1].c_str(), e.what(), e.detail().empty() ? "" : " ",
-                     e.detail().c_str());
-        return 1;
-    }
+    if (!saveSong(song, a.positional[1])) return 1;
     printLines(report);
     std::fprintf(stderr, "%s\n", kCorrectDoneText);
     return 0;

@@ -86,13 +86,7 @@ int runConvert(const std::vector<std::string>& args) {
     midiSong song;
     if (!loadSong(song, a.positional[0], a.has("recover"))) return 1;
     if (fmt >= 0) song.format = static_cast<int16_t>(fmt);
-    try {
-        song.writeFile(a.positional[1]);
-    } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s%s%s\n", a.positional[1].c_str(), e.what(), e.detail().empty() ? "" : " ",
-                     e.detail().c_str());
-        return 1;
-    }
+    if (!saveSong(song, a.positional[1])) return 1;
     return 0;
 }
 

@@ -17,6 +17,9 @@ namespace tonvela::cli {
 // Loads PATH into song; prints each repair of a recovering load as "PATH: repaired: ..." and a
 // load error as "PATH: MESSAGE" on stderr. Returns false when the song could not be loaded.
 bool loadSong(midiSong& song, const std::string& path, bool recover);
+// Writes the song to PATH atomically; prints a failure as "PATH: MESSAGE DETAIL" on stderr.
+// Returns false when nothing was written.
+bool saveSong(midiSong& song, const std::string& path);
 
 struct Command {
     std::string name;

@@ -19,6 +19,16 @@ bool loadSong(midiSong& song, const std::string& path, bool recover) {
     }
 }
 
+bool saveSong(midiSong& song, const std::string& path) {
+    try {
+        song.writeFile(path);
+        return true;
+    } catch (const MidiError& e) {
+        std::fprintf(stderr, "%s: %s%s%s\n", path.c_str(), e.what(), e.detail().empty() ? "" : " ", e.detail().c_str());
+        return false;
+    }
+}
+
 std::vector<Command>& commands() {
     static std::vector<Command> list;
     return list;

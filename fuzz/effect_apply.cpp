@@ -22,17 +22,6 @@ namespace {
     std::abort();
 }
 
-void putVarLen(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t tmp[5];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<uint8_t>(v & 0x7F);
-        v >>= 7;
-    } while (v);
-    while (n > 1) out.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-    out.push_back(tmp[0]);
-}
-
 struct Message {
     uint32_t time;
     std::vector<uint8_t> bytes;
@@ -43,7 +32,7 @@ void putTrack(std::vector<uint8_t>& file, std::vector<Message> messages) {
     std::vector<uint8_t> body;
     uint32_t last = 0;
     for (const Message& m : messages) {
-        putVarLen(body, m.time - last);
+        ByteWriter(body).putVarLen(m.time - last);
         last = m.time;
         body.insert(body.end(), m.bytes.begin(), m.bytes.end());
     }

@@ -131,14 +131,6 @@ private:
     std::array<bool, 16> nrpn_;
 };
 
-// Events made by the run and not yet handed to a track: freed if the run gives up.
-struct OwnedEvents {
-    std::vector<anyEvent*> list;
-    ~OwnedEvents() {
-        for (anyEvent* e : list) delete e;
-    }
-};
-
 }  // namespace
 
 void addEvents(Run& run) {
@@ -206,7 +198,7 @@ void addEvents(Run& run) {
         PendingList pending;
         int groups = 0;
         // Events made for the note at hand; freed if the run gives up before they are handed on.
-        OwnedEvents owned;
+        Owned<anyEvent> owned;
         std::vector<anyEvent*>& work = owned.list;
 
         auto removeExisting = [&](int64_t from, int64_t to) {
@@ -320,7 +312,7 @@ void addEvents(Run& run) {
             }
         }
 
-        OwnedEvents opening, closingOwned;
+        Owned<anyEvent> opening, closingOwned;
         std::vector<anyEvent*>& batch = opening.list;
         std::vector<anyEvent*>& closing = closingOwned.list;
         std::bitset<16> bracketAtZero;

@@ -75,13 +75,6 @@ private:
     std::vector<uint32_t> sorted_;
 };
 
-struct OwnedNotes {
-    std::vector<NoteOnEvent*> list;
-    ~OwnedNotes() {
-        for (NoteOnEvent* e : list) delete e;
-    }
-};
-
 }  // namespace
 
 EffectResult echo(Run& run) {
@@ -136,7 +129,7 @@ EffectResult echo(Run& run) {
         std::optional<Pedal> pedal;
         if (p.EmulateSustain) pedal.emplace(source);
         auto [first, last] = rangePositions(source, run.scope.range);
-        OwnedNotes echoes;
+        Owned<NoteOnEvent> echoes;
 
         for (int i = first; i < last; ++i) {
             anyEvent* e = source.at(i);

@@ -140,6 +140,18 @@ private:
     std::array<std::vector<Entry>, 128> byKey_;
 };
 
+// Events made by a run and not yet handed to a track: freed if the run gives up.
+template <typename Event>
+struct Owned {
+    std::vector<Event*> list;
+    Owned() = default;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() {
+        for (Event* e : list) delete e;
+    }
+};
+
 // Same-key repair after notes were moved: for every pair of consecutive sounding notes of one
 // channel and key (in time order, equal times by creation) where at least one was moved and the
 // earlier one now sounds into the later one, the earlier one is shortened to end one tick before

@@ -4,6 +4,9 @@
 #include <cstdlib>
 
 #include <cmath>
+#include <optional>
+#include <tuple>
+#include <utility>
 
 #include "effects/effect_run.h"
 #include "settings/numbertext.h"
@@ -170,16 +173,16 @@ void timeShift(Run& run) {
     });
 }
 
-void modifyControl(Run& run) {
-    const ModifyControlPage& p = run.s.modifyControl;
-    const int controller = choice(p.ComboBoxControl);
-    const int lo = intOf(p.Edit1ModCOntrolMin, 0), hi = intOf(p.Edit2ModCOntrolMax, 127);
-    const bool cutoff = choice(p.ContModScaling) == 0;
-    const bool absolute = p.ModContVal == 1;
-    const int source = std::min(choice(p.ModContFS), 3);
+namespace {
+
+// The frame of Modify Control and Modify PitchBend: every target event of the scope gets the
+// curve's x and period from the chosen source (0 beat, 1 time from the range start, 2 its own
+// value, 3 the key of the last note before it). `own(e)` gives a target's own value and period,
+// nothing for other events; `change(track, e, x, period)` applies the curve.
+template <typename Own, typename Change>
+void modifyEach(Run& run, int source, Own own, Change change) {
     const TickRange range = run.scope.range;
     BeatSource beat(run.song);
-
     forEachTrack(run, [&](midiTrack& track, int first, int last) {
         const NoteOnEvent* lastNote = nullptr;
         for (int i = first; i < last; ++i) {
@@ -189,28 +192,49 @@ void modifyControl(Run& run) {
                 lastNote = static_cast<NoteOnEvent*>(e);
                 continue;
             }
-            if (e->kind() != kindControl) continue;
-            auto* c = static_cast<ControlChangeEvent*>(e);
-            if (c->controller() != controller) continue;
+            const std::optional<std::pair<int64_t, int64_t>> value = own(*e);
+            if (!value) continue;
             ++run.counts.hits;
             int64_t x = 0, period = 127;
             if (source == 0) {
-                std::tie(x, period) = beat.at(*c);
+                std::tie(x, period) = beat.at(*e);
             } else if (source == 1) {
-                x = static_cast<int64_t>(c->time) - range.from;
+                x = static_cast<int64_t>(e->time) - range.from;
                 period = static_cast<int64_t>(range.to) - range.from;
             } else if (source == 2) {
-                x = c->value();
+                std::tie(x, period) = *value;
             } else {
                 if (!lastNote) continue;  // no note met yet: the value stays
                 x = lastNote->note();
             }
-            auto r = controlCurveValue(run.curve, x, period, lo, hi, cutoff);
-            if (!r) continue;
-            int64_t value = absolute ? *r : c->value() + *r;
-            track.setControlValue(c, static_cast<int>(std::clamp<int64_t>(value, 0, 127)));
+            change(track, *e, x, period);
         }
     });
+}
+
+}  // namespace
+
+void modifyControl(Run& run) {
+    const ModifyControlPage& p = run.s.modifyControl;
+    const int controller = choice(p.ComboBoxControl);
+    const int lo = intOf(p.Edit1ModCOntrolMin, 0), hi = intOf(p.Edit2ModCOntrolMax, 127);
+    const bool cutoff = choice(p.ContModScaling) == 0;
+    const bool absolute = p.ModContVal == 1;
+    modifyEach(
+        run, std::min(choice(p.ModContFS), 3),
+        [controller](const anyEvent& e) -> std::optional<std::pair<int64_t, int64_t>> {
+            if (e.kind() != kindControl) return std::nullopt;
+            const auto& c = static_cast<const ControlChangeEvent&>(e);
+            if (c.controller() != controller) return std::nullopt;
+            return std::pair<int64_t, int64_t>{c.value(), 127};
+        },
+        [&](midiTrack& track, anyEvent& e, int64_t x, int64_t period) {
+            auto& c = static_cast<ControlChangeEvent&>(e);
+            auto r = controlCurveValue(run.curve, x, period, lo, hi, cutoff);
+            if (!r) return;
+            int64_t value = absolute ? *r : c.value() + *r;
+            track.setControlValue(&c, static_cast<int>(std::clamp<int64_t>(value, 0, 127)));
+        });
 }
 
 void modifyPitchBend(Run& run) {
@@ -222,41 +246,19 @@ void modifyPitchBend(Run& run) {
     const int lo = bound(p.Edit1ModCOntrolMin, 0), hi = bound(p.Edit2ModCOntrolMax, 127);
     const bool cutoff = choice(p.ContModScaling) == 0;
     const bool absolute = p.ModContVal == 1;
-    const int source = std::min(choice(p.ModContFS), 3);
-    const TickRange range = run.scope.range;
-    BeatSource beat(run.song);
-
-    forEachTrack(run, [&](midiTrack& track, int first, int last) {
-        const NoteOnEvent* lastNote = nullptr;
-        for (int i = first; i < last; ++i) {
-            anyEvent* e = track.at(i);
-            run.examined();
-            if (e->kind() == kindNote) {
-                lastNote = static_cast<NoteOnEvent*>(e);
-                continue;
-            }
-            if (e->kind() != kindPitchBend) continue;
-            auto* b = static_cast<PitchBendEvent*>(e);
-            ++run.counts.hits;
-            int64_t x = 0, period = 127;
-            if (source == 0) {
-                std::tie(x, period) = beat.at(*b);
-            } else if (source == 1) {
-                x = static_cast<int64_t>(b->time) - range.from;
-                period = static_cast<int64_t>(range.to) - range.from;
-            } else if (source == 2) {
-                x = b->bend();
-                period = 8192;
-            } else {
-                if (!lastNote) continue;
-                x = lastNote->note();
-            }
+    modifyEach(
+        run, std::min(choice(p.ModContFS), 3),
+        [](const anyEvent& e) -> std::optional<std::pair<int64_t, int64_t>> {
+            if (e.kind() != kindPitchBend) return std::nullopt;
+            return std::pair<int64_t, int64_t>{static_cast<const PitchBendEvent&>(e).bend(), 8192};
+        },
+        [&](midiTrack& track, anyEvent& e, int64_t x, int64_t period) {
+            auto& b = static_cast<PitchBendEvent&>(e);
             auto r = bendCurveValue(run.curve, x, period, lo, hi, cutoff);
-            if (!r) continue;
-            int64_t value = absolute ? *r : static_cast<int64_t>(b->bend()) + *r;
-            track.setBend(b, static_cast<int>(std::clamp<int64_t>(value, 0, 16383)));
-        }
-    });
+            if (!r) return;
+            int64_t value = absolute ? *r : static_cast<int64_t>(b.bend()) + *r;
+            track.setBend(&b, static_cast<int>(std::clamp<int64_t>(value, 0, 16383)));
+        });
 }
 
 void modifyDuration(Run& run) {

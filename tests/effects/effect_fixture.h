@@ -20,21 +20,6 @@
 
 namespace tonvela::test {
 
-// Delta time as a variable-length number + message.
-inline Bytes at(uint32_t delta, std::initializer_list<uint8_t> message) {
-    Bytes out;
-    uint8_t tmp[5];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<uint8_t>(delta & 0x7F);
-        delta >>= 7;
-    } while (delta);
-    while (n > 1) out.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-    out.push_back(tmp[0]);
-    out.insert(out.end(), message);
-    return out;
-}
-
 // A conductor track: 4/4, tempo 120, ending after `bars` bars at 480 ticks per quarter.
 inline Bytes conductor(int bars) {
     return cat({at(0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}), at(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}),

@@ -10,29 +10,10 @@
 
 namespace tonvela::test {
 
-inline Bytes at(uint32_t delta, std::initializer_list<uint8_t> message) {
-    Bytes out;
-    uint8_t tmp[5];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<uint8_t>(delta & 0x7F);
-        delta >>= 7;
-    } while (delta);
-    while (n > 1) out.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-    out.push_back(tmp[0]);
-    out.insert(out.end(), message);
-    return out;
-}
-
 inline Bytes text(uint32_t delta, uint8_t type, const std::string& s) {
     Bytes b = at(delta, {0xFF, type, static_cast<uint8_t>(s.size())});
     b.insert(b.end(), s.begin(), s.end());
     return b;
-}
-
-inline Bytes note(uint32_t delta, int channel, int key, uint32_t length, int velocity = 100) {
-    return cat({at(delta, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity)}),
-                at(length, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(key), 0})});
 }
 
 // 4/4 at 480 ticks per quarter (1920 ticks a bar), `bars` bars long.

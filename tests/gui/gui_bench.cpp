@@ -25,16 +25,7 @@ namespace {
 struct Writer {
     std::vector<uint8_t> body;
     uint32_t last = 0;
-    void varLen(uint32_t v) {
-        uint8_t tmp[5];
-        int n = 0;
-        do {
-            tmp[n++] = static_cast<uint8_t>(v & 0x7F);
-            v >>= 7;
-        } while (v);
-        while (n > 1) body.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-        body.push_back(tmp[0]);
-    }
+    void varLen(uint32_t v) { tonvela::ByteWriter(body).putVarLen(v); }
     void event(uint32_t time, std::initializer_list<uint8_t> bytes) {
         varLen(time - last);
         last = time;

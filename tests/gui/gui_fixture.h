@@ -38,7 +38,9 @@ QT_END_NAMESPACE
 
 namespace guitest {
 
+using tonvela::test::at;
 using tonvela::test::Bytes;
+using tonvela::test::note;
 
 // Answers in order; a question without a prepared answer is a test failure and gets Cancel
 // (or No, or Ok), the answer that changes least.
@@ -102,26 +104,6 @@ public:
         return l;
     }
 };
-
-// Meta and channel messages with a delta time, for building songs.
-inline Bytes at(uint32_t delta, std::initializer_list<uint8_t> message) {
-    Bytes out;
-    uint8_t tmp[5];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<uint8_t>(delta & 0x7F);
-        delta >>= 7;
-    } while (delta);
-    while (n > 1) out.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-    out.push_back(tmp[0]);
-    out.insert(out.end(), message);
-    return out;
-}
-
-inline Bytes note(uint32_t delta, int channel, int key, uint32_t length) {
-    return tonvela::test::cat({at(delta, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(key), 100}),
-                               at(length, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(key), 0})});
-}
 
 inline Bytes trackName(const std::string& name) {
     Bytes b = at(0, {0xFF, 0x03, static_cast<uint8_t>(name.size())});

@@ -12,27 +12,6 @@
 
 namespace tonvela::test {
 
-// Delta time as a variable-length number, then the message.
-inline Bytes at(uint32_t delta, std::initializer_list<uint8_t> message) {
-    Bytes out;
-    uint8_t tmp[5];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<uint8_t>(delta & 0x7F);
-        delta >>= 7;
-    } while (delta);
-    while (n > 1) out.push_back(static_cast<uint8_t>(tmp[--n] | 0x80));
-    out.push_back(tmp[0]);
-    out.insert(out.end(), message);
-    return out;
-}
-
-// Note on at delta, note off `length` later.
-inline Bytes note(uint32_t delta, int channel, int key, uint32_t length, int velocity = 100) {
-    return cat({at(delta, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity)}),
-                at(length, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(key), 0})});
-}
-
 // 4/4 at 480 ticks per quarter, `bars` bars long.
 inline Bytes conductor(int bars) {
     return cat({at(0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}),

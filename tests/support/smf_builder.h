@@ -46,6 +46,20 @@ inline Bytes cat(std::initializer_list<Bytes> parts) {
     return out;
 }
 
+// A delta time as a variable-length number, then the message.
+inline Bytes at(uint32_t delta, std::initializer_list<uint8_t> message) {
+    Bytes out;
+    ByteWriter(out).putVarLen(delta);
+    out.insert(out.end(), message);
+    return out;
+}
+
+// One note: note on at `delta`, note off `length` later.
+inline Bytes note(uint32_t delta, int channel, int key, uint32_t length, int velocity = 100) {
+    return cat({at(delta, {static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(key), static_cast<uint8_t>(velocity)}),
+                at(length, {static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(key), 0})});
+}
+
 inline LoadReport load(midiSong& song, const Bytes& b, bool recover = false) {
     return song.loadBytes(b.data(), b.size(), "test.mid", LoadOptions{recover});
 }
