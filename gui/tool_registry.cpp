@@ -6,6 +6,7 @@
 #include "host/tool_host.h"
 #include "mainwin.h"
 #include "pianoroll/editwin.h"
+#include "tempo/tempoeditor.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
@@ -13,4 +14,5 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("eventlist", main.ActionEventList, [](EditorContext& c, QWidget* p) { return new TEventForm(c, p); });
     host.add("effects", main.ActionEffectEditor, [](EditorContext& c, QWidget* p) { return new TEffectEditor(c, p); });
     host.add("datacheck", main.ActionDataChecker, [](EditorContext& c, QWidget* p) { return new TDataCheckWindow(c, p); });
+    host.add("tempo", main.ActionTempoEditor, [](EditorContext& c, QWidget* p) { return new TTempoEditor(c, p); });
 }

@@ -1,9 +1,9 @@
 #include "tempo/tempo_view.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
+#include "pianoroll/roll_range.h"
 #include "song/song.h"
 #include "song/tempo_units.h"
 
@@ -57,7 +57,8 @@ TempoCurve tempoCurve(const midiTrack& conductor, const TempoFrame& frame) {
             curve.startBpm = bpm;
             continue;
         }
-        TempoPoint p{t, e->time, bpm, frame.x(e->time), frame.y(bpm), false};
+        // A tempo off the scale sits on its edge, where its marker can still be reached.
+        TempoPoint p{t, e->time, bpm, frame.x(e->time), std::clamp(frame.y(bpm), 0, frame.height), false};
         if (!haveMarker || p.x - markerX > kTempoMarkerSpacing || std::abs(p.y - markerY) > kTempoMarkerSpacing) {
             p.marker = true;
             haveMarker = true;
@@ -69,12 +70,26 @@ TempoCurve tempoCurve(const midiTrack& conductor, const TempoFrame& frame) {
     return curve;
 }
 
-std::string tempoMarkerHint(const TempoEvent& e) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%3.3d:%2.2d:%3.3d %d", e.bar + 1, e.beat + 1, e.tick,
-                  microsToBpm(e.getTempo()));
-    return buffer;
+std::vector<TempoNoteBox> tempoNoteBoxes(const midiSong& song, const Selection& selection, const TempoFrame& frame) {
+    std::vector<TempoNoteBox> boxes;
+    const Selection s = selection.clippedTo(song);
+    if (frame.range.empty()) return boxes;
+    for (int i = s.firstTrack; i <= s.lastTrack; ++i) {
+        const midiTrack& track = *song.track(i);
+        const int32_t end = frame.range.to == INT32_MAX ? INT32_MAX : frame.range.to + 1;
+        const EventSpan span = eventSpan(track, frame.range.from, end);
+        for (int p = span.first; p < span.last; ++p) {
+            const anyEvent* e = track.at(p);
+            if (!e || e->kind() != kindNote || !frame.range.contains(e->time)) continue;
+            const auto* n = static_cast<const NoteOnEvent*>(e);
+            boxes.push_back({frame.noteX(n->time), frame.noteX(static_cast<int64_t>(n->time) + n->duration()),
+                             frame.keyTop(n->note()), frame.keyBottom(n->note())});
+        }
+    }
+    return boxes;
 }
+
+std::string tempoMarkerHint(const TempoEvent& e) { return positionText(e) + std::to_string(microsToBpm(e.getTempo())); }
 
 std::string tempoCursorText(const midiSong& song, int32_t tick) {
     const BarBeatTick p = song.timeToBarBeatTick(tick);

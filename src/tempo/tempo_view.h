@@ -52,7 +52,7 @@ struct TempoPoint {
     TempoEvent* event = nullptr;
     int32_t time = 0;
     int bpm = 0;     // 60000000 / tempo, whole
-    int x = 0, y = 0;
+    int x = 0, y = 0;  // y of a tempo above 300 or below 20 bpm: the top or bottom edge
     bool marker = false;  // a marker (draggable square) or only a small rectangle
 };
 
@@ -63,6 +63,13 @@ struct TempoCurve {
 
 // The curve over the frame's range from the conductor track (walked up to the range's end).
 TempoCurve tempoCurve(const midiTrack& conductor, const TempoFrame& frame);
+
+// A note behind the curve: x from its start to its end (noteX), its key's rows.
+struct TempoNoteBox {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+// The sounding notes of the selection's tracks whose start lies in the frame's range.
+std::vector<TempoNoteBox> tempoNoteBoxes(const midiSong& song, const Selection& selection, const TempoFrame& frame);
 
 // The markers' hint: "%3.3d:%2.2d:%3.3d " (bar + 1, beat + 1, tick) and the bpm.
 std::string tempoMarkerHint(const TempoEvent& event);

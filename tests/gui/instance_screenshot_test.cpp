@@ -21,6 +21,10 @@
 #include "optiondialog.h"
 #include "pianoroll/editwin.h"
 #include "singleinstance.h"
+#include "tempo/tempoeditor.h"
+#include "tempo/tempoplane.h"
+
+#include <QToolButton>
 
 using namespace guitest;
 
@@ -210,4 +214,29 @@ TEST_F(EditorTest, ScreenshotOfTheDataChecker) {
     const QImage shot = check->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/data_check.png"));
+}
+
+// The tempo editor over bars 5-25 of the demo song with its notes behind, the side panel open on
+// rit./accel. and a tempo change chosen.
+TEST_F(EditorTest, ScreenshotOfTheTempoEditor) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->MIDIDrawGrid11->setSelection(5, 1, 25, 3);
+    w->refreshSelectionViews();
+    w->updateActions();
+    w->ActionTempoEditor->trigger();
+    auto* tempo = w->tools().find<TTempoEditor>();
+    ASSERT_NE(tempo, nullptr);
+    tempo->resize(980, 560);
+    tempo->TempoToolButton->setChecked(true);
+    tempo->PageControl->setCurrentWidget(tempo->AccRit);
+    QCoreApplication::processEvents();
+    tempo->refreshFromEditor();
+    if (!tempo->ImageTempo->curve().points.empty()) tempo->choose(tempo->ImageTempo->curve().points.front().event);
+    QCoreApplication::processEvents();
+    const QImage shot = tempo->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/tempo_editor.png"));
 }

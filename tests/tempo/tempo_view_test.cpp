@@ -70,6 +70,36 @@ TEST(TempoView, TheCurveStartsAt120UntilATempoChangeIsMetAndStopsAtTheRangeEnd) 
     EXPECT_EQ(c.points[0].x, 0);
     EXPECT_EQ(tempoMarkerHint(*c.points[0].event), "002:01:000 150");
     EXPECT_EQ(tempoCursorText(song, 1920 + 480 * 2 + 7), "2:3:7");
+
+    // Tempos off the scale sit on its edges.
+    midiSong fast;
+    load(fast, tempoSong(2, {{0, 150000}, {960, 6000000}}));
+    const TempoCurve edges = tempoCurve(*fast.track(0), TempoFrame{{0, 3839}, 400, 280});
+    ASSERT_EQ(edges.points.size(), 2u);
+    EXPECT_EQ(edges.points[0].bpm, 400);
+    EXPECT_EQ(edges.points[0].y, 0);
+    EXPECT_EQ(edges.points[1].bpm, 10);
+    EXPECT_EQ(edges.points[1].y, 280);
+}
+
+// The notes of the selected tracks that start in the selected bars, on the notes' time scale.
+TEST(TempoView, NotesBehindTheCurveAreThoseOfTheSelectedTracksAndBars) {
+    midiSong song;
+    load(song, smf(1, {cat({at(0, {0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08})}),
+                       cat({note(0, 0, 64, 960), note(960, 0, 60, 1920)}),   // bar 1 and bar 2
+                       cat({note(1920, 1, 127, 480)})}));                    // bar 2
+    const Selection bar2{1, 2, 1, 1};
+    const TempoFrame f{bar2.ticks(song), 480, 256};
+    const std::vector<TempoNoteBox> boxes = tempoNoteBoxes(song, bar2, f);
+    ASSERT_EQ(boxes.size(), 2u);
+    // Key 60 from 1920 for a whole bar: x 0 to 480, rows 2 * 67 to 2 * 68.
+    EXPECT_EQ(boxes[0].left, 0);
+    EXPECT_EQ(boxes[0].right, 480);
+    EXPECT_EQ(boxes[0].top, 134);
+    EXPECT_EQ(boxes[0].bottom, 136);
+    EXPECT_EQ(boxes[1].top, 0);
+    EXPECT_EQ(boxes[1].right, 120);
+    EXPECT_TRUE(tempoNoteBoxes(song, Selection{2, 2, 0, 0}, TempoFrame{Selection{2, 2, 0, 0}.ticks(song), 480, 256}).empty());
 }
 
 TEST(TempoView, TempowinPrefsKeepPlaceAndGridAndRefuseNewerVersions) {
