@@ -337,7 +337,6 @@ QWidget* TTempoEditor::buildPanel() {
     connect(ButtonCopy, &QPushButton::clicked, this, &TTempoEditor::CopyClick);
     connect(ActionPaste, &QAction::triggered, this, &TTempoEditor::PasteExecute);
     connect(ButtonPaste, &QPushButton::clicked, ActionPaste, &QAction::trigger);
-    connect(ActionPaste, &QAction::changed, this, [this] { ButtonPaste->setEnabled(ActionPaste->isEnabled()); });
     return panel;
 }
 
@@ -379,6 +378,9 @@ void TTempoEditor::writePrefs() {
 
 void TTempoEditor::refreshFromEditor() {
     midiSong* song = context().song();
+    // Undoing a move restores the time but not the place in the list; the curve and the tempo
+    // in force are read in time order.
+    if (song && song->firstTrack && !song->firstTrack->orderKnown()) song->firstTrack->sortEvents();
     const int snap = std::clamp(ComboSnap->currentIndex(), 0, kNoteValueCount - 1);
     ImageTempo->setSnapTicks(noteValueTicks(static_cast<NoteValue>(snap), song ? song->timeBase : 480));
     ImageTempo->showSong(song, song ? context().selection() : Selection{});
@@ -504,7 +506,12 @@ void TTempoEditor::ApplyClick() {
 void TTempoEditor::CopyClick() {
     midiSong* song = context().song();
     if (!song || !ImageTempo->valid()) return;
-    copyBuffer_ = copyTempoPattern(*song, range());
+    try {
+        copyBuffer_ = copyTempoPattern(*song, range());
+    } catch (const MidiError& e) {
+        context().reportError(QString::fromStdString(e.what()));
+        return;
+    }
     context().showStatus(QString("%1 tempo changes copied").arg(copyBuffer_.size()));
     updateControls();
 }

@@ -186,17 +186,20 @@ TEST_F(TempoEditorTest, MouseEditsAreStepsOfTrack0ThatUndoAndRedoExactly) {
     drag(plane(), markerCentre(1), QPoint(markerCentre(1).x(), plane()->height() + 40));
     EXPECT_EQ(orderedDump(song()), afterMove);
 
+    // Undo puts the moved change back in its place in the list too: the curve reads track 0 in
+    // time order.
     for (const std::string* state : {&afterValue, &afterAdd, &original}) {
         ASSERT_TRUE(editor->ActionUndoTempo->isEnabled());
         editor->ActionUndoTempo->trigger();
-        EXPECT_EQ(orderedDump(song()), *state);
+        EXPECT_EQ(tonvela::dumpSong(song()), *state);
     }
+    EXPECT_EQ(plane()->curve().points.at(1).time, 3840);
     EXPECT_FALSE(editor->ActionUndoTempo->isEnabled());
     EXPECT_EQ(editor->ActionUndoTempo->toolTip(), "Undo");  // no label: the action's own text
     for (const std::string* state : {&afterAdd, &afterValue, &afterMove}) {
         ASSERT_TRUE(editor->ActionRedoTempo->isEnabled());
         editor->ActionRedoTempo->trigger();
-        EXPECT_EQ(orderedDump(song()), *state);
+        EXPECT_EQ(tonvela::dumpSong(song()), *state);
     }
     EXPECT_TRUE(ctx.errors.isEmpty());
 }
