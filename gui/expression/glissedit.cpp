@@ -16,6 +16,7 @@
 
 #include "base/errors.h"
 #include "host/editor_context.h"
+#include "output/midi_device.h"
 #include "intinputwin.h"
 #include "settings/numbertext.h"
 #include "song/midispec.h"
@@ -359,6 +360,11 @@ bool TGlissand::buildRun(int32_t& start, int32_t& end, GlissandoSettings& s) {
 }
 
 void TGlissand::ButtonTestClick() {
+    if (!player_.canTest()) {
+        context().showStatus(context().device() && context().device()->isOpen() ? "Test: the song is playing."
+                                                                                 : "Test: no MIDI output port is open.");
+        return;
+    }
     int32_t start = 0, end = 0;
     GlissandoSettings s;
     if (!buildRun(start, end, s)) return;

@@ -24,6 +24,7 @@
 #include "eventlist/list_widgets.h"
 #include "expression/expression_edit.h"
 #include "host/editor_context.h"
+#include "output/midi_device.h"
 #include "intinputwin.h"
 #include "radiogroup.h"
 #include "settings/numbertext.h"
@@ -486,6 +487,9 @@ void TTrillEditor::TestPlayAction1Update() {
     }
     TestPlayAction1->setEnabled(ready && player_.canTest());
     TestPlayButton->setEnabled(TestPlayAction1->isEnabled());
+    MidiDevice* device = context().device();
+    TestPlayButton->setToolTip(!device || !device->isOpen() ? "No MIDI output port is open (MIDI Device...)."
+                                                            : "Plays what Apply would write, alone");
     ApplyAction1->setEnabled(ready);
     ApplyButton->setEnabled(ready);
     TestPlay->setEnabled(player_.canPlay());
