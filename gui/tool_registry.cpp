@@ -3,6 +3,9 @@
 #include "checker/datacheckwin.h"
 #include "eventlist/eventform.h"
 #include "effects/effecteditor.h"
+#include "expression/glissedit.h"
+#include "expression/portamentwin.h"
+#include "expression/trillwin.h"
 #include "host/tool_host.h"
 #include "mainwin.h"
 #include "pianoroll/editwin.h"
@@ -15,4 +18,13 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("effects", main.ActionEffectEditor, [](EditorContext& c, QWidget* p) { return new TEffectEditor(c, p); });
     host.add("datacheck", main.ActionDataChecker, [](EditorContext& c, QWidget* p) { return new TDataCheckWindow(c, p); });
     host.add("tempo", main.ActionTempoEditor, [](EditorContext& c, QWidget* p) { return new TTempoEditor(c, p); });
+    host.add("portamento", main.ActionPortamentEditor, [](EditorContext& c, QWidget* p) { return new TPortamentEditor(c, p); });
+    // The trill editor and the slur bender are the two pages of one window.
+    const auto trill = [&host](EditorContext& c, QWidget* p) -> ToolWindow* {
+        if (auto* w = host.find<TTrillEditor>()) return w;
+        return new TTrillEditor(c, p);
+    };
+    host.add("trill", main.ActionTrillEditor, trill);
+    host.add("slurbender", main.ActionSlurBender, trill);
+    host.add("glissando", main.ActionGlissandEditor, [](EditorContext& c, QWidget* p) { return new TGlissand(c, p); });
 }

@@ -31,6 +31,7 @@ namespace tonvela {
 
 class anyEvent;
 class midiSong;
+class midiTrack;
 class PlayList;
 struct PlayMessage;
 
@@ -152,6 +153,8 @@ public:
     bool playSelectedPart(midiSong& song, const Selection& selection, const PlayOptions& options);
     bool playFrom(midiSong& song, int firstBar, const PlayOptions& options);
     bool playAll(midiSong& song, const PlayOptions& options);
+    // A tool's work track alone (buildWorkTrackList), after the chase; options.loop is used.
+    bool playWorkTrack(midiSong& song, const midiTrack& work, int soundTrack, const PlayOptions& options);
     // Continues after a stop with the first message not yet sent.
     bool canResume() const;
     bool resumePlay(bool loop);

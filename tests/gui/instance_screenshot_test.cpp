@@ -9,6 +9,8 @@
 #include <thread>
 
 #include <QListView>
+#include <QListWidget>
+#include "radiogroup.h"
 
 #include "checker/datacheckwin.h"
 #include "eventlist/addeventwin.h"
@@ -16,6 +18,9 @@
 #include "eventlist/eventform.h"
 #include "eventlist/uniform_list_view.h"
 #include "effects/effecteditor.h"
+#include "expression/glissedit.h"
+#include "expression/portamentwin.h"
+#include "expression/trillwin.h"
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "optiondialog.h"
@@ -214,6 +219,49 @@ TEST_F(EditorTest, ScreenshotOfTheDataChecker) {
     const QImage shot = check->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/data_check.png"));
+}
+
+// The expression editors over the demo song: a phrase chosen in each note list.
+TEST_F(EditorTest, ScreenshotsOfTheExpressionEditors) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->selectCell(2, 2);
+    w->updateActions();
+    auto shoot = [&](QWidget* window, const QString& name) {
+        window->adjustSize();
+        QCoreApplication::processEvents();
+        const QImage shot = window->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(out + "/" + name + ".png"));
+    };
+    w->ActionPortamentEditor->trigger();
+    auto* porta = w->tools().find<TPortamentEditor>();
+    ASSERT_NE(porta, nullptr);
+    ASSERT_GT(porta->ListBox1->count(), 2);
+    porta->RadioGroup1->setItemIndex(1);
+    Q_EMIT porta->RadioGroup1->itemClicked(1);
+    for (int r = 0; r < 3; ++r) porta->ListBox1->item(r)->setSelected(true);
+    shoot(porta, "portament_editor");
+    porta->hide();
+
+    w->ActionTrillEditor->trigger();
+    auto* trill = w->tools().find<TTrillEditor>();
+    ASSERT_NE(trill, nullptr);
+    shoot(trill, "trill_editor");
+    w->ActionSlurBender->trigger();
+    for (int r = 0; r < std::min(3, trill->ListBox1->count()); ++r) trill->ListBox1->item(r)->setSelected(true);
+    shoot(trill, "slur_bender");
+    trill->hide();
+
+    w->ActionGlissandEditor->trigger();
+    auto* gliss = w->tools().find<TGlissand>();
+    ASSERT_NE(gliss, nullptr);
+    gliss->UseAlt->setChecked(true);
+    gliss->setAlteration(0, "+1");
+    shoot(gliss, "glissand_editor");
+    gliss->close();
 }
 
 // The tempo editor over bars 5-25 of the demo song with its notes behind, the side panel open on

@@ -294,3 +294,49 @@ TEST_F(PlayModes, TempoOverrideReplacesTheSongsTempoFromTheStart) {
 
 }  // namespace
 }  // namespace tonvela
+
+namespace tonvela {
+namespace {
+
+// A tool's work track plays alone: from its first event at once after the chase, with the
+// sound of its track chased and the song's tempo changes over its span.
+TEST(WorkTrackPlay, PlaysTheWorkTrackAloneWithItsTracksSoundAndTheTempoChanges) {
+    test::TrackWriter conductor;
+    conductor.tempo(0, 500000).tempo(8160, 250000).tempo(20000, 1000000);
+    test::TrackWriter piano;  // channel 1 (0)
+    piano.program(0, 0, 5).control(3840, 0, 10, 20).note(7680, 0, 62, 100, 480);
+    midiSong song;
+    test::load(song, test::smf(1, {conductor.bytes(), piano.bytes()}));
+    midiTrack work(&song, 0, "");
+    auto* note = new NoteOnEvent(7680, 0x90);
+    note->setNote(70);
+    note->setVelocity(90);
+    note->setDuration(960);
+    work.appendEvent(note);
+    auto* bend = new PitchBendEvent(8160, 0xE0);
+    bend->setBend(4096);
+    work.appendEvent(bend);
+
+    CaptureRig rig;
+    std::vector<std::string> statuses;
+    rig.device.hooks.status = [&](const std::string& s) { statuses.push_back(s); };
+    ASSERT_TRUE(rig.device.playWorkTrack(song, work, 1, PlayOptions{}));
+    Played p = split(rig, 100000);
+    const Lines chase = chaseOf(p.chase, "0");
+    ASSERT_GE(chase.size(), 3u);
+    EXPECT_EQ(chase[0], "C0 05") << "the program of the work track's song track";
+    EXPECT_EQ(std::count(chase.begin(), chase.end(), "B0 0A 14"), 1) << "its pan";
+    EXPECT_EQ(p.play, (Lines{"100000 90 46 5A",     // the work track's note, not the song's
+                             "600000 E0 00 60",
+                             "850000 90 46 00"}))   // at the doubled tempo from tick 8160
+        << "nothing of the song's own notes, no tempo change after the span";
+    EXPECT_EQ(statuses, (Lines{"Making Play List...", "Preparing...", "Playing..."}));
+
+    midiTrack empty(&song, 0, "");
+    rig.log->clear();
+    EXPECT_FALSE(rig.device.playWorkTrack(song, empty, 1, PlayOptions{}));
+    EXPECT_TRUE(rig.log->messages().empty());
+}
+
+}  // namespace
+}  // namespace tonvela
