@@ -170,12 +170,6 @@ struct TickItem {
     int position;
 };
 
-// A control change or pitch bend of the tick being checked.
-struct TickEvent {
-    EventPlace place;
-    int controller;  // -1 for a pitch bend
-};
-
 // The changes of one controller (or the pitch bends) on the tick being checked.
 struct TickGroup {
     int count = 0;                      // changes so far
@@ -206,11 +200,7 @@ public:
     }
 
     // Called first for every tick that has events.
-    void beginTick(int32_t t) {
-        if (t == tick_) return;
-        endTick();
-        tick_ = t;
-    }
+    void beginTick(int32_t t) { tick_ = t; }
 
     void madeOff(const MadeOff& off) {
         ++seq_;
@@ -256,7 +246,6 @@ public:
     std::vector<MadeOff>& offs() { return offs_; }
 
     void finish() {
-        endTick();
         // Lines of muted notes that turned out to be heard and have nothing else to say.
         if (placeholders_)
             findings_.erase(std::remove_if(findings_.begin() + static_cast<std::ptrdiff_t>(first_), findings_.end(),
@@ -488,7 +477,6 @@ private:
         if (n == 121) resetTicks_.mark(t);
         if (n == 123 || n == 124) notesOffSeq_ = seq_;
         if (n == 6 || n == 38 || n == 96 || n == 97) dataEntrySeq_ = seq_;
-        tickEvents_.push_back({here, n});
         if (!mutedNotes_.empty() && channel_.controllerValue[7] != 0 && channel_.controllerValue[11] != 0) heard(t);
     }
 
@@ -520,7 +508,6 @@ private:
         joinGroup(g, here, b->rawBend(), listedHere ? check : 0);
         lastBend_ = here;
         bendTicks_.mark(t);
-        tickEvents_.push_back({here, -1});
     }
 
     static bool isSwitch(int controller) { return controller >= 64 && controller <= 67; }
@@ -579,9 +566,11 @@ private:
         return c->controller() < 120 && controlMovable(c->controller(), c->value(), tick_, -p.move);
     }
 
-    // The moves of 012/013 are settled once the whole tick is known: a note on moves every
-    // control change and pitch bend of its tick.
-    void endTick() {
+public:
+    // Called last for every tick that has events, with its real events. The moves of 012/013
+    // are settled once the whole tick is known: a note on moves every control change and pitch
+    // bend of its tick.
+    void endTick(const std::vector<TickItem>& items) {
         std::shared_ptr<PlaceList> tickMoves;
         bool tickMovable = false;
         std::vector<bool> paramsMovable;  // of the first i parameter events of the tick
@@ -591,9 +580,12 @@ private:
                 if (!tickMoves) {
                     tickMoves = std::make_shared<PlaceList>();
                     tickMovable = tick_ > 0;
-                    for (const TickEvent& te : tickEvents_) {
-                        EventPlace p = te.place;
-                        p.move = te.controller == 64 ? -5 : -1;
+                    for (const TickItem& it : items) {
+                        const int kind = it.event->kind();
+                        if (kind != kindControl && kind != kindPitchBend) continue;
+                        const bool sustain =
+                            kind == kindControl && static_cast<const ControlChangeEvent*>(it.event)->controller() == 64;
+                        const EventPlace p{it.event, it.track, it.position, it.event->time, sustain ? -5 : -1};
                         tickMovable = tickMovable && placeMovable(p);
                         tickMoves->add(p);
                     }
@@ -620,12 +612,12 @@ private:
         }
         touched_.clear();
         pendingMoves_.clear();
-        tickEvents_.clear();
         tickParams_.clear();
         tickParamPlaces_.reset();
         noteSeq_ = programSeq_ = notesOffSeq_ = dataEntrySeq_ = 0;
     }
 
+private:
     // `fresh`: the place is computed from the time (the event shown may be a made note off).
     Finding finding(int check, int track, int32_t time, const EventPlace& event, bool fresh = false) const {
         Finding f;
@@ -658,7 +650,6 @@ private:
     std::vector<std::pair<int32_t, uint32_t>> clears_;  // effective all-notes-offs: time, seq
     std::vector<MutedNote> mutedNotes_;
     // The tick being checked.
-    std::vector<TickEvent> tickEvents_;
     std::array<TickGroup, 129> groups_{};         // per controller, then the pitch bends
     std::vector<int> touched_;                    // the groups with changes
     std::vector<EventPlace> tickParams_;          // bank select, parameter numbers and data entry
@@ -750,6 +741,7 @@ void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
             check.madeOff(off);
         }
         for (const TickItem& it : items) check.realEvent(it.event, it.track, it.position);
+        check.endTick(items);
     }
 }
 
@@ -871,12 +863,17 @@ std::string CheckReport::text(std::string_view lineEnd) const {
 CheckReport checkSong(const midiSong& song, const Options& options, uint16_t channels, const CheckProgress& progress) {
     CheckReport report;
     const int trackCount = song.trackCount();
-    // Positions of each channel's events in each track, in (time, serial) order. A track whose
-    // order was broken by an edit is sorted here, in this scratch list; the song stays as it is.
-    std::vector<std::array<std::vector<int32_t>, 16>> positions(static_cast<size_t>(trackCount));
+    // Positions of each channel's events in each track that has any, in (time, serial) order. A
+    // track whose order was broken by an edit is sorted here, in this scratch list; the song
+    // stays as it is.
+    struct TrackList {
+        int track;
+        std::vector<int32_t> positions;
+    };
+    std::array<std::vector<TrackList>, 16> byChannel;
     for (int t = 0; t < trackCount; ++t) {
         const std::vector<anyEvent*>& events = song.track(t)->events();
-        auto& lists = positions[static_cast<size_t>(t)];
+        std::array<std::vector<int32_t>*, 16> lists{};
         std::array<bool, 16> disordered{};
         for (size_t p = 0; p < events.size(); ++p) {
             if (p + Source::kFetchAhead < events.size()) __builtin_prefetch(events[p + Source::kFetchAhead]);
@@ -892,38 +889,39 @@ CheckReport checkSong(const midiSong& song, const Options& options, uint16_t cha
                 c = change->channel;
             }
             if (!(channels >> c & 1)) continue;
-            auto& list = lists[static_cast<size_t>(c)];
-            if (!list.empty()) {
-                const anyEvent* previous = events[static_cast<size_t>(list.back())];
+            std::vector<int32_t>*& list = lists[static_cast<size_t>(c)];
+            if (!list) {
+                byChannel[static_cast<size_t>(c)].push_back({t, {}});
+                list = &byChannel[static_cast<size_t>(c)].back().positions;
+            } else {
+                const anyEvent* previous = events[static_cast<size_t>(list->back())];
                 if (e->time < previous->time || (e->time == previous->time && e->serial <= previous->serial &&
                                                  eventLess(e, previous)))
                     disordered[static_cast<size_t>(c)] = true;
             }
-            list.push_back(static_cast<int32_t>(p));
+            list->push_back(static_cast<int32_t>(p));
         }
-        for (int c = 0; c < 16; ++c) {
-            if (!disordered[static_cast<size_t>(c)]) continue;
-            std::stable_sort(lists[static_cast<size_t>(c)].begin(), lists[static_cast<size_t>(c)].end(),
-                             [&events](int32_t a, int32_t b) {
-                                 return eventLess(events[static_cast<size_t>(a)], events[static_cast<size_t>(b)]);
-                             });
+        for (size_t c = 0; c < 16; ++c) {
+            if (!disordered[c]) continue;
+            std::stable_sort(lists[c]->begin(), lists[c]->end(), [&events](int32_t a, int32_t b) {
+                return eventLess(events[static_cast<size_t>(a)], events[static_cast<size_t>(b)]);
+            });
         }
     }
 
     for (int c = 0; c < 16; ++c) {
         if (!(channels >> c & 1)) continue;
         if (progress) progress(c, report.size());
+        std::vector<TrackList>& lists = byChannel[static_cast<size_t>(c)];
         std::vector<Source> sources;
-        for (int t = 0; t < trackCount; ++t) {
-            const auto& list = positions[static_cast<size_t>(t)][static_cast<size_t>(c)];
-            if (!list.empty()) sources.push_back({&song.track(t)->events(), &list, 0, t});
-        }
+        sources.reserve(lists.size());
+        for (const TrackList& l : lists) sources.push_back({&song.track(l.track)->events(), &l.positions, 0, l.track});
         const size_t first = report.findings_.size();
         ChannelCheck check(song, options, c, report.findings_);
         runChannel(check, sources);
         check.finish();
         for (size_t i = first; i < report.findings_.size(); ++i) report.hold(report.findings_[i]);
-        for (auto& lists : positions) std::vector<int32_t>().swap(lists[static_cast<size_t>(c)]);
+        std::vector<TrackList>().swap(lists);
     }
     return report;
 }

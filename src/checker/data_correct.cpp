@@ -34,8 +34,12 @@ public:
         for (size_t i = 0; i < report.size(); ++i) {
             if (i >= ticked.size() || !ticked[i]) continue;
             want(report[i].event);
-            // Lines of one tick share their lists: each list is looked at once.
-            if (const PlaceList* list = report[i].places.get(); list && progress_.emplace(list, Progress{}).second)
+            // Lines of one tick share their lists: each list is looked at once. The notes that
+            // 001 and 003 name are theirs alone.
+            const PlaceList* list = report[i].places.get();
+            if (!list) continue;
+            const bool own = report[i].check == 1 || report[i].check == 3;
+            if (own || progress_.emplace(list, Progress{}).second)
                 for (size_t k = 0; k < list->size(); ++k) want((*list)[k]);
         }
         if (elsewhere_.empty()) return;
