@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstdio>
+#include <unordered_map>
 #include <utility>
 
 #include "settings/options.h"
@@ -246,7 +247,8 @@ public:
     std::vector<MadeOff>& offs() { return offs_; }
 
     void finish() {
-        // Lines of muted notes that turned out to be heard and have nothing else to say.
+        // Lines that turned out to have nothing to say: of muted notes that are heard, of drum hits
+    // of duration 0.
         if (placeholders_)
             findings_.erase(std::remove_if(findings_.begin() + static_cast<std::ptrdiff_t>(first_), findings_.end(),
                                            [](const Finding& f) { return f.check == 0; }),
@@ -287,6 +289,13 @@ private:
             channel_.keyOnTime[k] = onBefore;
             channel_.keyOffTime[k] = offBefore;
             channel_.bendRun = bendRun;
+            // On a drum part it is a hit like any other (the module plays the whole sound), not
+            // an extra note off to take away.
+            auto line = emptyNoteLines_.find(n);
+            if (line != emptyNoteLines_.end() && channel_.drumPart()) {
+                findings_[line->second].check = 0;
+                placeholders_ = true;
+            }
         }
         const int check = checkOfCode(code);
         noteOnTicks_.mark(t);
@@ -339,6 +348,7 @@ private:
         Finding f = finding(2, off.track, off.time, note, true);
         f.describesNoteOff = true;
         f.endDuration = off.note->duration() <= 0 ? 0 : durationEndedByClear(off);
+        if (off.note->duration() <= 0) emptyNoteLines_.emplace(off.note, findings_.size());
         findings_.push_back(std::move(f));
     }
 
@@ -612,6 +622,7 @@ public:
         }
         touched_.clear();
         pendingMoves_.clear();
+        emptyNoteLines_.clear();
         tickParams_.clear();
         tickParamPlaces_.reset();
         noteSeq_ = programSeq_ = notesOffSeq_ = dataEntrySeq_ = 0;
@@ -652,6 +663,7 @@ private:
     // The tick being checked.
     std::array<TickGroup, 129> groups_{};         // per controller, then the pitch bends
     std::vector<int> touched_;                    // the groups with changes
+    std::unordered_map<const anyEvent*, size_t> emptyNoteLines_;  // 002 lines of notes of duration 0
     std::vector<EventPlace> tickParams_;          // bank select, parameter numbers and data entry
     std::shared_ptr<PlaceList> tickParamPlaces_;  // the same, once a line names them
     // When the tick's latest note on, program change, All Notes Off and data entry were met.

@@ -62,6 +62,12 @@ TEST(DataCorrect, EachCorrectionAndItsUndo) {
         {"002 a note of duration 0 and a note of its key on one tick: only the empty one goes",
          [] { return songOf({track().note(0, 0, 60, 100, 0).note(0, 0, 60, 100, 480)}); }, {}, {"002"}, {true},
          {"0 n60/480"}},
+        {"drum hits of duration 0 stay",
+         [] {
+             return songOf({track().control(0, 8, 0, 127).program(0, 8, 0).note(0, 8, 36, 100, 0)
+                                .note(240, 9, 38, 100, 0)});
+         },
+         {}, {"012"}, {false}, {"0 c0=127", "0 other", "0 n36/0", "240 n38/0"}},
         {"002 a note cut by All Notes Off ends there",
          [] { return songOf({track().note(0, 0, 60, 100, 480).control(240, 0, 123, 0)}); }, {}, {"002"}, {true},
          {"0 n60/240", "240 c123=0"}},
