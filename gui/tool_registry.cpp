@@ -1,6 +1,7 @@
 #include "tool_registry.h"
 
 #include "checker/datacheckwin.h"
+#include "drums/chanedrum.h"
 #include "eventlist/eventform.h"
 #include "effects/effecteditor.h"
 #include "expression/glissedit.h"
@@ -27,4 +28,5 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("trill", main.ActionTrillEditor, trill);
     host.add("slurbender", main.ActionSlurBender, trill);
     host.add("glissando", main.ActionGlissandEditor, [](EditorContext& c, QWidget* p) { return new TGlissand(c, p); });
+    host.add("drums", main.ActionDrumsNotesChanger, [](EditorContext& c, QWidget* p) { return new TChaneDrum(c, p); });
 }
