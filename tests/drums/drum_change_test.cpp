@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "base/errors.h"
 #include "drums/drum_change.h"
 #include "drums_fixture.h"
@@ -249,4 +251,47 @@ TEST_F(DrumChange, BadMappingIsRefusedBeforeAnythingChanges) {
         EXPECT_EQ(song.track(t)->journal, journals[static_cast<size_t>(t)]) << t;
         EXPECT_EQ(song.track(t)->redoCount(), redos[static_cast<size_t>(t)]) << t;
     }
+}
+
+// Real songs: swapping two drum sounds over every channel and swapping them back gives the song
+// again, as does undoing both changes; a Copy adds exactly the notes it lists.
+TEST(DrumChangeCorpus, SwapTwiceOrUndoGivesTheSongBack) {
+    namespace fs = std::filesystem;
+    const fs::path dir(TONVELA_CORPUS_DIR);
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) GTEST_SKIP() << "no corpus at " << dir;
+    int songs = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().extension() != ".mid") continue;
+        midiSong song;
+        try {
+            song.load(entry.path().string());
+        } catch (const MidiError&) {
+            continue;  // the damaged files of the corpus
+        }
+        SCOPED_TRACE(entry.path().filename().string());
+        ++songs;
+        const std::string before = orderedDump(song);
+        const DrumChangeSettings swap = mapping({{36, 38}, {38, 36}}, kMoveMethod, 0xFFFF);
+        const int found = scanNotes(song, swap, true).found();
+        EXPECT_EQ(scanNotes(song, swap, true).found(), found);
+        EXPECT_EQ(orderedDump(song), before);
+        for (int t = 0; t < song.trackCount(); ++t) {
+            song.track(t)->undo();
+            song.track(t)->undo();
+        }
+        EXPECT_EQ(orderedDump(song), before);
+
+        int notes = 0;
+        for (const auto& t : song.tracks)
+            for (const anyEvent* e : t->events()) notes += e && e->kind() == kindNote;
+        const int copied = scanNotes(song, mapping({{42, 44}, {46, 42}}, kCopyMethod, 0xFFFF), true).found();
+        int after = 0;
+        for (const auto& t : song.tracks) {
+            EXPECT_TRUE(t->isSorted());
+            for (const anyEvent* e : t->events()) after += e && e->kind() == kindNote;
+        }
+        EXPECT_EQ(after, notes + copied);
+    }
+    EXPECT_GT(songs, 0);
 }
