@@ -186,8 +186,8 @@ void addEvents(Run& run) {
 
     for (int t = run.scope.firstTrack; t <= run.scope.lastTrack; ++t) {
         midiTrack& track = *run.song.track(t);
-        prepareTrack(track);
         run.begin(track);
+        prepareTrack(track);
         auto [first, last] = rangePositions(track, range);
         // No window starts earlier than the range start shifted by the time offset.
         const int64_t earliest = rangeStart + std::min<int64_t>(startShift, 0);

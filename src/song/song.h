@@ -81,6 +81,17 @@ public:
     // Drops every track and list; the song is as new (time base kept).
     void clearSong();
 
+    // ---- undo and redo as the editor offers them ------------------------------------------
+    // Undo of track i. A track that an edit created (midiTrack::createdByEdit) leaves the song
+    // when undo has taken it back to nothing: no event and nothing left to undo.
+    void undoTrack(int i);
+    // Redo of track i; when that track has nothing to redo, the track that undo dropped last
+    // comes back at its place and is redone. Dropped tracks are kept until the song is saved or
+    // replaced.
+    void redoTrack(int i);
+    bool canRedoTrack(int i) const;
+    std::string redoLabelOfTrack(int i) const;
+
     // ---- fields ---------------------------------------------------------------------------
     // The lists and pointers below name only events held by a track of `tracks`; the tracks
     // keep them right on every addition, removal, undo and redo:
@@ -123,6 +134,11 @@ private:
     static bool listedKind(const anyEvent* e);
 
     bool clearing_ = false;
+    struct DroppedTrack {
+        std::unique_ptr<midiTrack> track;
+        size_t position;
+    };
+    std::vector<DroppedTrack> dropped_;  // by undoTrack, newest last
     std::vector<copyrightEvent*> copyrights_;  // every copyright event of the tracks, by serial
 
     // What a successful write changes in the song, applied only once the bytes are safe.

@@ -179,11 +179,16 @@ void midiTrack::deleteEventAt(int position) {
     anyEvent*& slot = events_[static_cast<size_t>(position)];
     if (!slot) return;
     anyEvent* e = slot;
+    // An edit the journal does not see: lines naming the event must not act on it later, and
+    // what was to go back after it goes back after the event before it.
+    if (!journal.empty() || !redoLines_.empty() || mark_.active) {
+        int q = position - 1;
+        while (q >= 0 && !events_[static_cast<size_t>(q)]) --q;
+        forget(e, q < 0 ? -1 : static_cast<int64_t>(events_[static_cast<size_t>(q)]->serial));
+    }
     slot = nullptr;
     ++holes_;
     ++layout_;
-    // An edit the journal does not see: lines naming the event must not act on it later.
-    if (!journal.empty() || !redoLines_.empty()) neutralise(e);
     left(e);
     releaseRef(e);
 }
@@ -208,8 +213,12 @@ bool midiTrack::isSorted() const {
 void midiTrack::sortEvents() {
     pack();
     if (maybeUnsorted_ && !isSorted()) {
-        std::stable_sort(events_.begin(), events_.end(), eventLess);
-        ++layout_;
+        if (journal.empty() && !mark_.active) {
+            std::stable_sort(events_.begin(), events_.end(), eventLess);
+            ++layout_;
+        } else {
+            sortJournaled();
+        }
     }
     maybeUnsorted_ = false;
 }

@@ -572,6 +572,110 @@ TEST(EffectFrame, OneStepPerTrackAndNothingOnFailure) {
     EXPECT_EQ(dumpSong(song), before);
 }
 
+// A run that gives up after it finished some tracks and opened a step in one that has written
+// nothing yet: every track's undo and redo are as they were, empty steps included, and the
+// steps before the run still undo.
+TEST(EffectFrame, AFailedRunLeavesEveryTracksUndoAndRedoAsTheyWere) {
+    midiSong song;
+    TrackBuilder first, second, third;
+    for (uint32_t i = 0; i < 2000; ++i) {
+        first.note(i * 10, 60, 5);
+        second.note(i * 10, 62, 5);
+    }
+    for (uint32_t i = 0; i < 1000; ++i) third.cc(i * 10, 7, 100);
+    loadTracks(song, 11, {first, second, third, TrackBuilder().note(0, 64, 5)});
+    auto note = [&](int t) { return static_cast<NoteOnEvent*>(song.track(t)->at(song.track(t)->size() - 1)); };
+    // Track 1: a step to keep and one undone (redo); track 2: a step, then an empty one;
+    // track 3: a step and a redo; track 4: nothing.
+    song.track(1)->beginUndoStep("Kept");
+    song.track(1)->setVelocity(note(1), 50);
+    song.track(1)->beginUndoStep("Redone");
+    song.track(1)->setVelocity(note(1), 20);
+    song.track(1)->undo();
+    song.track(2)->beginUndoStep("Earlier");
+    song.track(2)->setKey(note(2), 40);
+    song.track(2)->beginUndoStep("Empty");
+    song.track(3)->beginUndoStep("Earlier");
+    song.track(3)->setControlValue(static_cast<ControlChangeEvent*>(song.track(3)->at(0)), 1);
+    song.track(3)->beginUndoStep("Later");
+    song.track(3)->setControlValue(static_cast<ControlChangeEvent*>(song.track(3)->at(0)), 2);
+    song.track(3)->undo();
+    struct History {
+        std::vector<std::string> journal;
+        int redoCount;
+        std::string redoLabel;
+        bool operator==(const History&) const = default;
+    };
+    auto histories = [&] {
+        std::vector<History> out;
+        for (int t = 0; t < song.trackCount(); ++t)
+            out.push_back({song.track(t)->journal, song.track(t)->redoCount(), song.track(t)->redoLabel()});
+        return out;
+    };
+    const auto before = histories();
+    const std::string dump = dumpSong(song);
+
+    // The run gives up while it examines track 3, before it writes anything there.
+    EffectProgress stop;
+    stop.interval = std::chrono::milliseconds(0);
+    stop.report = [](const EffectCounts& c) {
+        if (c.examined > 4000) throw MidiError("The effect was stopped.");
+    };
+    EffectSettings s = effectOfType(2, "Soft");
+    EXPECT_THROW(applyEffect(song, s, scopeOf(song, 1, 4), stop), MidiError);
+    EXPECT_EQ(dumpSong(song), dump);
+    EXPECT_TRUE(histories() == before);
+    for (int t = 1; t <= 4; ++t) EXPECT_FALSE(song.track(t)->historyMarked());
+
+    song.track(1)->redo();
+    EXPECT_EQ(note(1)->velocity(), 20);
+    song.track(1)->undo();
+    song.track(1)->undo();
+    EXPECT_EQ(note(1)->velocity(), 100);
+    song.track(2)->undo();
+    EXPECT_EQ(note(2)->note(), 62);
+    song.track(3)->redo();
+    EXPECT_EQ(static_cast<ControlChangeEvent*>(song.track(3)->at(0))->value(), 2);
+}
+
+// Echo into a track it creates: undo of the run's steps takes the track away (name event and
+// all), so the song counts as unchanged and saves without it; redo brings it back.
+TEST(Echo, UndoOfTheRunRemovesTheTrackItCreatedAndRedoBringsItBack) {
+    midiSong song;
+    loadTracks(song, 2, {TrackBuilder().note(0, 60, 10), TrackBuilder().note(0, 64, 10, 100, 1)});
+    const std::string before = dumpSong(song);
+    EffectSettings s = effectOfType(4, "Slap");
+    s.echo.EchoOtherTrack = true;
+    s.echo.NewTrackName = "Echoes";
+    apply(song, s, 1, 2);
+    ASSERT_EQ(song.trackCount(), 4);
+    const std::string after = dumpSong(song);
+    midiTrack* made = song.track(3);
+    ASSERT_NE(made->nameEvent, nullptr);
+
+    // The echo track holds a step per source track; each source track an empty one.
+    while (song.trackCount() == 4 && song.track(3)->undoCount() != 0) song.undoTrack(3);
+    ASSERT_EQ(song.trackCount(), 3);
+    for (int t = 0; t < song.trackCount(); ++t) EXPECT_EQ(song.track(t)->undoCount(), 0) << t;
+    EXPECT_EQ(dumpSong(song), before);
+    EXPECT_TRUE(song.canRedoTrack(1));
+    EXPECT_EQ(song.redoLabelOfTrack(1), "Echo <Slap>");
+
+    song.redoTrack(1);  // track 1 has nothing to redo: the dropped track comes back
+    ASSERT_EQ(song.trackCount(), 4);
+    EXPECT_FALSE(song.canRedoTrack(1));
+    while (song.track(3)->canRedo()) song.redoTrack(3);
+    EXPECT_EQ(song.track(3), made);
+    EXPECT_EQ(dumpSong(song), after);
+    EXPECT_EQ(made->nameEvent->text(), "Echoes");
+
+    while (song.trackCount() == 4 && song.track(3)->undoCount() != 0) song.undoTrack(3);
+    midiSong saved;
+    load(saved, save(song));
+    EXPECT_EQ(saved.trackCount(), 3);
+    EXPECT_FALSE(song.canRedoTrack(1)) << "a save ends every redo";
+}
+
 TEST(EffectFrame, ATrackOutOfOrderIsSortedBeforeTheWalk) {
     midiSong song;
     loadTracks(song, 4, {TrackBuilder().note(100, 50, 10).note(5000, 70, 10)});
