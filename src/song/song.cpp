@@ -210,8 +210,8 @@ int32_t midiSong::barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) con
     return static_cast<int32_t>(std::clamp<int64_t>(t, 0, INT32_MAX));
 }
 
-int32_t midiSong::tempoAt(int32_t time) {
-    int32_t value = 500000;
+uint32_t midiSong::tempoAt(int32_t time) {
+    uint32_t value = 500000;
     if (firstTrack) {
         for (const anyEvent* e : firstTrack->events()) {
             if (!e) continue;
@@ -236,8 +236,9 @@ int midiSong::sharpsAt(int32_t time) const {
 }
 
 int32_t midiSong::msToTicks(int64_t ms, int32_t time) {
-    int64_t t = ms * 1000 * timeBase / std::max<int32_t>(tempoAt(time), 1);
-    return static_cast<int32_t>(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX));
+    // 128 bits: any ms, time base and tempo a file can hold.
+    const __int128 t = static_cast<__int128>(ms) * 1000 * timeBase / std::max<uint32_t>(tempoAt(time), 1);
+    return static_cast<int32_t>(std::clamp<__int128>(t, INT32_MIN, INT32_MAX));
 }
 
 // ---- song-wide ----------------------------------------------------------------------------------

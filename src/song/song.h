@@ -60,7 +60,7 @@ public:
     TimeSignature timeSignatureAt(int32_t time) const;
     BarBeatTick timeToBarBeatTick(int32_t time) const;
     int32_t barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) const;
-    int32_t tempoAt(int32_t time);
+    uint32_t tempoAt(int32_t time);
     const keyEvent* keySignatureAt(int32_t time) const;
     int sharpsAt(int32_t time) const;
     int32_t msToTicks(int64_t ms, int32_t time);
@@ -110,7 +110,7 @@ public:
     sysexEvent xgOnEvent;
     sysexEvent gsResetEvent;
     copyrightEvent* songCopyright = nullptr;
-    int32_t tempo = 500000;
+    uint32_t tempo = 500000;
     std::vector<sysexEvent*> sysexEvents;
     std::vector<keyEvent*> keySignatures;
     uint8_t systemFlags = 0;

@@ -458,6 +458,28 @@ TEST(Echo, AnEchoTrackCollectsEveryTracksEchoesOnce) {
     EXPECT_EQ(notesOf(*again.track(2)).size(), 3u);
 }
 
+// A tempo event of four data bytes 80 00 00 01 is 2147483649 microseconds per quarter note, not
+// a negative tempo: a 150 ms delay is less than a tick, and the echo lands on the note.
+TEST(Echo, AMillisecondDelayUnderATempoPastTwoToThe31IsUnderATick) {
+    Bytes file = header(1, 2);
+    Bytes conductorChunk = trackChunk(cat({at(0, {0xFF, 0x51, 0x04, 0x80, 0x00, 0x00, 0x01}), at(3840, {0xFF, 0x01, 0x01, 'e'})}));
+    Bytes notes = trackChunk(TrackBuilder().note(0, 60, 10).bytes());
+    file.insert(file.end(), conductorChunk.begin(), conductorChunk.end());
+    file.insert(file.end(), notes.begin(), notes.end());
+    midiSong song;
+    load(song, file);
+    EXPECT_EQ(song.tempoAt(0), 2147483649u);
+    EffectSettings s = effectOfType(4);
+    s.echo.EchoDelayText = "150";
+    s.echo.EchoDelayUnit = 1;  // ms
+    s.echo.EchoCount = 1;
+    s.echo.Overlap = 2;  // "Not Care": the echo may start with its note
+    s.echo.EchoOtherTrack = true;
+    apply(song, s);
+    ASSERT_EQ(song.trackCount(), 3);
+    EXPECT_EQ(notesOf(*song.track(2)), (std::vector<Note>{{0, 60, 100, 10, 0}}));
+}
+
 TEST(Echo, SustainEmulationAndOwnChannels) {
     midiSong song;
     loadTracks(song, 2, {TrackBuilder().cc(0, 64, 0).note(0, 60, 10)});
