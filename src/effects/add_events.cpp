@@ -231,8 +231,55 @@ void addEvents(Run& run) {
             if (length != duration && position == 1) start = n->time + (duration - length) / 2;
             if (length != duration && position == 2) start = n->time + duration - length;
 
-            // The curve points.
+            // The note's events in the order the tidy-up leaves them (time, then creation: the
+            // curve points, then the post-process value, then the pre-process value), made only
+            // when the tidy-up keeps them, so memory follows the events written, not the points
+            // computed.
             work.clear();
+            struct Extra {
+                int32_t time;
+                int raw;
+                int64_t value;
+            };
+            Extra extras[2];
+            int extraCount = 0;
+            auto rawOf = [&](int64_t value) {
+                return static_cast<int>(bend ? std::clamp<int64_t>(value + 8192, 0, 16383) : std::clamp<int64_t>(value, 0, 127));
+            };
+            if (source == 0 && p.PostProcess) {
+                int m = notes.nextNoteFrom(static_cast<int64_t>(n->time) + duration, i);
+                if (m >= 0) {
+                    const int64_t at = static_cast<int64_t>(track.at(m)->time) + interval;
+                    extras[extraCount++] = {clampTime(at), rawOf(postValue), postValue};
+                }
+            }
+            if (p.PreProcess && (source == 0 || !lastProcessed)) {
+                const int64_t at = static_cast<int64_t>(n->time) + interval;
+                extras[extraCount++] = {clampTime(at), rawOf(preValue), preValue};
+            }
+            // A pre-process value earlier than the post-process one goes first.
+            if (extraCount == 2 && extras[1].time < extras[0].time) std::swap(extras[0], extras[1]);
+            int nextExtra = 0;
+            bool anyKept = false;
+            int32_t keptTime = 0;
+            int keptRaw = 0;
+            // Tidy: a control change repeating the last kept value or time is dropped, a pitch
+            // bend repeating the last kept bend.
+            auto offer = [&](int32_t time, int raw, auto make) {
+                if (anyKept && (raw == keptRaw || (!bend && time == keptTime))) return;
+                work.push_back(nullptr);  // the room first, so a made event always has an owner
+                work.back() = make();
+                run.noteAdded(1);
+                anyKept = true;
+                keptTime = time;
+                keptRaw = raw;
+            };
+            auto offerExtrasBefore = [&](int64_t time) {
+                for (; nextExtra < extraCount && extras[nextExtra].time < time; ++nextExtra) {
+                    const Extra& x = extras[nextExtra];
+                    offer(x.time, x.raw, [&] { return makeValue(x.time, channel, x.value); });
+                }
+            };
             const int64_t from = start + startShift;
             int64_t lastValue = INT64_MIN / 4;
             for (int64_t at = from; at < from + length; at += step) {
@@ -252,44 +299,13 @@ void addEvents(Run& run) {
                 }
                 const int64_t diff = value - lastValue;
                 if ((diff < 0 ? -diff : diff) >= minDiff) {
-                    work.push_back(makePoint(at, channel, value));
-                    run.noteAdded(1);
+                    const int32_t time = clampTime(at);
+                    offerExtrasBefore(time);
+                    offer(time, rawOf(bend ? value - 8192 : value), [&] { return makePoint(at, channel, value); });
                     lastValue = value;
                 }
             }
-            if (source == 0 && p.PostProcess) {
-                int m = notes.nextNoteFrom(static_cast<int64_t>(n->time) + duration, i);
-                if (m >= 0) {
-                    work.push_back(makeValue(static_cast<int64_t>(track.at(m)->time) + interval, channel, postValue));
-                    run.noteAdded(1);
-                }
-            }
-            if (p.PreProcess && (source == 0 || !lastProcessed)) {
-                work.push_back(makeValue(static_cast<int64_t>(n->time) + interval, channel, preValue));
-                run.noteAdded(1);
-            }
-
-            // Tidy: time order (creation order within a tick), then drop repeats.
-            std::stable_sort(work.begin(), work.end(), [](const anyEvent* a, const anyEvent* b) { return eventLess(a, b); });
-            size_t kept = 0;
-            for (size_t k = 0; k < work.size(); ++k) {
-                anyEvent* w = work[k];
-                bool drop = false;
-                if (kept > 0) {
-                    const anyEvent* previous = work[kept - 1];
-                    if (bend)
-                        drop = static_cast<PitchBendEvent*>(w)->rawBend() == static_cast<const PitchBendEvent*>(previous)->rawBend();
-                    else
-                        drop = static_cast<ControlChangeEvent*>(w)->value() ==
-                                   static_cast<const ControlChangeEvent*>(previous)->value() ||
-                               w->time == previous->time;
-                }
-                if (drop)
-                    delete w;
-                else
-                    work[kept++] = w;
-            }
-            work.resize(kept);
+            offerExtrasBefore(INT64_MAX);
 
             if (source == 0 && p.ReplaceEvent && !work.empty()) removeExisting(work.front()->time, work.back()->time);
             if (!work.empty()) {
@@ -377,10 +393,11 @@ void addEvents(Run& run) {
         all.insert(all.end(), batch.begin(), batch.end());
         for (const Pending& pe : pending.items()) all.push_back(pe.event);
         all.insert(all.end(), closing.begin(), closing.end());
+        // They stay owned here until the track holds them (it takes all or nothing).
+        track.addEvents(all, true);
         pending.release();
         batch.clear();
         closing.clear();
-        track.addEvents(all, true);
         track.sortEvents();
     }
 }

@@ -201,9 +201,9 @@ EffectResult echo(Run& run) {
                 prevInSource = false;
             }
         }
-        std::vector<anyEvent*> adding(echoes.list.begin(), echoes.list.end());
+        // The echoes stay owned here until the track holds them (it takes all or nothing).
+        target->addEvents(std::vector<anyEvent*>(echoes.list.begin(), echoes.list.end()), true);
         echoes.list.clear();
-        target->addEvents(adding, true);
         target->makeChannelLabel();
     }
     return result;

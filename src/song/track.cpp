@@ -118,7 +118,11 @@ int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
 
 void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     if (added.empty()) return;
+    // Every allocation first: running out of memory here leaves the track as it was and the
+    // events with the caller.
     std::vector<anyEvent*> batch(added.begin(), added.end());
+    std::vector<anyEvent*> merged;
+    merged.reserve(events_.size() + batch.size());
     if (journal) {  // room for the lines, growing as push_back would
         auto makeRoom = [n = added.size()](auto& v) {
             if (v.capacity() < v.size() + n) v.reserve(std::max(v.size() + n, 2 * v.capacity()));
@@ -141,8 +145,6 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     std::stable_sort(batch.begin(), batch.end(),
                      [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
     if (song) song->computePositions(batch);
-    std::vector<anyEvent*> merged;
-    merged.reserve(events_.size() + batch.size());
     size_t j = 0;
     int64_t runningMax = INT64_MIN;
     for (anyEvent* e : events_) {

@@ -47,7 +47,8 @@ public:
     // firstNoteTime and the channel flags; sorted inserts after every event at the same time.
     int addEvent(anyEvent* e, bool sorted, bool journal);
     // Adds many events as if addEvent(e, sorted=true, journal) were called for each in order,
-    // in O(n + k log k) instead of O(n * k).
+    // in O(n + k log k) instead of O(n * k). Out of memory (std::bad_alloc) it changes nothing
+    // and takes none of the events.
     void addEvents(std::span<anyEvent* const> added, bool journal);
     void appendEvent(anyEvent* e);
     void insertEventAt(int position, anyEvent* e);

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
 #include "base/errors.h"
 #include "effect_fixture.h"
 #include "effects/curve.h"
@@ -23,6 +29,29 @@ std::vector<int32_t> timesOf(const std::vector<std::pair<int32_t, int>>& bends) 
     std::vector<int32_t> out;
     for (auto& b : bends) out.push_back(b.first);
     return out;
+}
+
+// Under the sanitizers an address-space limit cannot be set: their shadow memory is that large.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Lets this process grow by at most `bytes` more of address space.
+void limitGrowth(uint64_t bytes) {
+    std::ifstream statm("/proc/self/statm");
+    uint64_t pages = 0;
+    statm >> pages;
+    const uint64_t limit = pages * 4096 + bytes;
+    rlimit r{limit, limit};
+    setrlimit(RLIMIT_AS, &r);
 }
 
 // Undo every step of the run and compare with the song before it.
@@ -176,6 +205,63 @@ TEST(AddEvents, TheBracketOfANoteAtTickZeroStillLeadsItsEntries) {
     EXPECT_EQ(std::get<1>(controls[1]), 98);
     EXPECT_EQ(std::get<2>(controls[1]), 8);
     EXPECT_EQ(std::get<1>(controls[2]), 6);
+}
+
+// A curve under a very long note at a 1-tick interval: memory follows the events written (a
+// controller changes some dozens of times), not the twenty million points computed; and a run
+// that does run out of memory says so in the program's words and changes nothing.
+TEST(AddEvents, ALongCurveNeedsMemoryForTheEventsWrittenAndRunningOutChangesNothing) {
+    if (kSanitized) GTEST_SKIP() << "no address-space limit under the sanitizers";
+    EXPECT_EXIT(
+        {
+            midiSong song;
+            loadTracks(song, 2, {TrackBuilder().note(0, 60, 20'000'000)});
+            limitGrowth(192u << 20);
+            EffectSettings s = effectOfType(0);
+            chooseAddItem(s.addEvent, 4);  // Expression
+            s.addEvent.Distance = "1";
+            s.addEvent.DurMax = "99999999";
+            int code = 0;
+            try {
+                apply(song, s);
+                const size_t written = controlsOf(*song.track(1)).size();
+                if (written < 10 || written > 1000) code = 2;
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                code = 1;
+            }
+            std::_Exit(code);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            // Pitch bends that restart with every bar of a long note: millions of events.
+            midiSong song;
+            loadTracks(song, 2, {TrackBuilder().note(0, 60, 20'000'000)});
+            midiTrack& t = *song.track(1);
+            t.beginUndoStep("Earlier");
+            t.setVelocity(static_cast<NoteOnEvent*>(t.at(0)), 90);
+            const std::string before = dumpSong(song);
+            const std::vector<std::string> journal = t.journal;
+            limitGrowth(96u << 20);
+            EffectSettings s = effectOfType(0);
+            s.addEvent.Distance = "1";
+            s.addEvent.DurMax = "99999999";
+            s.addEvent.MinimunDifference = "0";
+            s.addEvent.FunctionSource1 = 2;  // Beat
+            int code = 0;
+            try {
+                apply(song, s);
+                code = 3;
+            } catch (const MidiError& e) {
+                if (std::string(e.what()) != kOutOfMemoryMessage) code = 4;
+            } catch (...) {
+                code = 5;
+            }
+            if (dumpSong(song) != before || t.journal != journal || t.canRedo()) code = 6;
+            std::_Exit(code);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // ---- Delete Events ---------------------------------------------------------------------------
