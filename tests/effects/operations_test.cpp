@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "base/errors.h"
 #include "effect_fixture.h"
@@ -186,6 +187,73 @@ TEST(AddEvents, DataEntriesAreBracketedPerNoteAndOverwriteSparesRegisteredParame
     const auto kept = controlsOf(*other.track(1));
     EXPECT_NE(std::find(kept.begin(), kept.end(), std::make_tuple(1100, 6, 50, 0)), kept.end());
     EXPECT_NE(std::find(kept.begin(), kept.end(), std::make_tuple(957, 98, 33, 0)), kept.end());
+}
+
+// OverWrite of "Filter Cutoff Frequency" over entries an earlier run wrote: the old brackets go
+// with the entries they held, and every data entry in the track, new or kept, plays under
+// parameter 1/32.
+TEST(AddEvents, OverwritingDataEntriesLeavesEveryEntryUnderItsParameter) {
+    struct Case {
+        const char* name;
+        std::function<void(EffectSettings&)> second;  // the second run's settings
+        int32_t from, to;                              // and its range
+        size_t keptFromFirst;                          // at least this many entries of the first run stay
+    } cases[] = {
+        {"the same notes at a finer interval", [](EffectSettings& s) { s.addEvent.Distance = "3"; }, 0, 7679, 0},
+        {"windows that start inside the old brackets", [](EffectSettings& s) { s.addEvent.StartShift = "200"; }, 0,
+         7679, 3},
+        {"one note between two others", [](EffectSettings& s) { s.addEvent.Distance = "1"; }, 1000, 1300, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        // Three legato notes, each bracket ending where the next begins; a fourth stands alone.
+        loadTracks(song, 4, {TrackBuilder().note(960, 60, 320).note(1280, 62, 320).note(1600, 64, 320).note(3840, 65, 480)});
+        EffectSettings s = effectOfType(0);
+        chooseAddItem(s.addEvent, 8);  // Filter Cutoff Frequency
+        s.addEvent.PostProcess = false;
+        apply(song, s);
+        std::vector<const anyEvent*> firstRun;
+        for (const anyEvent* e : song.track(1)->events())
+            if (e->kind() == kindControl && static_cast<const ControlChangeEvent*>(e)->controller() == 6) firstRun.push_back(e);
+        const std::string before = dumpSong(song);
+        const auto journals = journalSizes(song);
+
+        c.second(s);
+        Selection all = Selection::wholeSong(song);
+        all.firstTrack = all.lastTrack = 1;
+        EffectScope scope = EffectScope::of(song, all);
+        scope.range = {c.from, c.to};
+        applyEffect(song, s, scope);
+
+        int msb = -1, lsb = -1, entries = 0, opens = 0, closes = 0;
+        bool nrpn = false;
+        size_t kept = 0;
+        for (const anyEvent* e : song.track(1)->events()) {
+            if (e->kind() != kindControl) continue;
+            auto* cc = static_cast<const ControlChangeEvent*>(e);
+            switch (cc->controller()) {
+            case 99: msb = cc->value(), nrpn = true, ++opens; break;
+            case 98: lsb = cc->value(), nrpn = true; break;
+            case 101: msb = cc->value(), nrpn = false, ++closes; break;
+            case 100: lsb = cc->value(), nrpn = false; break;
+            case 6:
+                ++entries;
+                EXPECT_TRUE(nrpn && msb == 1 && lsb == 32) << "entry at " << e->time;
+                kept += std::find(firstRun.begin(), firstRun.end(), e) != firstRun.end();
+                break;
+            default: break;
+            }
+        }
+        EXPECT_GT(entries, static_cast<int>(firstRun.size()) / 4);
+        EXPECT_GE(kept, c.keptFromFirst) << "entries of the first run outside the second's windows stay";
+        if (c.keptFromFirst == 0) {
+            EXPECT_EQ(kept, 0u);
+        }
+        EXPECT_FALSE(nrpn) << "the last bracket is closed";
+        EXPECT_LE(closes, opens);
+        expectUndoRestores(song, before, journals);
+    }
 }
 
 TEST(AddEvents, TheBracketOfANoteAtTickZeroStillLeadsItsEntries) {
