@@ -107,6 +107,7 @@ bool isSelection(int controller) { return controller >= 98 && controller <= 101;
 struct Held {
     anyEvent* event;
     int track;
+    int control = setupControlCount;  // the value a found set-up event sets; none for a null selection
 };
 
 bool heldLess(const Held& a, const Held& b) { return eventLess(a.event, b.event); }
@@ -150,7 +151,7 @@ const anyEvent* firstNoteOf(const midiSong& song, const std::vector<int>& tracks
 struct SetupReader {
     SetupValues values{};
     SetupFlags set{};
-    bool collect = false;
+    int32_t collectFrom = std::numeric_limits<int32_t>::min();  // found: events from this time on
     std::vector<Held> found;
     ParameterSelection selection;
     std::vector<Held> pendingSelection;  // selections not yet known to be a set-up's
@@ -161,11 +162,11 @@ struct SetupReader {
         state.isDrumChannel = channel == 9;
     }
 
-    void keep(const Held& h) {
-        if (collect) found.push_back(h);
+    void keep(const Held& h, int control) {
+        if (h.event->time >= collectFrom) found.push_back({h.event, h.track, control});
     }
-    void keepSelection() {
-        if (collect) found.insert(found.end(), pendingSelection.begin(), pendingSelection.end());
+    void keepSelection(int control) {
+        for (const Held& p : pendingSelection) keep(p, control);
         pendingSelection.clear();
     }
     void setValue(int control, int value) {
@@ -178,7 +179,7 @@ struct SetupReader {
         state.update(e);
         if (e.kind() == kindProgram) {
             setValue(setupProgram, static_cast<const ProgramChangeEvent&>(e).program());
-            keep(h);
+            keep(h, setupProgram);
             return;
         }
         if (e.kind() != kindControl) return;
@@ -187,20 +188,20 @@ struct SetupReader {
         const int value = c.value();
         if (number == 0 || number == 32) {
             setValue(number == 0 ? setupBankMsb : setupBankLsb, value);
-            keep(h);
+            keep(h, number == 0 ? setupBankMsb : setupBankLsb);
             return;
         }
         for (const Plain& p : kPlain) {
             if (p.controller != number) continue;
             setValue(p.control, value);
-            keep(h);
+            keep(h, p.control);
             return;
         }
         if (isSelection(number)) {
             selection.select(number, value);
             pendingSelection.push_back(h);
             // A null selection closes a set-up's parameters; nothing follows it.
-            if (selection.kind() == ParameterSelection::null) keepSelection();
+            if (selection.kind() == ParameterSelection::null) keepSelection(setupControlCount);
             return;
         }
         if (number == 6 || number == 38) {
@@ -211,8 +212,8 @@ struct SetupReader {
                 return;
             }
             if (number == 6 && control != setupControlCount) setValue(control, value);
-            keepSelection();
-            keep(h);
+            keepSelection(control);
+            keep(h, control);
             return;
         }
         if (number == 121) {
@@ -369,11 +370,9 @@ Reading readChannel(const midiSong& song, int channel, SetupMode mode, int32_t t
     const int32_t limit = head ? (out.firstNote ? out.firstNote->time : std::numeric_limits<int32_t>::max()) : time;
 
     SetupReader reader(channel);
-    reader.collect = head;
+    if (!head) reader.collectFrom = limit;
     for (const Held& h : channelEvents(song, r.tracks, channel, limit)) {
-        // Halfway the set-up goes before the first note of its tick: what follows that note
-        // is not in force where the set-up is written.
-        if (head ? h.event == out.firstNote : h.event->time == limit && h.event->kind() == kindNote) break;
+        if (head && h.event == out.firstNote) break;
         reader.follow(h);
     }
     reader.state.partMode = partModeBefore(song, channel, limit, head ? out.firstNote : nullptr);
@@ -391,7 +390,9 @@ Reading readChannel(const midiSong& song, int channel, SetupMode mode, int32_t t
 // The channel's events on the ticks the set-up uses, from the first note of each tick on (in
 // the order they play): made again after the set-up, they play after it.
 std::vector<Held> eventsToRenew(const midiSong& song, const std::vector<int>& tracks, int channel,
-                                const std::vector<Planned>& planned) {
+                                const std::vector<Planned>& planned, const std::vector<Held>& removals) {
+    std::unordered_set<const anyEvent*> leaving;
+    for (const Held& h : removals) leaving.insert(h.event);
     std::vector<int32_t> ticks;
     for (const Planned& p : planned) ticks.push_back(static_cast<int32_t>(p.time));
     std::sort(ticks.begin(), ticks.end());
@@ -399,7 +400,8 @@ std::vector<Held> eventsToRenew(const midiSong& song, const std::vector<int>& tr
     std::vector<Held> onTicks;
     for (int t : tracks)
         for (anyEvent* e : song.track(t)->events())
-            if (e && e->channelOf() == channel && std::binary_search(ticks.begin(), ticks.end(), e->time))
+            if (e && e->channelOf() == channel && std::binary_search(ticks.begin(), ticks.end(), e->time) &&
+                !leaving.count(e))
                 onTicks.push_back({e, t});
     std::sort(onTicks.begin(), onTicks.end(), heldLess);
     std::vector<Held> out;
@@ -428,6 +430,7 @@ Plan makePlan(const midiSong& song, const SetupRequest& q) {
     };
 
     Plan plan;
+    SetupFlags written{};
     int64_t t = first;
     int64_t last = first;
     const auto add = [&](bool program, int number, int v, bool atZero = false) {
@@ -444,20 +447,26 @@ Plan makePlan(const midiSong& song, const SetupRequest& q) {
             add(false, 32, value(setupBankLsb), atZero);
         }
         add(true, 0, value(setupProgram), atZero);
+        written[setupBankMsb] = written[setupBankLsb] = written[setupProgram] = true;
     }
-    for (int i = 0; i < 5; ++i)  // volume, expression, pan, reverb, chorus
-        if (head || differs(kPlain[i].control)) add(false, kPlain[i].controller, value(kPlain[i].control));
-    for (int i = 5; i < 10; ++i)  // variation and the tone controllers
-        if (wanted(kPlain[i].control)) add(false, kPlain[i].controller, value(kPlain[i].control));
+    for (int i = 0; i < 10; ++i) {  // volume, expression, pan, reverb, chorus; variation, tone
+        const SetupControl c = kPlain[i].control;
+        if (i < 5 ? head || differs(c) : wanted(c)) {
+            add(false, kPlain[i].controller, value(c));
+            written[c] = true;
+        }
+    }
     bool parameters = false;
     for (const Nrpn& n : kNrpns) {
         if (!wanted(n.control)) continue;
         add(false, 99, 1);
         add(false, 98, n.lsb);
         add(false, 6, value(n.control));
+        written[n.control] = true;
         parameters = true;
     }
     if (wanted(setupBendRange)) {
+        written[setupBendRange] = true;
         if (head && q.rescaleBends)
             plan.bends = rescaledBends(song, now.setup.tracks, q.channel, now.found, q.shownBendRange,
                                        value(setupBendRange));
@@ -481,8 +490,11 @@ Plan makePlan(const midiSong& song, const SetupRequest& q) {
                 plan.packed = true;
             }
 
-    if (head) plan.removals = now.found;
-    plan.renewals = eventsToRenew(song, now.setup.tracks, q.channel, plan.events);
+    // Head: the set-up found goes. Halfway: what the song sets on the tick itself for a value
+    // written anew, which would otherwise follow the new value and undo it.
+    for (const Held& h : now.found)
+        if (head || (h.control < setupControlCount && written[static_cast<size_t>(h.control)])) plan.removals.push_back(h);
+    plan.renewals = eventsToRenew(song, now.setup.tracks, q.channel, plan.events, plan.removals);
     return plan;
 }
 

@@ -73,9 +73,10 @@ struct ChannelSetup {
     std::vector<int> tracks;  // the tracks that use the channel, in track order
     SetupValues values{};     // in force; the default where the song sets nothing
     SetupFlags set{};         // which values the song sets
-    // Head: the set-up events before the channel's first note, which a Set replaces (parameter
-    // selections count only when a data entry of a set-up parameter or a null selection
-    // completes them). Empty halfway.
+    // The set-up events a Set replaces (parameter selections count only when a data entry of a
+    // set-up parameter or a null selection completes them). Head: those before the channel's
+    // first note. Halfway: those on the tick itself, of which a Set replaces the ones of the
+    // values it writes.
     std::vector<anyEvent*> found;
     // A drum part where read (drum channel, drum bank, XG Part Mode or GS Use For Rhythm Part):
     // its programs are drum kits.
@@ -148,8 +149,10 @@ int bendsToRescale(const midiSong& song, const SetupRequest& request);
 // go; bank and program, volume, expression, pan, reverb and chorus are always written, the
 // other values when they differ from their default, when the song had set them, or with
 // sendEvenIfDefault; an event the timing puts after the channel's first note goes on that
-// note's tick instead. Halfway: the reference is what is in force at the first event's tick, and
-// only what differs from it is written (bank and program together when either changed). Throws
+// note's tick instead. Halfway: the reference is what is in force at the first event's tick
+// (that tick's events included), only what differs from it is written (bank and program
+// together when either changed), and the song's own events on that tick for the values written
+// go. Everything written plays before the channel's notes of its tick. Throws
 // MidiError, changing nothing, for a value out of its range, a negative time, or a track or
 // channel the song does not have.
 SetupResult writeSetup(midiSong& song, const SetupRequest& request);

@@ -57,8 +57,9 @@ TEST_F(CliSetup, PrintsTheSetupOfEachChannelWithDefaultsStarred) {
          "channel 2: track=1 bank=0*/0* program=0* volume=50 expression=127* pan=64* reverb=40* chorus=0* variation=40* "
          "brightness=64* harmonic=64* attack=64* release=64* decay=64* vibratoRate=64* vibratoDepth=64* "
          "vibratoDelay=64* bendRange=2*\n"},
+        // The expression set on the bar's first tick (after a note) is in force there.
         {"setup " + halfway + " --bar 3",
-         "channel 1: track=1 bank=0*/0* program=5 volume=90 expression=127* pan=64* reverb=40* chorus=0* variation=40* "
+         "channel 1: track=1 bank=0*/0* program=5 volume=90 expression=80 pan=64* reverb=40* chorus=0* variation=40* "
          "brightness=64* harmonic=64* attack=64* release=64* decay=64* vibratoRate=64* vibratoDepth=64* "
          "vibratoDelay=64* bendRange=2*\n"},
     };

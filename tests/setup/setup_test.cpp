@@ -181,6 +181,8 @@ TEST(SetupManager, HalfwayWritesOnlyTheDifferencesBeforeTheNotesOfItsTick) {
         Events written;  // track 1's channel events on tick 3840
     } cases[] = {
         {"volume", [](SetupValues& v) { v[setupVolume] = 70; }, {"C 3840 1 7 70", "N 3840 1 62", "C 3840 1 11 80"}},
+        // The song's own expression on the tick would follow the new one and undo it: it goes.
+        {"expression", [](SetupValues& v) { v[setupExpression] = 100; }, {"C 3840 1 11 100", "N 3840 1 62"}},
         {"bank alone", [](SetupValues& v) { v[setupBankMsb] = 8; },
          {"C 3840 1 0 8", "C 3840 1 32 0", "P 3840 1 5", "N 3840 1 62", "C 3840 1 11 80"}},
         {"decay and range", [](SetupValues& v) { v[setupDecay] = 90; v[setupBendRange] = 12; },
@@ -195,7 +197,8 @@ TEST(SetupManager, HalfwayWritesOnlyTheDifferencesBeforeTheNotesOfItsTick) {
         const ChannelSetup inForce = readSetup(song, 0, SetupMode::halfway, 3840);
         EXPECT_EQ(inForce.values[setupProgram], 5);
         EXPECT_EQ(inForce.values[setupVolume], 90);
-        EXPECT_EQ(inForce.values[setupExpression], 127) << "the expression after the note is not in force before it";
+        EXPECT_EQ(inForce.values[setupExpression], 80) << "the bar's own first tick counts";
+        EXPECT_EQ(inForce.found.size(), 1u) << "the expression set on the tick";
         SetupRequest q = halfwayRequest(song, 3840);
         c.change(q.values);
         const SetupResult r = writeSetup(song, q);
