@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStyle>
@@ -597,6 +598,16 @@ void TSetupMan::songReplaced() {
     // The channels and tracks shown were those of the old song.
     changedSong_ = false;
     close();
+}
+
+void TSetupMan::showEvent(QShowEvent* event) {
+    // A dialog made for one use opens over the window that opened it.
+    if (!event->spontaneous() && parentWidget()) {
+        adjustSize();
+        const QRect over = parentWidget()->window()->frameGeometry();
+        move(over.center() - rect().center());
+    }
+    ToolWindow::showEvent(event);
 }
 
 void TSetupMan::closeEvent(QCloseEvent* event) {

@@ -89,6 +89,7 @@ public:
     QPushButton* ButtonClose;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
