@@ -10,6 +10,7 @@
 #include "host/tool_host.h"
 #include "mainwin.h"
 #include "pianoroll/editwin.h"
+#include "setup/setupman.h"
 #include "tempo/tempoeditor.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
@@ -29,4 +30,8 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("slurbender", main.ActionSlurBender, trill);
     host.add("glissando", main.ActionGlissandEditor, [](EditorContext& c, QWidget* p) { return new TGlissand(c, p); });
     host.add("drums", main.ActionDrumsNotesChanger, [](EditorContext& c, QWidget* p) { return new TChaneDrum(c, p); });
+    ToolRules modal;
+    modal.eachOpening = true;
+    host.add("setup", main.ActionSetupManager, [](EditorContext& c, QWidget* p) -> ToolWindow* { return TSetupMan::make(c, p, true); }, modal);
+    host.add("halfway", main.ActionHalfwaySetup, [](EditorContext& c, QWidget* p) -> ToolWindow* { return TSetupMan::make(c, p, false); }, modal);
 }

@@ -37,7 +37,15 @@ const ToolHost::Entry* ToolHost::entry(const QString& id) const {
 ToolWindow* ToolHost::open(const QString& id) {
     Entry* e = entry(id);
     if (!e) return nullptr;
-    if (!e->window) e->window = e->make(context_, parentWindow_);
+    if (!e->window) {
+        e->window = e->make(context_, parentWindow_);
+        if (e->window && e->rules.eachOpening) {
+            e->window->setAttribute(Qt::WA_DeleteOnClose);
+            connect(e->window, &QObject::destroyed, this, [this, id] {
+                if (Entry* made = entry(id)) made->window = nullptr;
+            });
+        }
+    }
     if (!e->window) return nullptr;
     e->window->opening(id);
     // showEvent refreshes a hidden window; a visible one is refreshed here.

@@ -24,6 +24,9 @@ struct ToolRules {
     bool disabledWhilePlaying = false;
     // A further condition, asked at every update (the XG editor: while System is on XG).
     std::function<bool()> enabledWhen;
+    // A modal dialog: made at every opening (its factory may return nullptr when it has nothing
+    // to show) and destroyed when it closes.
+    bool eachOpening = false;
 };
 
 class ToolHost : public QObject {

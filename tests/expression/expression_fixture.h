@@ -33,7 +33,8 @@ inline void loadSong(midiSong& song, std::initializer_list<TrackWriter> tracks, 
     load(song, file);
 }
 
-// "N time ch key vel dur", "C time ch ctrl val", "B time ch bend" (channel from 1), in list order.
+// "N time ch key vel dur", "C time ch ctrl val", "B time ch bend", "P time ch program" (channel
+// from 1), in list order.
 inline std::string eventText(const anyEvent& e) {
     const std::string head = std::to_string(e.time) + " " + std::to_string(e.channelOf() + 1) + " ";
     switch (e.kind()) {
@@ -47,6 +48,7 @@ inline std::string eventText(const anyEvent& e) {
         return "C " + head + std::to_string(c.controller()) + " " + std::to_string(c.value());
     }
     case kindPitchBend: return "B " + head + std::to_string(static_cast<const PitchBendEvent&>(e).bend());
+    case kindProgram: return "P " + head + std::to_string(static_cast<const ProgramChangeEvent&>(e).program());
     default: return "? " + head + std::to_string(e.kind());
     }
 }

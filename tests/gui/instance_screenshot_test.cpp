@@ -26,6 +26,7 @@
 #include "host/tool_host.h"
 #include "optiondialog.h"
 #include "pianoroll/editwin.h"
+#include "setup/setupman.h"
 #include "singleinstance.h"
 #include "tempo/tempoeditor.h"
 #include "tempo/tempoplane.h"
@@ -314,4 +315,26 @@ TEST_F(EditorTest, ScreenshotOfTheDrumsNotesChanger) {
     EXPECT_TRUE(shot.save(out + "/drums_notes_changer.png"));
     prompts.answers.push_back(QMessageBox::No);
     changer->close();
+}
+
+// The Setup Manager over the demo song, on its second channel, a value changed.
+TEST_F(EditorTest, ScreenshotOfTheSetupManager) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->updateActions();
+    prompts.answers.push_back(QMessageBox::No);  // its notes begin on the first beat
+    w->ActionSetupManager->trigger();
+    auto* setup = w->tools().find<TSetupMan>();
+    ASSERT_NE(setup, nullptr);
+    setup->ComboBoxChannel->setCurrentIndex(1);
+    Q_EMIT setup->ComboBoxChannel->activated(1);
+    setup->TrackBarReverb->setValue(72);
+    setup->adjustSize();
+    QCoreApplication::processEvents();
+    const QImage shot = setup->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/setup_manager.png"));
+    setup->close();
 }
