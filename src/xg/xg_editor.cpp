@@ -149,10 +149,16 @@ void XGEditor::beginStep(const std::string& label) {
     label_ = label;
 }
 
-void XGEditor::endStep() {
+std::vector<int> XGEditor::endStep() {
+    std::vector<int> tracks;
+    for (const Marked& m : marked_)
+        if (m.track->journal.size() > m.journalSize)
+            for (int i = 0; i < song_->trackCount(); ++i)
+                if (song_->track(i) == m.track) tracks.push_back(i);
     open_ = false;
     marked_.clear();
     fresh_.clear();
+    return tracks;
 }
 
 void XGEditor::checkStep() {

@@ -106,7 +106,8 @@ public:
 
     // ---- undo steps
     void beginStep(const std::string& label);
-    void endStep();
+    // Closes the step; the indexes of the tracks it wrote to (none when it changed nothing).
+    std::vector<int> endStep();
     bool stepOpen() const { return open_; }
 
     // ---- the basic operations
