@@ -153,6 +153,7 @@ TXGEditor::TXGEditor(EditorContext& context, QWidget* parent) : ToolWindow(conte
 
     PageControl = new QTabWidget(this);
     PageControl->setObjectName("PageControl");
+    PageControl->setUsesScrollButtons(false);  // every tab in sight
     const char* captions[PageCount] = {"System", "Reverb", "Chorus", "Variation", "Insertion", "Multi EQ",
                                        "Multi Part", "Multi Part for VL", "Drum Setup", "Display"};
     for (int p = 0; p < PageCount; ++p) {
@@ -219,7 +220,7 @@ TXGEditor::TXGEditor(EditorContext& context, QWidget* parent) : ToolWindow(conte
     connect(ArrangeButton, &QPushButton::clicked, this, &TXGEditor::ArrangeExecute);
     connect(UndoButton, &QPushButton::clicked, this, &TXGEditor::UndoExecute);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TXGEditor::updateActions);
-    resize(980, 640);
+    resize(1120, 660);
 }
 
 TXGEditor::~TXGEditor() = default;
