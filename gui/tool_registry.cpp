@@ -12,6 +12,8 @@
 #include "pianoroll/editwin.h"
 #include "setup/setupman.h"
 #include "tempo/tempoeditor.h"
+#include "radiogroup.h"
+#include "xg/xgeditor.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
@@ -34,4 +36,7 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     modal.eachOpening = true;
     host.add("setup", main.ActionSetupManager, [](EditorContext& c, QWidget* p) -> ToolWindow* { return TSetupMan::make(c, p, true); }, modal);
     host.add("halfway", main.ActionHalfwaySetup, [](EditorContext& c, QWidget* p) -> ToolWindow* { return TSetupMan::make(c, p, false); }, modal);
+    // The XG editor while the song's System is XG.
+    host.add("xg", main.ActionXGEditor, [](EditorContext& c, QWidget* p) { return new TXGEditor(c, p); },
+             ToolRules{true, false, [&main] { return main.System->itemIndex() == 0; }});
 }

@@ -32,6 +32,10 @@
 #include "tempo/tempoplane.h"
 
 #include <QToolButton>
+#include "xg/multipartparam.h"
+#include "xg/xgeditor.h"
+#include "xg/xgeffectparam.h"
+#include "xg/xgreceivmap.h"
 
 using namespace guitest;
 
@@ -337,4 +341,60 @@ TEST_F(EditorTest, ScreenshotOfTheSetupManager) {
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/setup_manager.png"));
     setup->close();
+}
+
+// The XG editor over the demo song: some tabs, and one dialog of each kind.
+TEST_F(EditorTest, ScreenshotsOfTheXGEditor) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    auto* xg = dynamic_cast<TXGEditor*>(w->tools().open("xg"));
+    ASSERT_NE(xg, nullptr);
+    auto shoot = [&](QWidget* widget, const QString& name) {
+        QCoreApplication::processEvents();
+        const QImage shot = widget->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(out + "/" + name + ".png"));
+    };
+    xg->TrackBar1->setValue(110);
+    shoot(xg, "xg_editor_system");
+    xg->PageControl->setCurrentWidget(xg->page(TXGEditor::PageVariation));
+    xg->ComboBoxVariationType->setCurrentIndex(xg->ComboBoxVariationType->findText("DELAY L,C,R"));
+    Q_EMIT xg->ComboBoxVariationType->activated(xg->ComboBoxVariationType->currentIndex());
+    shoot(xg, "xg_editor_variation");
+    xg->PageControl->setCurrentWidget(xg->page(TXGEditor::PageDrum));
+    shoot(xg, "xg_editor_drum_setup");
+    xg->PageControl->setCurrentWidget(xg->page(TXGEditor::PageDisplay));
+    xg->EditLetter->setText("Tonvela");
+    xg->NewDisp->click();
+    tonvela::XGBitmap smile;
+    for (int i : {3 * 16 + 4, 3 * 16 + 11, 4 * 16 + 4, 4 * 16 + 11, 10 * 16 + 3, 10 * 16 + 12, 11 * 16 + 4,
+                  11 * 16 + 11, 12 * 16 + 5, 12 * 16 + 6, 12 * 16 + 7, 12 * 16 + 8, 12 * 16 + 9, 12 * 16 + 10})
+        smile.set(static_cast<size_t>(i));
+    xg->setPicture(smile);
+    xg->RadioDispSelect->button(1)->click();
+    xg->EditBar->setText("2");
+    xg->NewDisp->click();
+    shoot(xg, "xg_editor_display");
+
+    prompts.onDialog = [&](QDialog* d) {
+        d->adjustSize();
+        d->show();
+        if (auto* m = qobject_cast<TMutiPartParam*>(d)) {
+            shoot(d, "xg_multi_part");
+            m->ReceiveMapClick();
+            m->PageButtonClick(tonvela::xgMultiPartMW);
+        } else if (qobject_cast<TXGReceivMap*>(d)) {
+            shoot(d, "xg_receive_map");
+        } else if (auto* p = qobject_cast<TXGEffectParam*>(d)) {
+            shoot(d, p->pageTable().effectNumber == 53 ? "xg_effect_parameter" : "xg_multi_part_mw");
+        }
+        return int(QDialog::Rejected);
+    };
+    xg->PageControl->setCurrentWidget(xg->page(TXGEditor::PageVariation));
+    xg->ButtonEdirVariation->click();
+    xg->PageControl->setCurrentWidget(xg->page(TXGEditor::PageMultiPart));
+    xg->ButtonEditMultiPart->click();
+    prompts.onDialog = nullptr;
 }
