@@ -1,0 +1,20 @@
+#pragma once
+
+// The effect editor's five quick slots: effect files qs1.fxq .. qs5.fxq in the settings folder,
+// saved, loaded and cleared with one button each.
+
+#include <string>
+
+namespace tonvela {
+
+inline constexpr int kQuickSlotCount = 5;
+
+// "qs1.fxq" .. "qs5.fxq" for slots 1..5.
+std::string quickSlotFileName(int slot);
+
+// The hint of a slot's lamp: the first line of the description of the effect file at `path`
+// (line 4, decoded), or "?" when the description is empty or the file has no such line. Only the
+// first four lines are looked at, so a damaged slot file still gets a hint.
+std::string quickSlotHint(const std::string& path);
+
+}  // namespace tonvela
