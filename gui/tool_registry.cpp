@@ -10,6 +10,7 @@
 #include "mainwin.h"
 #include "pianoroll/editwin.h"
 #include "tempo/tempoeditor.h"
+#include "effectgroup/efxgroup.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
@@ -27,4 +28,9 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("trill", main.ActionTrillEditor, trill);
     host.add("slurbender", main.ActionSlurBender, trill);
     host.add("glissando", main.ActionGlissandEditor, [](EditorContext& c, QWidget* p) { return new TGlissand(c, p); });
+    // The group editor works on the effects folder, with or without a song.
+    ToolRules anyTime;
+    anyTime.needsSong = false;
+    host.add("effectgroup", main.ActionEffectGroupEditor,
+             [](EditorContext& c, QWidget* p) { return new TEfxGroup(c, p); }, anyTime);
 }

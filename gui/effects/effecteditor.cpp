@@ -236,6 +236,7 @@ TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWind
     layout->addWidget(range);
     layout->addWidget(PageControl, 1);
     layout->addLayout(buttons);
+    layout->addWidget(buildQuickSlots());
     layout->addWidget(StatusBar1);
 
     idleTimer_ = new QTimer(this);
@@ -514,6 +515,7 @@ void TEffectEditor::showEvent(QShowEvent* event) {
         }
         if (PageControl->currentIndex() == TabEcho && PageControl->isTabVisible(TabEcho)) echoPageShown();
         updateDependentControls();
+        refreshQuickSlots();
         idleTimer_->start();
     }
     ToolWindow::showEvent(event);

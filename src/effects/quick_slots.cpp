@@ -9,19 +9,26 @@ namespace tonvela {
 
 std::string quickSlotFileName(int slot) { return "qs" + std::to_string(slot) + ".fxq"; }
 
-std::string quickSlotHint(const std::string& path) {
+std::vector<std::string> effectFileDescription(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string line;
+    // Lines are kept up to 4096 bytes and read up to 1 MiB: the file is not trusted to be text.
     for (int n = 0; n < 4; ++n) {
-        // A line is read up to a bounded length: a slot file is not trusted to be text.
         line.clear();
+        size_t length = 0;
         char c;
-        while (in.get(c) && c != '\n')
+        while (in.get(c) && c != '\n') {
             if (line.size() < 4096) line += c;
-        if (!in && n < 3) return "?";
+            if (++length > (1u << 20)) return {};
+        }
+        if (!in && n < 3) return {};
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::vector<std::string> description = decodeCommaText(line);
+    return decodeCommaText(line);
+}
+
+std::string quickSlotHint(const std::string& path) {
+    const std::vector<std::string> description = effectFileDescription(path);
     if (description.empty() || description.front().empty()) return "?";
     return description.front();
 }
