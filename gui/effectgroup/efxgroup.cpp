@@ -58,7 +58,7 @@ TEfxGroup::TEfxGroup(EditorContext& context, QWidget* parent) : ToolWindow(conte
     setObjectName("EfxGroup");
     setWindowTitle("Effect Group");
     setWindowModality(Qt::ApplicationModal);
-    resize(640, 440);
+    resize(680, 500);
 
     GroupName = new QLineEdit;
     GroupName->setObjectName("GroupName");
@@ -70,7 +70,7 @@ TEfxGroup::TEfxGroup(EditorContext& context, QWidget* parent) : ToolWindow(conte
     Memo1 = new QPlainTextEdit;
     Memo1->setObjectName("Memo1");
     Memo1->setReadOnly(true);
-    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 4 + 12);
+    Memo1->setFixedHeight(Memo1->fontMetrics().lineSpacing() * 5 + 12);
 
     AddList = new QAction("Add", this);
     AddList->setObjectName("AddList");
