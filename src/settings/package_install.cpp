@@ -115,6 +115,11 @@ InstallReport installPackage(const std::string& package, const std::string& targ
                 continue;
             }
             auto last = record.find(name);
+            // The user's edit of a file the package has not changed since: theirs, nothing to say.
+            if (current && last != record.end() && last->second == shippedHash) {
+                ++report.unchanged;
+                continue;
+            }
             if (!current || last == record.end() || last->second != currentHash) {
                 report.kept.push_back(name);
                 continue;

@@ -19,7 +19,8 @@ struct InstallReport {
     std::vector<std::string> updated;    // files of an earlier install replaced by the new version
     std::vector<std::string> kept;       // files the user changed or made: left as they are
     std::vector<std::string> failed;     // "PATH: MESSAGE" for files that could not be written
-    int unchanged = 0;                   // files already as shipped
+    // Files already as shipped, or changed by the user where the package brings nothing new.
+    int unchanged = 0;
 
     bool complete() const { return failed.empty(); }
     // "Effects installed: 30 new, 2 updated, 1 kept (changed by you)." style summary; `what`

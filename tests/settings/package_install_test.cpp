@@ -50,6 +50,18 @@ TEST(PackageInstall, FirstInstallCopiesEverythingAndASecondHasNothingToDo) {
     EXPECT_TRUE(second.kept.empty());
     EXPECT_EQ(second.unchanged, 3);
     EXPECT_EQ(fs::last_write_time(p.to + "/Swell.fxl"), stamp) << "an unchanged file is not written again";
+
+    // The user's edit of a file the package did not change since is theirs without a word.
+    writeText(p.to + "/Swell.fxl", "my swell");
+    const InstallReport third = installPackage(p.from, p.to);
+    EXPECT_TRUE(third.kept.empty());
+    EXPECT_TRUE(third.updated.empty());
+    EXPECT_EQ(third.unchanged, 3);
+    EXPECT_EQ(p.installed("Swell.fxl"), "my swell");
+    // Once the package changes it, the edit is kept and named.
+    writeText(p.from + "/Swell.fxl", "swell v2");
+    EXPECT_EQ(installPackage(p.from, p.to).kept, std::vector<std::string>{"Swell.fxl"});
+    EXPECT_EQ(p.installed("Swell.fxl"), "my swell");
 }
 
 TEST(PackageInstall, ANewerPackageReplacesOnlyWhatTheUserLeftAlone) {
