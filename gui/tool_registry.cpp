@@ -1,6 +1,7 @@
 #include "tool_registry.h"
 
 #include "checker/datacheckwin.h"
+#include "drums/chanedrum.h"
 #include "eventlist/eventform.h"
 #include "effects/effecteditor.h"
 #include "expression/glissedit.h"
@@ -33,4 +34,5 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     anyTime.needsSong = false;
     host.add("effectgroup", main.ActionEffectGroupEditor,
              [](EditorContext& c, QWidget* p) { return new TEfxGroup(c, p); }, anyTime);
+    host.add("drums", main.ActionDrumsNotesChanger, [](EditorContext& c, QWidget* p) { return new TChaneDrum(c, p); });
 }

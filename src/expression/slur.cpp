@@ -59,7 +59,7 @@ void buildJoin(midiSong& song, const midiTrack& track, std::span<NoteOnEvent* co
                midiTrack& work) {
     const NoteOnEvent& a = *phrase.front();
     const NoteOnEvent& z = *phrase.back();
-    const int64_t step = std::max<int64_t>(static_cast<int64_t>(song.timeBase) * 20000 / std::max(song.tempoAt(a.time), 1), 1);
+    const int64_t step = std::max<int64_t>(static_cast<int64_t>(song.timeBase) * 20000 / std::max<int64_t>(song.tempoAt(a.time), 1), 1);
     const int r = bendSensitivity(track, a.time);
     const int base = z.note();
     auto bendOf = [&](int key) { return (key - base) * 8192 / r; };

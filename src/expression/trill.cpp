@@ -50,7 +50,7 @@ void applyPasses(std::vector<int64_t>& t, const std::vector<int64_t>& perPointer
 
 int trillIntervalDefault(midiSong& song, double intTimeMs, int32_t time) {
     if (!std::isfinite(intTimeMs)) return 0;
-    const double ticks = intTimeMs * song.timeBase * 1000.0 / std::max<int32_t>(song.tempoAt(time), 1);
+    const double ticks = intTimeMs * song.timeBase * 1000.0 / std::max<int64_t>(song.tempoAt(time), 1);
     return static_cast<int>(std::clamp(std::trunc(ticks), -2147483647.0, 2147483647.0));
 }
 

@@ -173,12 +173,12 @@ WrittenTempos ritAccel(midiSong& song, TickRange range, const RampSettings& s) {
 TempoPattern copyTempoPattern(midiSong& song, TickRange range) {
     midiTrack& t = orderedConductor(song);
     TempoPattern pattern;
-    int32_t reference = 500000;
+    int64_t reference = 500000;
     for (const anyEvent* ev : t.events()) {
         if (!ev) continue;
         if (ev->time > range.to) break;
         if (ev->kind() != kindTempo) continue;
-        const int32_t value = static_cast<const TempoEvent*>(ev)->getTempo();
+        const int64_t value = static_cast<const TempoEvent*>(ev)->getTempo();
         if (ev->time < range.from)
             reference = value;
         else
@@ -219,9 +219,9 @@ WrittenTempos pasteTempoPattern(midiSong& song, TickRange range, const TempoPatt
 
 // ---- bpm as text -------------------------------------------------------------------------------
 
-std::string formatBpm(int32_t micros) {
+std::string formatBpm(int64_t micros) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.2f", static_cast<double>(microsPerMinute) / std::max(micros, 1));
+    std::snprintf(buffer, sizeof buffer, "%.2f", static_cast<double>(microsPerMinute) / std::max<int64_t>(micros, 1));
     return buffer;
 }
 

@@ -85,7 +85,7 @@ struct RampSettings {
 // by the tempo in force just before the range.
 struct TempoEv {
     int32_t tickOffset = 0;
-    int32_t tempoValue = 0;
+    int64_t tempoValue = 0;
     double tempoRatio = 1.0;
     bool operator==(const TempoEv&) const = default;
 };
@@ -108,7 +108,7 @@ WrittenTempos pasteTempoPattern(midiSong& song, TickRange range, const TempoPatt
 // ---- bpm as text -------------------------------------------------------------------------------
 
 // The tempo in bpm with two decimals ("119.99").
-std::string formatBpm(int32_t micros);
+std::string formatBpm(int64_t micros);
 // A typed bpm (a number above 0 with at most two decimals) as the nearest microseconds per
 // quarter note; nullopt with a message for anything else or a tempo outside 1..16777215.
 std::optional<int32_t> bpmTextToMicros(std::string_view text, std::string* error = nullptr);

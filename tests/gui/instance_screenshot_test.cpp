@@ -18,6 +18,7 @@
 #include "radiogroup.h"
 
 #include "checker/datacheckwin.h"
+#include "drums/chanedrum.h"
 #include "eventlist/addeventwin.h"
 #include "eventlist/event_list_model.h"
 #include "eventlist/eventform.h"
@@ -328,4 +329,30 @@ TEST_F(EditorTest, ScreenshotOfTheEffectGroupEditor) {
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/effect_group_editor.png"));
     g->close();
+}
+
+// The drums/notes changer over the demo song: three mappings, a search listed.
+TEST_F(EditorTest, ScreenshotOfTheDrumsNotesChanger) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->updateActions();
+    w->ActionDrumsNotesChanger->trigger();
+    auto* changer = w->tools().find<TChaneDrum>();
+    ASSERT_NE(changer, nullptr);
+    for (auto [from, to] : {std::pair{42, 44}, std::pair{36, 35}, std::pair{38, 40}}) {
+        changer->fromCB->setCurrentIndex(from);
+        changer->toCB->setCurrentIndex(to);
+        changer->AddButton->click();
+    }
+    changer->SearchButton->click();
+    ASSERT_GT(changer->resultLines().size(), 1);
+    changer->adjustSize();
+    QCoreApplication::processEvents();
+    const QImage shot = changer->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/drums_notes_changer.png"));
+    prompts.answers.push_back(QMessageBox::No);
+    changer->close();
 }

@@ -217,6 +217,23 @@ TEST(SelectionList, ATrackLeftOutOfOrderIsWalkedToItsEnd) {
     EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 02", "500000 B0 01 03"}));
 }
 
+// A volume change moved from tick 0 to 960 and the move undone: the chase of bar 2 sends the
+// volume in force there (80, set at 480), as before the move.
+TEST_F(PlayModes, TheChaseAfterAnUndoneMoveSendsWhatWasInForce) {
+    midiSong moved;
+    test::load(moved, test::smf(1, {TrackWriter().bytes(),
+                                    TrackWriter().control(0, 0, 7, 100).control(480, 0, 7, 80).note(1920, 0, 60, 100, 480).bytes()}));
+    midiTrack& t = *moved.track(1);
+    t.beginUndoStep("Modify Control");
+    t.setEventTime(t.at(0), 960);
+    t.sortEvents();
+    t.undo();
+    ASSERT_TRUE(rig.device.playSelectedPart(moved, Selection{1, 1, 1, 1}, PlayOptions{}));
+    const Lines chase = chaseOf(split(rig, 100000).chase, "0");
+    EXPECT_NE(std::find(chase.begin(), chase.end(), "B0 07 50"), chase.end());
+    EXPECT_EQ(std::find(chase.begin(), chase.end(), "B0 07 64"), chase.end());
+}
+
 // The order a play list must have is the song's own: notes split into note on and note off,
 // sorted by time and creation (midiTrack::splitNotes). Random songs, some tracks out of order.
 TEST(PlayListOrder, MatchesTheSongsOwnSplitOfNotesOnRandomSongs) {
