@@ -3,11 +3,14 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
+#include "base/errors.h"
 #include "commands.h"
 #include "effects/apply_effect.h"
 #include "effects/effect_file.h"
+#include "effects/effect_group.h"
 #include "song/song.h"
 
 namespace tonvela::cli {
@@ -57,11 +60,97 @@ bool loadEffectFile(const std::string& path, EffectSettings& out) {
 }
 
 const char* kApplyUsage =
-    "usage: apply IN OUT --effect FX.fxl [--tracks A-B] [--bars A-B] [--from BAR:BEAT:TICK] [--to BAR:BEAT:TICK]";
+    "usage: apply IN OUT --effect FX.fxl [--tracks A-B] [--bars A-B] [--from BAR:BEAT:TICK] [--to BAR:BEAT:TICK]\n"
+    "       apply IN OUT --group G.fxg [--effects DIR | --settings DIR] [--tracks A-B] [--bars A-B]";
+
+// The editor's settings folder: --settings DIR, else the per-user configuration folder.
+std::string settingsFolder(const ArgList& a) {
+    if (a.has("settings")) return a.value("settings");
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return std::string(xdg) + "/MidiTonvela";
+    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.config/MidiTonvela";
+    return {};
+}
+
+// The library shipped with the program: share/tonvela/Effects beside it when installed, else the
+// source tree it was built from.
+std::string shippedLibrary() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path program = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const fs::path installed = program.parent_path() / ".." / "share" / "tonvela" / "Effects";
+        if (fs::is_directory(installed, ec)) return installed.lexically_normal().string();
+    }
+    const fs::path source = fs::path(TONVELA_SOURCE_DATA_DIR) / "Effects";
+    if (fs::is_directory(source, ec)) return source.string();
+    return {};
+}
+
+// --effects DIR; else the settings folder's Effects/ when it holds effects; else the shipped
+// library. Empty (after saying why) when there is none.
+std::string effectsFolderFor(const ArgList& a) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (a.has("effects")) {
+        const std::string dir = a.value("effects");
+        if (!fs::is_directory(dir, ec)) {
+            std::fprintf(stderr, "%s: no such effects folder\n", dir.c_str());
+            return {};
+        }
+        return dir;
+    }
+    const std::string settings = settingsFolder(a);
+    if (a.has("settings") && !fs::is_directory(settings, ec)) {
+        std::fprintf(stderr, "%s: no such settings folder\n", settings.c_str());
+        return {};
+    }
+    if (!settings.empty()) {
+        const std::string own = settings + "/Effects";
+        if (!scanEffectsFolder(own, ".fxl").empty()) return own;
+    }
+    const std::string shipped = shippedLibrary();
+    if (shipped.empty()) std::fprintf(stderr, "no effects folder found: name one with --effects DIR\n");
+    return shipped;
+}
+
+int runGroup(const ArgList& a, const Selection& selectionIn, midiSong& song, const std::string& out) {
+    const std::string groupPath = a.value("group");
+    EffectGroup group;
+    try {
+        group = loadEffectGroup(groupPath);
+    } catch (const MidiError& e) {
+        std::fprintf(stderr, "%s: %s\n", groupPath.c_str(), e.what());
+        return 1;
+    }
+    const std::string folder = effectsFolderFor(a);
+    if (folder.empty()) return 1;
+
+    GroupRunHooks hooks;
+    hooks.status = [](const std::string& text) { std::printf("%s\n", text.c_str()); };
+    hooks.failed = [&](const GroupFailure& f) {
+        std::fflush(stdout);
+        if (f.detail.empty())
+            std::fprintf(stderr, "%s: %s\n", groupPath.c_str(), f.message.c_str());
+        else
+            std::fprintf(stderr, "%s: %s: %s\n", groupPath.c_str(), f.message.c_str(), f.detail.c_str());
+    };
+    hooks.warning = [&](const std::string& line, const std::string& warning) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s: %s\n", groupPath.c_str(), line.c_str(), warning.c_str());
+    };
+    const GroupRunResult result = runEffectGroup(song, group, folder, selectionIn, hooks);
+    // What the members that ran did is kept even when others failed.
+    if (!saveSong(song, out)) return 1;
+    std::printf("%s\n", result.statusText().c_str());
+    return result.failures.empty() ? 0 : 1;
+}
 
 int runApply(const std::vector<std::string>& args) {
-    ArgList a = parseArgs(args, {"effect", "tracks", "bars", "from", "to"}, {});
-    if (a.positional.size() != 2 || !a.has("effect")) throw std::invalid_argument(kApplyUsage);
+    ArgList a = parseArgs(args, {"effect", "group", "effects", "settings", "tracks", "bars", "from", "to"}, {});
+    const bool group = a.has("group");
+    if (a.positional.size() != 2 || group == a.has("effect")) throw std::invalid_argument(kApplyUsage);
+    if (group && (a.has("from") || a.has("to"))) throw std::invalid_argument(kApplyUsage);
+    if (!group && (a.has("effects") || a.has("settings"))) throw std::invalid_argument(kApplyUsage);
     const std::string& in = a.positional[0];
     const std::string& out = a.positional[1];
     const std::string fx = a.value("effect");
@@ -73,7 +162,7 @@ int runApply(const std::vector<std::string>& args) {
     if (a.has("to")) to = parsePosition(a.value("to"), "--to");
 
     EffectSettings settings;
-    if (!loadEffectFile(fx, settings)) return 1;
+    if (!group && !loadEffectFile(fx, settings)) return 1;
     midiSong song;
     if (!loadSong(song, in, false)) return 1;
 
@@ -98,6 +187,7 @@ int runApply(const std::vector<std::string>& args) {
         selection.firstBar = bars->first - 1;
         selection.lastBar = bars->second - 1;
     }
+    if (group) return runGroup(a, selection, song, out);
     RangeFields fields = rangeFieldsFor(song, selection);
     if (from) std::tie(fields.fromBar, fields.fromBeat, fields.fromTick) = std::tie((*from)[0], (*from)[1], (*from)[2]);
     if (to) std::tie(fields.toBar, fields.toBeat, fields.toTick) = std::tie((*to)[0], (*to)[1], (*to)[2]);
@@ -141,7 +231,9 @@ int runEffect(const std::vector<std::string>& args) {
 CommandRegistrar applyCommand(
     {"apply",
      "  apply IN OUT --effect FX.fxl [--tracks A-B] [--bars A-B] [--from BAR:BEAT:TICK] [--to BAR:BEAT:TICK]\n"
-     "                                   apply an effect file to tracks (by index) and bars (from 1)",
+     "                                   apply an effect file to tracks (by index) and bars (from 1)\n"
+     "  apply IN OUT --group G.fxg [--effects DIR | --settings DIR] [--tracks A-B] [--bars A-B]\n"
+     "                                   apply the effects of a group, one after another",
      runApply});
 CommandRegistrar effectCommand({"effect", "  effect FX.fxl                    the controls of an effect file", runEffect});
 

@@ -202,6 +202,9 @@ void TMIDIPollimoMain::buildMenus() {
 
     EffectMenu = menuBar()->addMenu("Effect(&x)");
     EffectMenu->setObjectName("EffectMenu");
+    EffectMenu->addSeparator();
+    EffectMenu->menuAction()->setEnabled(false);
+    connect(EffectMenu, &QMenu::aboutToShow, this, &TMIDIPollimoMain::buildEffectsMenu);
 
     Help2 = action(this, "Help2", "&Help", QKeySequence::HelpContents);
     ActionAbout = action(this, "ActionAbout", "&About...");
@@ -704,6 +707,7 @@ void TMIDIPollimoMain::updateActions() {
     ActionResumeplay->setEnabled(canPlay);
     PlayStop->setEnabled(true);
     InfoPanel->setEnabled(!busy_);
+    EffectMenu->menuAction()->setEnabled(editable);
     updatePlayHints();
     HistoryClearAll->setEnabled(true);
     HistoryOptimize->setEnabled(true);

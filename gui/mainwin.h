@@ -134,6 +134,14 @@ public:
     // Brings the enabled states of every command up to date.
     void updateActions();
 
+    // ---- the Effect menu (mainwin_effects.cpp) ------------------------------------------------
+    // Makes the menu's entries again from the effects folder: group files as entries, sub-folders
+    // as submenus (disabled when empty). Runs when the menu opens.
+    void buildEffectsMenu();
+    // Runs the effects of a group file one after another over the selection, with the status
+    // texts of each step; members that cannot run are reported and skipped.
+    void runEffectGroup(const QString& path);
+
     // ---- controls (names as in the window's design) ----------------------------------------
     QToolBar* ToolBar1;
     QWidget* ViewPanel;

@@ -30,6 +30,7 @@
 #include "prompts.h"
 #include "radiogroup.h"
 #include "settings/backup.h"
+#include "settings/package_install.h"
 #include "settings/preffile.h"
 #include "song/song.h"
 #include "song/system_flags.h"
@@ -57,20 +58,6 @@ double packageDate(const QString& folder) {
         newest = std::max(newest, dayCountFromUnixSeconds(seconds));
     }
     return newest;
-}
-
-bool copyFolder(const QString& from, const QString& to) {
-    if (QDir(from).canonicalPath() == QDir(to).canonicalPath()) return true;
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    bool ok = true;
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + "/" + QDir(from).relativeFilePath(source);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::remove(target);
-        ok = QFile::copy(source, target) && ok;
-    }
-    return ok;
 }
 
 }  // namespace
@@ -142,12 +129,13 @@ void TMIDIPollimoMain::offerInstallers() {
         QString source, target;
         const char* question;
         double* stored;
+        const char* name;
     };
     const Package packages[] = {
         {context_.folders.data + "Effects", context_.folders.effects,
-         "Install Effects? <エフェクトファイルをインストールしますか ?>", &prefs_.effectsDate},
+         "Install Effects? <エフェクトファイルをインストールしますか ?>", &prefs_.effectsDate, "Effects"},
         {context_.folders.data + "manual", context_.folders.settings + "manual",
-         "Install Manual? <マニュアルをインストールしますか ?>", &prefs_.manualDate},
+         "Install Manual? <マニュアルをインストールしますか ?>", &prefs_.manualDate, "Manual"},
     };
     for (const Package& p : packages) {
         const double date = packageDate(p.source);
@@ -155,7 +143,25 @@ void TMIDIPollimoMain::offerInstallers() {
         if (prompts().message(this, QMessageBox::Question, QString::fromUtf8(p.question),
                               QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
             continue;
-        if (copyFolder(p.source, p.target)) *p.stored = date;
+        // Running from the data folder itself there is nothing to copy.
+        if (QDir(p.source).canonicalPath() == QDir(p.target).canonicalPath()) {
+            *p.stored = date;
+            continue;
+        }
+        // A file the user changed is never overwritten: it is kept and named.
+        const InstallReport report = installPackage(p.source.toStdString(), p.target.toStdString());
+        if (!report.kept.empty() || !report.failed.empty()) {
+            QStringList details;
+            for (const std::string& k : report.kept) details << QString::fromStdString(k) + " (changed by you, kept)";
+            for (const std::string& f : report.failed) details << QString::fromStdString(f);
+            QString text = QString::fromStdString(report.summary(p.name));
+            if (!report.kept.empty()) text += "\nFiles you changed were kept as they are.";
+            if (!report.complete()) text += "\nSome files could not be written; you will be asked again.";
+            prompts().detailedMessage(this, report.complete() ? QMessageBox::Information : QMessageBox::Warning, text,
+                                      details.join('\n'), QMessageBox::Ok);
+        }
+        // Something that could not be written is offered again at the next start.
+        if (report.complete()) *p.stored = date;
     }
 }
 

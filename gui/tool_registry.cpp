@@ -14,6 +14,7 @@
 #include "tempo/tempoeditor.h"
 #include "radiogroup.h"
 #include "xg/xgeditor.h"
+#include "effectgroup/efxgroup.h"
 
 // One line per tool window: its id, the command that opens it, how to make it.
 void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
@@ -31,6 +32,11 @@ void registerTools(ToolHost& host, TMIDIPollimoMain& main) {
     host.add("trill", main.ActionTrillEditor, trill);
     host.add("slurbender", main.ActionSlurBender, trill);
     host.add("glissando", main.ActionGlissandEditor, [](EditorContext& c, QWidget* p) { return new TGlissand(c, p); });
+    // The group editor works on the effects folder, with or without a song.
+    ToolRules anyTime;
+    anyTime.needsSong = false;
+    host.add("effectgroup", main.ActionEffectGroupEditor,
+             [](EditorContext& c, QWidget* p) { return new TEfxGroup(c, p); }, anyTime);
     host.add("drums", main.ActionDrumsNotesChanger, [](EditorContext& c, QWidget* p) { return new TChaneDrum(c, p); });
     ToolRules modal;
     modal.eachOpening = true;

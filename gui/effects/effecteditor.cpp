@@ -21,6 +21,7 @@
 
 #include "appfolders.h"
 #include "effects/curveview.h"
+#include "effects/effect_controls.h"
 #include "host/editor_context.h"
 #include "prompts.h"
 #include "radiogroup.h"
@@ -57,160 +58,43 @@ QToolButton* actionButton(QAction* action, const QString& name) {
     return b;
 }
 
-// Every control with its place in the settings value, in one list that both directions use:
-// the visitor gets (control name, field) and reads or writes the field.
-template <class S, class V>
-void bindControls(S& s, V& v) {
-    v.choice("TargetComboBox", s.effectType);
-    auto& a = s.addEvent;
-    v.text("NoteMin", a.NoteMin);
-    v.text("NoteMax", a.NoteMax);
-    v.text("VeloMin", a.VeloMin);
-    v.text("VeloMax", a.VeloMax);
-    v.text("DurMin", a.DurMin);
-    v.text("DurMax", a.DurMax);
-    v.choice("DurationUnit", a.DurationUnit);
-    v.choice("PitchNameFilter", a.PitchNameFilter);
-    v.check("AllowOverlap", a.AllowOverlap);
-    v.check("Ascending", a.Ascending);
-    v.check("Decemdimg", a.Decemdimg);
-    v.check("Independent", a.Independent);
-    v.check("Flat", a.Flat);
-    v.choice("AddItem", a.AddItem);
-    v.text("CtrlNoEdit", a.CtrlNoEdit);
-    v.text("ValueMin", a.ValueMin);
-    v.text("ValueMax", a.ValueMax);
-    v.choice("PitchBendUnit", a.PitchBendUnit);
-    v.choice("Cutoff", a.Cutoff);
-    v.text("Distance", a.Distance);
-    v.choice("DistanceUnit", a.DistanceUnit);
-    v.text("MinimunDifference", a.MinimunDifference);
-    v.choice("MinDiffUnit", a.MinDiffUnit);
-    v.text("StartShift", a.StartShift);
-    v.choice("ApplyRange", a.ApplyRange);
-    v.text("DurationPercent", a.DurationPercent);
-    v.choice("ApplyPosition", a.ApplyPosition);
-    v.text("ApplyTime", a.ApplyTime);
-    v.choice("ApplyTimeUnit", a.ApplyTimeUnit);
-    v.choice("FunctionSource1", a.FunctionSource1);
-    v.check("ReplaceEvent", a.ReplaceEvent);
-    v.check("PreProcess", a.PreProcess);
-    v.text("PreprocValue", a.PreprocValue);
-    v.check("PostProcess", a.PostProcess);
-    v.text("PostprocValue", a.PostprocValue);
-
-    auto& f = s.function;
-    v.choice("Function", f.Function);
-    v.check("F2", f.F2);
-    v.choice("Function2", f.Function2);
-    v.check("F3", f.F3);
-    v.choice("Function3", f.Function3);
-    v.check("FlipY", f.FlipY);
-    v.check("FlipX", f.FlipX);
-    v.position("TrackBar1", f.TrackBar1);
-    v.position("TrackBar2", f.TrackBar2);
-    v.position("TrackBar3", f.TrackBar3);
-    v.check("Abs", f.Abs);
-
-    auto& d = s.deleteEvents;
-    v.choice("DelItemComboBox1", d.DelItemComboBox1);
-    v.text("DelCtrlNoEdit1", d.DelCtrlNoEdit1);
-    v.text("DelVallMin", d.DelVallMin);
-    v.text("DelValMax", d.DelValMax);
-    v.text("DelNumel", d.DelNumel);
-    v.text("DelDenom", d.DelDenom);
-    for (int k = 0; k < 3; ++k) {
-        v.text(QString("exceptval%1").arg(k + 1), d.exceptval[static_cast<size_t>(k)]);
-        v.check(QString("ExceptData%1").arg(k + 1), d.ExceptData[static_cast<size_t>(k)]);
-    }
-
-    auto& m = s.velocity;
-    v.text("VeloRangeMin", m.VeloRangeMin);
-    v.text("VeloRangeMax", m.VeloRangeMax);
-    v.choice("ChangeMethod", m.ChangeMethod);
-    v.choice("VeloModScaling", m.VeloModScaling);
-    v.choice("FunctionX", m.FunctionX);
-
-    auto& t = s.timeShift;
-    v.text("TSValMin", t.TSValMin);
-    v.text("TSValMax", t.TSValMax);
-    v.choice("TimeShiftRadioGroup", t.TimeShiftRadioGroup);
-
-    auto& e = s.echo;
-    v.text("EchoDelayText", e.EchoDelayText);
-    v.choice("EchoDelayUnit", e.EchoDelayUnit);
-    v.position("EchoCount", e.EchoCount);
-    for (int k = 0; k < 5; ++k) {
-        v.position(QString("EchoVol%1").arg(k + 1), e.EchoVol[static_cast<size_t>(k)]);
-        v.text(QString("EditOct%1").arg(k + 1), e.EditOct[static_cast<size_t>(k)]);
-    }
-    v.choice("OutOfRange", e.OutOfRange);
-    v.choice("Overlap", e.Overlap);
-    v.check("EchoOtherTrack", e.EchoOtherTrack);
-    v.text("NewTrackName", e.NewTrackName);
-    v.check("OtherChannel", e.OtherChannel);
-    v.position("UpDownEchannel", e.UpDownEchannel);
-    v.check("EmulateSustain", e.EmulateSustain);
-    v.check("SelectTarget", e.SelectTarget);
-
-    auto& c = s.modifyControl;
-    v.choice("Modify", c.Modify);
-    v.choice("ComboBoxControl", c.ComboBoxControl);
-    v.text("Edit1ModCOntrolMin", c.Edit1ModCOntrolMin);
-    v.text("Edit2ModCOntrolMax", c.Edit2ModCOntrolMax);
-    v.choice("ModContFS", c.ModContFS);
-    v.choice("ModContVal", c.ModContVal);
-    v.choice("ContModScaling", c.ContModScaling);
-
-    auto& u = s.duration;
-    v.text("durFilterNoteMin", u.durFilterNoteMin);
-    v.text("durFilterNoteMax", u.durFilterNoteMax);
-    v.text("durFilterDurMin", u.durFilterDurMin);
-    v.text("durFilterDurMax", u.durFilterDurMax);
-    v.choice("modifydurComboBox1", u.modifydurComboBox1);
-    v.choice("durChangeMethod", u.durChangeMethod);
-    v.text("durPercent", u.durPercent);
-    v.text("DurValue", u.DurValue);
-    v.text("TenutoPC", u.TenutoPC);
-    v.check("SingleNote", u.SingleNote);
-    v.text("durMaxLimit", u.durMaxLimit);
-    v.text("durMinLimit", u.durMinLimit);
-
-    auto& h = s.chord;
-    v.text("ChordBound", h.ChordBound);
-    v.choice("Center", h.Center);
-    v.choice("StrokeMethod", h.StrokeMethod);
-    v.position("Devision", h.Devision);
-    v.choice("Stroke", h.Stroke);
-    v.text("resStart", h.resStart);
-    v.text("resEnd", h.resEnd);
-}
+// The widgets of the controls, reached by the control names of the core's description
+// (effects/effect_controls.h): the reader and the writer are its visitors.
+struct ControlBinding {
+    const QHash<QString, QWidget*>& controls;
+    QWidget* widget(const char* name) const { return controls.value(QLatin1String(name)); }
+    bool has(int) const { return true; }
+    bool peekFunctionBlock() const { return true; }
+};
 
 // Controls -> settings.
-struct ControlReader {
-    const QHash<QString, QWidget*>& controls;
+struct ControlReader : ControlBinding {
     const QHash<QString, std::string>& shownBytes;
 
-    QWidget* widget(const QString& name) const { return controls.value(name); }
-    void text(const QString& name, std::string& field) const {
+    void text(const char* name, std::string& field) const {
         QWidget* w = widget(name);
         QString shown;
         if (auto* e = qobject_cast<QLineEdit*>(w)) shown = e->text();
         else if (auto* c = qobject_cast<QComboBox*>(w)) shown = c->currentText();
         else return;
         // A text shown as it came from a file keeps its bytes (the file's code page).
-        auto it = shownBytes.constFind(name);
+        auto it = shownBytes.constFind(QLatin1String(name));
         field = it != shownBytes.constEnd() && fromSongText(*it) == shown ? *it : shown.toStdString();
     }
-    void choice(const QString& name, int& field) const {
+    void unstored(const char* name, std::string& field) const { text(name, field); }
+    void choice(const char* name, int& field) const {
         QWidget* w = widget(name);
         if (auto* c = qobject_cast<QComboBox*>(w)) field = c->currentIndex();
         else if (auto* r = qobject_cast<RadioGroup*>(w)) field = r->itemIndex();
     }
-    void check(const QString& name, bool& field) const {
+    template <class OnRead>
+    void item(const char* name, int& field, ItemList, OnRead) const { choice(name, field); }
+    void index(const char* name, int& field, ItemList) const { choice(name, field); }
+    void number(const char* name, int& field, int, int) const { choice(name, field); }
+    void toggle(const char* name, bool& field) const {
         if (auto* c = qobject_cast<QCheckBox*>(widget(name))) field = c->isChecked();
     }
-    void position(const QString& name, int& field) const {
+    void position(const char* name, int& field, int, int) const {
         QWidget* w = widget(name);
         if (auto* s = qobject_cast<QSlider*>(w)) field = s->value();
         else if (auto* b = qobject_cast<QSpinBox*>(w)) field = b->value();
@@ -219,15 +103,13 @@ struct ControlReader {
 
 // Settings -> controls; no change handler runs (the caller holds the editor's filling flag and
 // the signals are blocked).
-struct ControlWriter {
-    const QHash<QString, QWidget*>& controls;
+struct ControlWriter : ControlBinding {
     QHash<QString, std::string>& shownBytes;
 
-    QWidget* widget(const QString& name) const { return controls.value(name); }
-    void text(const QString& name, const std::string& field) const {
+    void text(const char* name, const std::string& field) const {
         QWidget* w = widget(name);
         const QString shown = fromSongText(field);
-        shownBytes.insert(name, field);
+        shownBytes.insert(QLatin1String(name), field);
         const QSignalBlocker block(w);
         if (auto* e = qobject_cast<QLineEdit*>(w)) {
             if (e->text() != shown) e->setText(shown);
@@ -235,18 +117,23 @@ struct ControlWriter {
             c->setCurrentText(shown);
         }
     }
-    void choice(const QString& name, const int& field) const {
+    void unstored(const char* name, const std::string& field) const { text(name, field); }
+    void choice(const char* name, const int& field) const {
         QWidget* w = widget(name);
         const QSignalBlocker block(w);
         if (auto* c = qobject_cast<QComboBox*>(w)) c->setCurrentIndex(field >= 0 && field < c->count() ? field : -1);
         else if (auto* r = qobject_cast<RadioGroup*>(w)) r->setItemIndex(field);
     }
-    void check(const QString& name, const bool& field) const {
+    template <class OnRead>
+    void item(const char* name, const int& field, ItemList, OnRead) const { choice(name, field); }
+    void index(const char* name, const int& field, ItemList) const { choice(name, field); }
+    void number(const char* name, const int& field, int, int) const { choice(name, field); }
+    void toggle(const char* name, const bool& field) const {
         QWidget* w = widget(name);
         const QSignalBlocker block(w);
         if (auto* c = qobject_cast<QCheckBox*>(w)) c->setChecked(field);
     }
-    void position(const QString& name, const int& field) const {
+    void position(const char* name, const int& field, int, int) const {
         QWidget* w = widget(name);
         // Sliders keep their value labels in step, so only the handlers are held back.
         if (auto* s = qobject_cast<QSlider*>(w)) s->setValue(field);
@@ -349,6 +236,7 @@ TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWind
     layout->addWidget(range);
     layout->addWidget(PageControl, 1);
     layout->addLayout(buttons);
+    layout->addWidget(buildQuickSlots());
     layout->addWidget(StatusBar1);
 
     idleTimer_ = new QTimer(this);
@@ -419,8 +307,9 @@ void TEffectEditor::connectHandlers() {
 
 EffectSettings TEffectEditor::settings() const {
     EffectSettings s;
-    ControlReader reader{controls_, shownBytes_};
-    bindControls(s, reader);
+    s.effectType = TargetComboBox->currentIndex();
+    ControlReader reader{{controls_}, shownBytes_};
+    everyEffectControl(reader, s);
     reader.text("EffectName", s.EffectName);
     const QStringList lines = Description->toPlainText().split('\n');
     s.Description.clear();
@@ -445,9 +334,8 @@ void TEffectEditor::showSettings(const EffectSettings& s) {
 void TEffectEditor::writeControls(const EffectSettings& s) {
     filling_ = true;
     EffectSettings shown = s;
-    shown.effectType = TargetComboBox->currentIndex();
-    ControlWriter writer{controls_, shownBytes_};
-    bindControls(shown, writer);
+    ControlWriter writer{{controls_}, shownBytes_};
+    everyEffectControl(writer, shown);
     writer.text("EffectName", s.EffectName);
     shownDescription_ = s.Description;
     QStringList lines;
@@ -620,13 +508,14 @@ void TEffectEditor::showEvent(QShowEvent* event) {
         if (midiSong* song = context().song()) {
             EffectSettings s = settings();
             setChordDefaults(s.chord, song->timeBase);
-            ControlWriter writer{controls_, shownBytes_};
+            ControlWriter writer{{controls_}, shownBytes_};
             writer.text("ChordBound", s.chord.ChordBound);
             writer.text("resStart", s.chord.resStart);
             writer.text("resEnd", s.chord.resEnd);
         }
         if (PageControl->currentIndex() == TabEcho && PageControl->isTabVisible(TabEcho)) echoPageShown();
         updateDependentControls();
+        refreshQuickSlots();
         idleTimer_->start();
     }
     ToolWindow::showEvent(event);

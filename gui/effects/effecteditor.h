@@ -182,6 +182,23 @@ public:
     QPushButton* StopButton;
     QPushButton* CloseButton;
 
+    // ---- quick slots and the group editor (effecteditor_slots.cpp) ----------------------------
+    // Lamps (green: the slot holds an effect, its hint the first description line; red: empty)
+    // and the enabled states of "L" and "C", from qs1.fxq .. qs5.fxq in the settings folder.
+    void refreshQuickSlots();
+    void QuickSaveClick(int slot);   // "S": the effect into the slot
+    void QuickLoadClick(int slot);   // "L": the slot's effect into the editor
+    void QuickClearClick(int slot);  // "C": the slot file deleted
+    // "Effect Group": the group editor, modal.
+    void EffectGroupClick();
+    QString quickSlotPath(int slot) const;  // slot 1..5
+
+    QLabel* PanelQS[5];           // PanelQS1..PanelQS5
+    QPushButton* SaveButtons[5];  // SaveButton1..SaveButton5 ("S")
+    QPushButton* LoadButtons[5];  // LoadButton1..LoadButton5 ("L")
+    QPushButton* ClearButtons[5]; // ClearButton1..ClearButton5 ("C")
+    QPushButton* EffectGroupButton;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -267,4 +284,7 @@ private:
     // lets it go only after its tool windows.
     tonvela::MidiDevice* previewDevice_ = nullptr;
     QTimer* idleTimer_;
+
+    QWidget* buildQuickSlots();
+    QPointer<QWidget> groupEditor_;
 };

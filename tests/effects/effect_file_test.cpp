@@ -231,3 +231,23 @@ TEST(EffectFile, SaveWritesAtomicallyAndRefusesLineBreaks) {
     EXPECT_EQ(loadEffect(path).settings.EffectName, "Swell");
     EXPECT_THROW(loadEffect(dir.file("missing.fxl")), MidiError);
 }
+
+// Every effect file we have, the test fixtures and the shipped library, reads and writes back
+// byte for byte: the one description of the controls loses and reorders nothing.
+TEST(EffectFile, FixturesAndTheShippedLibraryWriteBackByteForByte) {
+    namespace fs = std::filesystem;
+    const fs::path source(TONVELA_SOURCE_DIR);
+    int checked = 0;
+    for (const fs::path& folder : {source / "tests/effects/fixtures", source / "Effects"}) {
+        ASSERT_TRUE(fs::is_directory(folder)) << folder;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.path().extension() != ".fxl") continue;
+            const std::string bytes = tonvela::test::readText(entry.path().string());
+            const LoadedEffect loaded = parseEffect(bytes, EffectSettings{});
+            EXPECT_TRUE(loaded.warnings.empty()) << entry.path();
+            EXPECT_EQ(formatEffect(loaded.settings), bytes) << entry.path();
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 9 + 24);
+}

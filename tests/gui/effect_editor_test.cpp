@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 
 #include "../output/output_rig.h"
 #include "effects/curveview.h"
+#include "effects/effect_controls.h"
 #include "effects/effect_file.h"
 #include "effects/effecteditor.h"
 #include "fake_context.h"
@@ -64,6 +66,54 @@ std::function<int(QDialog*)> answerWith(const QString& text, QStringList* shown 
         return input->result();
     };
 }
+
+// Looks up the widget of each control of the description and checks its kind, items and range.
+struct ControlCheck {
+    TEffectEditor& ed;
+    QStringList seen;
+    QWidget* find(const char* name) {
+        seen << name;
+        QWidget* w = ed.findChild<QWidget*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void items(const char* name, tonvela::ItemList list) {
+        QWidget* w = find(name);
+        QStringList want, have;
+        for (std::string_view i : list) want << QString::fromUtf8(i.data(), static_cast<qsizetype>(i.size()));
+        if (auto* c = qobject_cast<QComboBox*>(w))
+            for (int k = 0; k < c->count(); ++k) have << c->itemText(k);
+        else if (auto* r = qobject_cast<RadioGroup*>(w))
+            for (int k = 0; k < r->count(); ++k) have << r->button(k)->text();
+        EXPECT_EQ(have, want) << name;
+    }
+    void text(const char* name, std::string&) {
+        QWidget* w = find(name);
+        EXPECT_TRUE(qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w)) << name;
+    }
+    void unstored(const char* name, std::string& t) { text(name, t); }
+    template <class F>
+    void item(const char* name, int&, tonvela::ItemList list, F) { items(name, list); }
+    void index(const char* name, int&, tonvela::ItemList list) { items(name, list); }
+    void number(const char* name, int&, int lo, int hi) {
+        auto* c = qobject_cast<QComboBox*>(find(name));
+        ASSERT_NE(c, nullptr) << name;
+        EXPECT_EQ(c->count(), hi - lo + 1) << name;
+    }
+    void toggle(const char* name, bool&) { EXPECT_NE(qobject_cast<QCheckBox*>(find(name)), nullptr) << name; }
+    void position(const char* name, int&, int lo, int hi) {
+        QWidget* w = find(name);
+        if (auto* s = qobject_cast<QSlider*>(w)) {
+            EXPECT_EQ(std::make_pair(s->minimum(), s->maximum()), std::make_pair(lo, hi)) << name;
+        } else {
+            auto* b = qobject_cast<QSpinBox*>(w);
+            ASSERT_NE(b, nullptr) << name;
+            EXPECT_EQ(std::make_pair(b->minimum(), b->maximum()), std::make_pair(lo, hi)) << name;
+        }
+    }
+    bool has(int) const { return true; }
+    bool peekFunctionBlock() const { return true; }
+};
 
 class EffectEditorTest : public ::testing::Test {
 protected:
@@ -339,6 +389,16 @@ TEST_F(EffectEditorTest, ACancelledReentryLeavesTheSongAndItsJournalAlone) {
         EXPECT_EQ(context.busyRuns, 0);
         c.field->setText(old);
     }
+}
+
+// Every control of the core's description has its widget, of the kind the description says, with
+// the same items or range: a control described but not shown (or shown with other items) fails.
+TEST_F(EffectEditorTest, EveryDescribedControlHasItsWidget) {
+    TEffectEditor& ed = open(lead());
+    ControlCheck check{ed, {}};
+    tonvela::EffectSettings s;
+    tonvela::everyEffectControl(check, s);
+    EXPECT_GT(check.seen.size(), 100);
 }
 
 TEST_F(EffectEditorTest, SavedEffectsLoadBackAndABrokenFileChangesNothing) {

@@ -1,6 +1,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSlider>
@@ -19,6 +24,7 @@
 #include "eventlist/eventform.h"
 #include "eventlist/uniform_list_view.h"
 #include "effects/effecteditor.h"
+#include "effectgroup/efxgroup.h"
 #include "expression/glissedit.h"
 #include "expression/portamentwin.h"
 #include "expression/trillwin.h"
@@ -293,6 +299,41 @@ TEST_F(EditorTest, ScreenshotOfTheTempoEditor) {
     const QImage shot = tempo->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/tempo_editor.png"));
+}
+
+// The group editor over the shipped library: a vibrato chosen in the tree, a three-step group.
+TEST_F(EditorTest, ScreenshotOfTheEffectGroupEditor) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    const QString library = QStringLiteral(TONVELA_SOURCE_DIR) + "/Effects/";
+    QDirIterator it(library, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = folders.effects + QDir(library).relativeFilePath(source);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        ASSERT_TRUE(QFile::copy(source, target));
+    }
+    TMIDIPollimoMain* w = start();
+    w->ActionEffectGroupEditor->trigger();
+    auto* g = w->tools().find<TEfxGroup>();
+    ASSERT_NE(g, nullptr);
+    for (const char* member : {"Articulation", "Legato.fxl", "Expression", "Swell each long note.fxl", "Pitch",
+                               "Vibrato.fxl"}) {
+        const auto found = g->TreeView1->findItems(member, Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << member;
+        g->TreeView1->setCurrentItem(found[0]);
+        if (QString(member).endsWith(".fxl")) g->AddEffect->click();
+        else found[0]->setExpanded(true);
+    }
+    g->GroupName->setText("Singing strings");
+    g->EffectList->setCurrentRow(1);
+    ASSERT_EQ(g->EffectList->count(), 3);
+    EXPECT_FALSE(g->Memo1->toPlainText().isEmpty());
+    QCoreApplication::processEvents();
+    const QImage shot = g->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/effect_group_editor.png"));
+    g->close();
 }
 
 // The drums/notes changer over the demo song: three mappings, a search listed.
