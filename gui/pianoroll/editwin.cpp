@@ -162,7 +162,7 @@ void TEditWindow::buildControls() {
     tabs->addStretch(1);
     bottomLayout->addLayout(tabs);
     auto* lane = new QHBoxLayout;
-    LaneLead = new QWidget(bottom);
+    LaneLead = new LaneScale(state_, bottom);
     ImageBottom = new RollLane(state_, bottom);
     auto* laneTail = new QWidget(bottom);
     laneTail->setFixedWidth(KeyScroll->sizeHint().width());
@@ -311,12 +311,14 @@ void TEditWindow::redraw() {
     Image1->update();
     ImageBottom->update();
     Ruler->update();
+    LaneLead->update();
 }
 
 void TEditWindow::laneChanged() {
     ComboBox1->setVisible(TabControl1->currentIndex() == kLaneTabCount - 1);
     state_.lane = laneForTab(TabControl1->currentIndex(), ComboBox1->currentIndex());
     ImageBottom->update();
+    LaneLead->update();
 }
 
 void TEditWindow::updateScrollBars() {
@@ -470,7 +472,15 @@ void TEditWindow::DeleteExecute() {
 }
 
 void TEditWindow::applyPen() {
-    if (!canEdit() || state_.penValues.empty()) return;
+    if (!canEdit()) return;
+    if (state_.stroke) {
+        const LaneStroke stroke = *state_.stroke;
+        std::vector<int> tracks;
+        for (int t = stroke.firstTrack; t <= stroke.lastTrack; ++t) tracks.push_back(t);
+        edit(tracks, [&] { drawLaneStroke(*state_.song, stroke); });
+        return;
+    }
+    if (state_.penValues.empty()) return;
     std::vector<LaneChange> changes;
     std::set<int> tracks;
     for (const auto& [e, v] : state_.penValues) {

@@ -34,6 +34,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class KeyRuler;
+class LaneScale;
 class RollLane;
 class RollPlane;
 
@@ -84,7 +85,7 @@ public:
     QTabBar* TabControl1;
     QComboBox* ComboBox1;
     RollLane* ImageBottom;
-    QWidget* LaneLead;  // keeps the lane under the plane: as wide as the key axis
+    LaneScale* LaneLead;  // the lane's value labels; as wide as the key axis, so the lane stays under the plane
     QPushButton* CloseButton;
     QStatusBar* StatusBar1;
 

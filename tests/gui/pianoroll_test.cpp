@@ -48,6 +48,16 @@ std::vector<std::string> notesOf(const tonvela::midiSong& song, int track) {
     return out;
 }
 
+// A lane's events in a track as "time:value/channel" (bends raw), in list order.
+std::vector<std::string> laneOf(const tonvela::midiSong& song, int track, const tonvela::Lane& lane) {
+    std::vector<std::string> out;
+    for (const tonvela::anyEvent* e : song.track(track)->events())
+        if (e && tonvela::inLane(*e, lane))
+            out.push_back(std::to_string(e->time) + ":" + std::to_string(tonvela::laneValue(*e, lane)) + "/" +
+                          std::to_string(e->channelOf()));
+    return out;
+}
+
 bool processUntil(const std::function<bool()>& done, int limitMs = 10000) {
     QElapsedTimer t;
     t.start();
@@ -256,6 +266,7 @@ TEST_F(PianoRollTest, RubberBandChoosesAndTheLanePenSetsTheirVelocities) {
     drag(roll->Image1, a, b);
     EXPECT_EQ(roll->state().chosen.size(), 3u);
 
+    const tonvela::Lane expression{tonvela::LaneKind::controller, 11};
     // A flat line across the lane at the height of velocity 40 sets the chosen notes only.
     const int h = roll->ImageBottom->height();
     const int y = tonvela::laneSpan(roll->state().lane, 40, h).top;
@@ -265,15 +276,72 @@ TEST_F(PianoRollTest, RubberBandChoosesAndTheLanePenSetsTheirVelocities) {
     EXPECT_EQ(notesOf(song(), 2), std::vector<std::string>{"0:48/1920/100"});
     EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Velocity>");
 
-    // Nothing chosen: the Expr lane's pen reaches the controllers of every shown track.
+    // The other lanes draw new values: a stroke in the Expr lane goes to the current track (Lead,
+    // channel 1) and leaves the Pad's controller on channel 2 alone.
     roll->choose({});
     roll->TabControl1->setCurrentIndex(5);
     drag(roll->ImageBottom, QPoint(0, h - 2), QPoint(roll->ImageBottom->width() - 1, h - 2));
-    int value = -1;
-    for (const tonvela::anyEvent* e : song().track(2)->events())
-        if (e->kind() == tonvela::kindControl) value = static_cast<const tonvela::ControlChangeEvent*>(e)->value();
-    EXPECT_LE(value, 2);
-    EXPECT_EQ(song().track(2)->undoLabel(), "Piano Roll <Control>");
+    EXPECT_EQ(laneOf(song(), 2, expression), std::vector<std::string>{"5760:100/1"});
+    EXPECT_EQ(laneOf(song(), 1, expression).size(), 64u);  // every sixteenth of four bars
+    EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Control>");
+}
+
+// Drawing where a lane has no values: a drag writes one value per snap-grid cell, rising with the
+// pen; a click sets one value; in the bend lane the values under the drag are replaced. Each is
+// one undo step, and the window's Undo takes them back.
+TEST_F(PianoRollTest, DrawingInALaneAddsValuesAtTheSnapGridAndUndoTakesItBack) {
+    roll->Splitter1->setSizes({330, 300});
+    QCoreApplication::processEvents();
+    RollLane* lane = roll->ImageBottom;
+    const int h = lane->height();
+    ASSERT_GE(h, 128);
+    const tonvela::RollFrame f = roll->state().frame(lane->width(), h);
+    auto xOf = [&](int32_t t) { return static_cast<int>(f.x(t)) + 1; };
+    const std::string before = orderedDump(song());
+    const tonvela::Lane modulation{tonvela::LaneKind::controller, 1}, volume{tonvela::LaneKind::controller, 7};
+
+    // Mod: from the floor at the start of bar 1 to the top at beat 3, in sixteenths.
+    roll->TabControl1->setCurrentIndex(2);
+    ASSERT_TRUE(laneOf(song(), 1, modulation).empty());
+    hover(lane, QPoint(xOf(0), h / 2));
+    EXPECT_TRUE(roll->statusText().endsWith(QString::fromUtf8("\u2192 Lead, channel 1"))) << roll->statusText().toStdString();
+    drag(lane, QPoint(xOf(0), h - 1), QPoint(xOf(960), 0));
+    const std::vector<std::string> drawn = laneOf(song(), 1, modulation);
+    ASSERT_EQ(drawn.size(), 9u);  // 0, 120, ..., 960
+    EXPECT_EQ(drawn.front(), "0:0/0");
+    EXPECT_TRUE(drawn.back().starts_with("960:12")) << drawn.back();  // read where the pen passed 960
+    int previous = -1;
+    for (const std::string& v : drawn) {
+        const int value = std::stoi(v.substr(v.find(':') + 1));
+        EXPECT_GE(value, previous) << v;
+        previous = value;
+    }
+    EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Control>");
+    EXPECT_TRUE(song().track(2)->journal.empty());
+
+    // A click in Vol sets one value at the grid line before it.
+    roll->TabControl1->setCurrentIndex(3);
+    const int y64 = tonvela::laneSpan(volume, 64, h).top;
+    QTest::mouseClick(lane, Qt::LeftButton, {}, QPoint(xOf(1920 + 130), y64));
+    EXPECT_EQ(laneOf(song(), 1, volume), std::vector<std::string>{"2040:64/0"});
+
+    // P.B.: a flat line at the centre across bar 2 replaces the two bends there.
+    roll->TabControl1->setCurrentIndex(1);
+    const tonvela::Lane bend{tonvela::LaneKind::pitchBend, 0};
+    ASSERT_EQ(laneOf(song(), 1, bend), (std::vector<std::string>{"1440:0/0", "1920:16383/0"}));
+    drag(lane, QPoint(xOf(1400), h / 2), QPoint(xOf(1950), h / 2));
+    const std::vector<std::string> bends = laneOf(song(), 1, bend);
+    ASSERT_EQ(bends.size(), 6u);  // 1320 ... 1920
+    for (const std::string& v : bends) EXPECT_TRUE(v.ends_with(":8192/0")) << v;
+    EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Bend>");
+
+    int undone = 0;
+    while (roll->ActionUndo->isEnabled() && undone < 10) {
+        roll->ActionUndo->trigger();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 3);
+    EXPECT_EQ(orderedDump(song()), before);
 }
 
 TEST_F(PianoRollTest, ZoomScrollAndTheNoteUnderTheMouse) {
