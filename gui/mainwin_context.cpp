@@ -31,6 +31,7 @@ bool TMIDIPollimoMain::undo(int track) {
     midiTrack* t = song_->track(track);
     if (t->undoCount() == 0) return false;
     t->undo();
+    toolHost_->replayed(track);
     songEdited();
     return true;
 }
@@ -40,6 +41,7 @@ bool TMIDIPollimoMain::redo(int track) {
     midiTrack* t = song_->track(track);
     if (!t->canRedo()) return false;
     t->redo();
+    toolHost_->replayed(track);
     songEdited();
     return true;
 }

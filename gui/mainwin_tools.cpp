@@ -20,16 +20,13 @@ using namespace tonvela;
 void TMIDIPollimoMain::UndoExecute() {
     updateUndoItem();
     if (!ActionUndo->isEnabled()) return;
-    currentTrackObject()->undo();
-    songEdited();
+    undo(currentTrackObject()->index);
 }
 
 void TMIDIPollimoMain::RedoExecute() {
     updateUndoItem();
     if (!ActionRedo->isEnabled()) return;
-    currentTrackObject()->redo();
-    summary_.build(*song_);
-    refreshSelectionViews();
+    redo(currentTrackObject()->index);
 }
 
 void TMIDIPollimoMain::CopyExecute() {

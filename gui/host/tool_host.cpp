@@ -2,15 +2,21 @@
 
 #include <QAction>
 
+#include "host/editor_context.h"
+#include "host/tool_context.h"
 #include "host/tool_window.h"
+#include "song/song.h"
 
 ToolHost::ToolHost(EditorContext& context, QWidget* parentWindow)
     : QObject(parentWindow), context_(context), parentWindow_(parentWindow) {}
 
-ToolHost::~ToolHost() = default;
+ToolHost::~ToolHost() {
+    // A window's context goes with the host: the window must go first.
+    for (Entry& e : tools_) delete e.window;
+}
 
 void ToolHost::add(const QString& id, QAction* action, Factory make, ToolRules rules) {
-    tools_.push_back({id, action, std::move(make), rules, nullptr});
+    tools_.push_back({id, action, std::move(make), rules, nullptr, nullptr});
     if (action) connect(action, &QAction::triggered, this, [this, id] { open(id); });
 }
 
@@ -37,7 +43,10 @@ const ToolHost::Entry* ToolHost::entry(const QString& id) const {
 ToolWindow* ToolHost::open(const QString& id) {
     Entry* e = entry(id);
     if (!e) return nullptr;
-    if (!e->window) e->window = e->make(context_, parentWindow_);
+    if (!e->window) {
+        if (!e->context) e->context = std::make_unique<ToolContext>(context_, owners_);
+        e->window = e->make(*e->context, parentWindow_);
+    }
     if (!e->window) return nullptr;
     // showEvent refreshes a hidden window; a visible one is refreshed here.
     if (e->window->isVisible()) e->window->refreshFromEditor();
@@ -53,11 +62,17 @@ ToolWindow* ToolHost::window(const QString& id) const {
 }
 
 void ToolHost::refreshVisible() {
+    if (tonvela::midiSong* s = context_.song()) owners_.edited(*s, nullptr);
     for (Entry& e : tools_)
         if (e.window && e.window->isVisible()) e.window->refreshFromEditor();
 }
 
+void ToolHost::replayed(int track) {
+    if (tonvela::midiSong* s = context_.song()) owners_.replayed(*s, track);
+}
+
 void ToolHost::songReplaced() {
+    owners_.clear();
     for (Entry& e : tools_)
         if (e.window) e.window->songReplaced();
 }

@@ -6,9 +6,13 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "host/edit_owners.h"
 #include "host/tool_window.h"
+
+class ToolContext;
 
 class EditorContext;
 class QAction;
@@ -35,7 +39,9 @@ public:
     ~ToolHost() override;
 
     // Registers a tool under an id; its action (may be nullptr) opens it. The window is made by
-    // `make` on first open, as a child window of the parent window.
+    // `make` on first open, as a child window of the parent window, with a context of its own
+    // that passes everything on to the editor's and writes its edits down as the window's, so
+    // that Undo in the window finds them (ToolContext).
     void add(const QString& id, QAction* action, Factory make, ToolRules rules = ToolRules());
     bool has(const QString& id) const;
     bool owns(const QAction* action) const;
@@ -53,8 +59,13 @@ public:
         return nullptr;
     }
 
-    // After every edit and selection change: refreshes the visible windows.
+    // After every edit and selection change: refreshes the visible windows. Journal steps not yet
+    // written down are the editor's own.
     void refreshVisible();
+    // The editor undid or redid a step of a track.
+    void replayed(int track);
+    // Who made which step (the tool windows' own Undo).
+    const EditOwners& owners() const { return owners_; }
     // Another song was opened or the song was dropped.
     void songReplaced();
     // Hands an event to every made window (the event list selects its line).
@@ -69,6 +80,7 @@ private:
         Factory make;
         ToolRules rules;
         ToolWindow* window = nullptr;
+        std::unique_ptr<ToolContext> context;
     };
     Entry* entry(const QString& id);
     const Entry* entry(const QString& id) const;
@@ -76,4 +88,5 @@ private:
     EditorContext& context_;
     QWidget* parentWindow_;
     std::vector<Entry> tools_;
+    EditOwners owners_;
 };

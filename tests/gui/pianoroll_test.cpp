@@ -103,7 +103,7 @@ protected:
         ctx.folders_.settings = dir.path() + "/";
         ctx.loadSong(twoTracks());
         ctx.selection_ = {1, 2, 0, 3};
-        roll = std::make_unique<TEditWindow>(ctx);
+        roll = std::make_unique<TEditWindow>(ctx.tool);
         ctx.tools.push_back(roll.get());
         roll->resize(1000, 700);
         roll->show();
@@ -495,4 +495,35 @@ TEST_F(EditorTest, ThePianoRollPlaysTheShownPartThroughTheDevice) {
     }
     EXPECT_TRUE(played64);
     EXPECT_FALSE(played62);  // bar 2 is not shown
+}
+
+// Ctrl+Z in the piano roll takes back its own move in Bass although Piano is the current track
+// and the Edit menu's Cut came later; with nothing of its own left it acts as the main window
+// does, on the current track; Ctrl+Y redoes its own move.
+TEST_F(EditorTest, CtrlZInThePianoRollUndoesItsOwnEditFirst) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->MIDIDrawGrid11->setSelection(1, 1, 4, 2);
+    w->refreshSelectionViews();
+    w->ActionPianoRoll->trigger();
+    auto* roll = w->tools().find<TEditWindow>();
+    ASSERT_NE(roll, nullptr);
+    tonvela::midiSong& song = *w->song();
+    tonvela::NoteOnEvent* bass = nthNote(song, 2, 0);
+    ASSERT_NE(bass, nullptr);
+    roll->choose({{2, bass}});
+    QTest::keyClick(roll->Image1, Qt::Key_Right);
+    ASSERT_EQ(bass->time, 120);
+    const size_t pianoNotes = notesOf(song, 1).size();
+    w->ActionCut->trigger();
+    ASSERT_LT(notesOf(song, 1).size(), pianoNotes);
+
+    ASSERT_TRUE(pressIn(roll, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(bass->time, 0);
+    EXPECT_LT(notesOf(song, 1).size(), pianoNotes) << "the cut stays";
+    ASSERT_TRUE(pressIn(roll, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(notesOf(song, 1).size(), pianoNotes);
+    ASSERT_TRUE(pressIn(roll, Qt::Key_Y, Qt::ControlModifier));
+    EXPECT_EQ(bass->time, 120);
+    EXPECT_EQ(notesOf(song, 1).size(), pianoNotes);
+    EXPECT_EQ(roll->ActionUndo->toolTip(), "Undo <Piano Roll <Move>> (Ctrl+Z)");
 }
