@@ -6,6 +6,7 @@
 
 #include "pianoroll/rollstate.h"
 #include "song/song.h"
+#include "songtext.h"
 
 using namespace tonvela;
 
@@ -135,7 +136,9 @@ QString RollLane::describe(QPoint pos) const {
         // Where a drawn value goes.
         const int track = state_.stroke ? state_.stroke->track : state_.shown.firstTrack;
         const int channel = state_.stroke ? state_.stroke->channel : newNoteChannel(*state_.song->track(track));
-        text += QString("  \u2192 %1, channel %2").arg(QString::fromStdString(state_.song->track(track)->name)).arg(channel + 1);
+        text += QString("  \u2192 %1, channel %2")
+                    .arg(fromSongLine(state_.song->track(track)->name, state_.song->textEncoding))
+                    .arg(channel + 1);
     }
     return text;
 }

@@ -11,6 +11,7 @@
 #include "pianoroll/roll_range.h"
 #include "pianoroll/rollstate.h"
 #include "song/song.h"
+#include "songtext.h"
 
 using namespace tonvela;
 
@@ -234,7 +235,7 @@ QString RollPlane::describe(QPoint pos) const {
             .arg(QString::fromStdString(state_.positionText(n->time)))
             .arg(n->velocity())
             .arg(n->duration())
-            .arg(QString::fromStdString(state_.song->track(hit.track)->name));
+            .arg(fromSongLine(state_.song->track(hit.track)->name, state_.song->textEncoding));
     }
     const int key = f.keyAt(pos.y());
     return QString("%1 (%2)  %3")

@@ -346,18 +346,18 @@ StrokeResult drawLaneStroke(midiSong& song, const LaneStroke& stroke) {
         std::vector<std::pair<anyEvent*, int>> kept;  // event, new value
         std::vector<int> gone;
         const EventSpan span = eventSpan(t, cells.from, cells.to);
-        size_t cell = 0;
         std::vector<bool> taken(target ? cells.values.size() : 0, false);
         for (int p = span.first; p < span.last; ++p) {
             anyEvent* e = t.at(p);
             if (!ofStroke(e)) continue;
             if (target) {
-                // Cells are in time order and so is an exact span: the search moves forward only.
-                if (!span.exact) cell = 0;
-                while (cell < cells.values.size() && cells.values[cell].time < e->time) ++cell;
-                if (cell < cells.values.size() && cells.values[cell].time == e->time && !taken[cell]) {
-                    taken[cell] = true;
-                    kept.push_back({e, cells.values[cell].value});
+                // The span may be out of time order (after an undo): each event looks its cell up.
+                const auto cell = std::lower_bound(cells.values.begin(), cells.values.end(), e->time,
+                                                   [](const LanePoint& v, int32_t time) { return v.time < time; });
+                const size_t i = static_cast<size_t>(cell - cells.values.begin());
+                if (cell != cells.values.end() && cell->time == e->time && !taken[i]) {
+                    taken[i] = true;
+                    kept.push_back({e, cell->value});
                     continue;
                 }
             }

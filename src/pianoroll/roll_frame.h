@@ -101,7 +101,7 @@ bool laneGridKeeps(const Lane& lane, int value, int step);
 // ---- thinning the bar grid --------------------------------------------------------------------
 
 // Bar lines closer than this blur into a band.
-inline constexpr int kMinBarLinePixels = 5;
+inline constexpr int kMinBarLinePixels = 8;
 
 // Which bars a view gives a line and a number, from the average width of a bar in pixels and the
 // width a bar number needs (with its gap). Lines: every lineStep-th bar counted from the song's

@@ -196,9 +196,9 @@ TEST(RollFrame, GridsThinOutAsTheyCrowd) {
         int numberStep;
     } bars[] = {
         {250, 1, true, 1},       // four bars in a wide pane: every line, numbers 5, 10, ...
-        {7.2, 1, true, 1},       // five bars still hold a number
-        {7, 1, false, 8},        // they no longer do: bars 1, 9, 17, ...
-        {3, 4, false, 16},       // lines per four bars
+        {8, 1, true, 1},         // the narrowest bars with a line each
+        {7.5, 4, false, 8},      // lines per four bars, numbers 1, 9, 17, ...
+        {3, 4, false, 16},
         {1000.0 / 1543, 16, false, 64},  // a long song in a 1000 pixel pane
         {0, 1 << 28, false, 1 << 29},    // degenerate: nothing but the first bar
     };
