@@ -11,6 +11,7 @@
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "pianoroll/editwin.h"
+#include "pianoroll/keyruler.h"
 #include "pianoroll/rolllane.h"
 #include "pianoroll/rollplane.h"
 #include "settings/preffile.h"
@@ -342,6 +343,47 @@ TEST_F(PianoRollTest, DrawingInALaneAddsValuesAtTheSnapGridAndUndoTakesItBack) {
     }
     EXPECT_EQ(undone, 3);
     EXPECT_EQ(orderedDump(song()), before);
+}
+
+// A song of 1,200 bars with the grid on: bar lines thin out instead of turning the plane into
+// stripes, and the keys of the plane's lines stand in the key ruler, not on the notes.
+TEST_F(PianoRollTest, OnALongSongTheGridThinsOutAndNoLabelSitsOnTheNotes) {
+    Bytes lead = trackName("Lead");
+    for (int bar = 0; bar < 1200; ++bar) lead = cat({lead, note(0, 0, 64, 1920)});  // on the line at key 64
+    ctx.loadSong(smf(1, {conductor(1200), lead}));
+    ctx.selection_ = {1, 1, 0, 1199};
+    roll->songReplaced();
+    roll->refreshFromEditor();
+    QCoreApplication::processEvents();
+    const QImage img = plane();
+    const tonvela::RollFrame f = roll->Image1->frame();
+    // Columns crossed by a dotted bar line, looked for in an empty band of keys (100-110).
+    std::vector<bool> lineAt(static_cast<size_t>(img.width()), false);
+    int lined = 0;
+    for (int x = 0; x < img.width(); ++x) {
+        int dark = 0;
+        for (int y = f.keyTop(110); y < f.keyBottom(100); ++y) dark += qGray(img.pixel(x, y)) < 60;
+        lineAt[static_cast<size_t>(x)] = dark > 0;
+        lined += dark > 0;
+    }
+    EXPECT_GT(lined, 0);
+    EXPECT_LE(lined, img.width() / tonvela::kMinBarLinePixels + 1);
+    // No key label at the plane's left edge, where notes start: only the lines.
+    for (int key : {32, 96}) {
+        const int y = f.keyLineY(key);
+        int ink = 0;
+        for (int x = 0; x < 26; ++x)
+            for (int dy = -6; dy <= 6; ++dy)
+                if (dy != 0 && !lineAt[static_cast<size_t>(x)]) ink += qGray(img.pixel(x, y + dy)) < 60;
+        EXPECT_EQ(ink, 0) << key;
+    }
+    // The ruler names the line beside the keyboard.
+    const QImage ruler = roll->Ruler->grab().toImage();
+    const int y64 = f.keyLineY(64);
+    int ink = 0;
+    for (int x = 0; x < ruler.width(); ++x)
+        for (int y = std::max(0, y64 - 6); y < std::min(ruler.height(), y64 + 6); ++y) ink += qGray(ruler.pixel(x, y)) < 60;
+    EXPECT_GT(ink, 10);
 }
 
 TEST_F(PianoRollTest, ZoomScrollAndTheNoteUnderTheMouse) {
