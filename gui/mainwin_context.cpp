@@ -30,18 +30,17 @@ bool TMIDIPollimoMain::undo(int track) {
     if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
     midiTrack* t = song_->track(track);
     if (t->undoCount() == 0) return false;
-    t->undo();
-    toolHost_->replayed(track);
+    song_->undoTrack(track);
+    toolHost_->replayed();
     songEdited();
     return true;
 }
 
 bool TMIDIPollimoMain::redo(int track) {
     if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
-    midiTrack* t = song_->track(track);
-    if (!t->canRedo()) return false;
-    t->redo();
-    toolHost_->replayed(track);
+    if (!song_->canRedoTrack(track)) return false;
+    song_->redoTrack(track);
+    toolHost_->replayed();
     songEdited();
     return true;
 }

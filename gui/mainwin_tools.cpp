@@ -20,13 +20,13 @@ using namespace tonvela;
 void TMIDIPollimoMain::UndoExecute() {
     updateUndoItem();
     if (!ActionUndo->isEnabled()) return;
-    undo(currentTrackObject()->index);
+    undo(currentTrack());
 }
 
 void TMIDIPollimoMain::RedoExecute() {
     updateUndoItem();
     if (!ActionRedo->isEnabled()) return;
-    redo(currentTrackObject()->index);
+    redo(currentTrack());
 }
 
 void TMIDIPollimoMain::CopyExecute() {

@@ -19,20 +19,13 @@ size_t effectiveSize(const midiTrack& t) {
 
 }  // namespace
 
-void EditOwners::clear() {
-    marks_.clear();
-    seen_.clear();
-}
+void EditOwners::clear() { known_.clear(); }
 
-void EditOwners::resize(const midiSong& song) {
-    const size_t n = static_cast<size_t>(song.trackCount());
-    if (marks_.size() != n) marks_.resize(n);
-    if (seen_.size() != n) seen_.resize(n);
-}
-
-EditOwners::Seen EditOwners::look(midiTrack& track) {
-    track.undoCount();  // drops steps that recorded nothing
-    return {track.journal.size(), track.journal.empty() ? std::string() : track.journal.back()};
+EditOwners::Seen EditOwners::look(const midiTrack& track) {
+    // Steps that recorded nothing are left in place (a command may leave one in every track on
+    // purpose) but not looked at: dropping them later changes nothing seen.
+    const size_t n = effectiveSize(track);
+    return {n, n == 0 ? std::string() : track.journal[n - 1]};
 }
 
 bool EditOwners::present(const midiTrack& track, const Mark& m) {
@@ -40,16 +33,18 @@ bool EditOwners::present(const midiTrack& track, const Mark& m) {
 }
 
 void EditOwners::edited(midiSong& song, Owner owner) {
-    resize(song);
     const uint64_t edit = ++edits_;
     for (int i = 0; i < song.trackCount(); ++i) {
         midiTrack& t = *song.track(i);
-        std::vector<Mark>& marks = marks_[static_cast<size_t>(i)];
-        Seen& seen = seen_[static_cast<size_t>(i)];
+        Known& k = known_[&t];
+        std::vector<Mark>& marks = k.marks;
+        Seen& seen = k.seen;
         const Seen now = look(t);
         if (now.size == seen.size && now.last == seen.last) continue;
         const bool appended = now.size > seen.size && (seen.size == 0 || t.journal[seen.size - 1] == seen.last);
         size_t start = seen.size;
+        // Past empty steps left before this one: their markers may yet be dropped.
+        while (appended && start + 1 < now.size && isMarker(t.journal[start]) && isMarker(t.journal[start + 1])) ++start;
         if (!appended) {
             // Rewritten: keep what is still there, and own the newest step.
             std::erase_if(marks, [&](const Mark& m) { return !present(t, m); });
@@ -64,23 +59,26 @@ void EditOwners::edited(midiSong& song, Owner owner) {
     }
 }
 
-void EditOwners::replayed(midiSong& song, int track) {
-    resize(song);
-    if (track < 0 || track >= song.trackCount()) return;
-    seen_[static_cast<size_t>(track)] = look(*song.track(track));
+void EditOwners::replayed(midiSong& song) {
+    for (int i = 0; i < song.trackCount(); ++i) {
+        midiTrack& t = *song.track(i);
+        known_[&t].seen = look(t);
+    }
 }
 
 std::vector<int> EditOwners::undoTracks(const midiSong& song, Owner owner) const {
     // The step on top of each track, and the newest edit of the owner among them.
     std::vector<std::pair<int, uint64_t>> tops;
     uint64_t newest = 0;
-    const int n = std::min(song.trackCount(), static_cast<int>(marks_.size()));
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < song.trackCount(); ++i) {
         const midiTrack& t = *song.track(i);
-        const std::vector<Mark>& marks = marks_[static_cast<size_t>(i)];
+        const auto k = known_.find(&t);
+        if (k == known_.end()) continue;
+        const std::vector<Mark>& marks = k->second.marks;
         for (auto m = marks.rbegin(); m != marks.rend(); ++m) {
             if (!present(t, *m)) continue;
-            if (m->owner == owner && m->start < effectiveSize(t)) {
+            if (m->start >= effectiveSize(t)) continue;  // an empty step: undo passes over it
+            if (m->owner == owner) {
                 tops.push_back({i, m->edit});
                 newest = std::max(newest, m->edit);
             }
@@ -96,13 +94,14 @@ std::vector<int> EditOwners::undoTracks(const midiSong& song, Owner owner) const
 std::vector<int> EditOwners::redoTracks(const midiSong& song, Owner owner) const {
     std::vector<std::pair<int, uint64_t>> next;
     uint64_t oldest = UINT64_MAX;
-    const int n = std::min(song.trackCount(), static_cast<int>(marks_.size()));
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < song.trackCount(); ++i) {
         const midiTrack& t = *song.track(i);
-        if (!t.canRedo()) continue;
-        const size_t size = effectiveSize(t);
-        // The step redo would bring back begins where the journal now ends.
-        for (const Mark& m : marks_[static_cast<size_t>(i)]) {
+        const auto k = known_.find(&t);
+        if (k == known_.end() || !t.canRedo()) continue;
+        const size_t size = t.journal.size();
+        // The step redo would bring back begins where the journal now ends (after any empty step
+        // left before it).
+        for (const Mark& m : k->second.marks) {
             if (m.start != size) continue;
             const bool sameLabel = !isMarker(m.first) || m.first.substr(std::min<size_t>(2, m.first.size())) == t.redoLabel();
             if (m.owner == owner && sameLabel) {

@@ -7,10 +7,13 @@
 // reported once, by the window that made it or as the editor's own (owner nullptr); undo and redo
 // are reported too, since they change journals without making steps. Saving clears journals
 // unreported: that is seen at the next report, and steps found gone are forgotten. Questions are
-// answered from the journals as they are then. No Qt: the host and the tests use it alike.
+// answered from the journals as they are then. Tracks are known as objects, not by place, so a
+// track that undo drops from the song (or redo brings back) moves none of the others' steps.
+// No Qt: the host and the tests use it alike.
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace tonvela {
@@ -28,8 +31,9 @@ public:
     // (all of them one edit). A journal that changed otherwise (saved, undone unreported) gets its
     // newest step owned, when it has any.
     void edited(tonvela::midiSong& song, Owner owner);
-    // After an undo or redo of a track: its journal changed without a new step.
-    void replayed(tonvela::midiSong& song, int track);
+    // After an undo or redo: journals changed without a new step (a track may have left the song
+    // or come back).
+    void replayed(tonvela::midiSong& song);
 
     // The tracks whose newest step belongs to the owner's newest edit that is still on top of
     // some track; empty when there is none.
@@ -49,11 +53,14 @@ private:
         size_t size = 0;
         std::string last;  // the journal's last line
     };
-    void resize(const tonvela::midiSong& song);
-    static Seen look(tonvela::midiTrack& track);
+    struct Known {
+        std::vector<Mark> marks;  // by start
+        Seen seen;
+    };
+    static Seen look(const tonvela::midiTrack& track);
     static bool present(const tonvela::midiTrack& track, const Mark& m);
 
-    std::vector<std::vector<Mark>> marks_;  // per track, by start
-    std::vector<Seen> seen_;
+    // Tracks that left the song stay known: redo may bring them back.
+    std::unordered_map<const tonvela::midiTrack*, Known> known_;
     uint64_t edits_ = 0;
 };

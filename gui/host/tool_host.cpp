@@ -11,8 +11,9 @@ ToolHost::ToolHost(EditorContext& context, QWidget* parentWindow)
     : QObject(parentWindow), context_(context), parentWindow_(parentWindow) {}
 
 ToolHost::~ToolHost() {
-    // A window's context goes with the host: the window must go first.
-    for (Entry& e : tools_) delete e.window;
+    // A window's context goes with the host: the window must go first (once, when shared).
+    for (Entry& e : tools_)
+        if (firstEntryOf(e)) delete e.window;
 }
 
 void ToolHost::add(const QString& id, QAction* action, Factory make, ToolRules rules) {
@@ -48,6 +49,7 @@ ToolWindow* ToolHost::open(const QString& id) {
         e->window = e->make(*e->context, parentWindow_);
     }
     if (!e->window) return nullptr;
+    e->window->opening(id);
     // showEvent refreshes a hidden window; a visible one is refreshed here.
     if (e->window->isVisible()) e->window->refreshFromEditor();
     e->window->show();
@@ -61,25 +63,34 @@ ToolWindow* ToolHost::window(const QString& id) const {
     return e ? e->window : nullptr;
 }
 
+bool ToolHost::firstEntryOf(const Entry& entry) const {
+    // A window opened by several commands is registered once per command.
+    for (const Entry& e : tools_) {
+        if (&e == &entry) return true;
+        if (e.window == entry.window) return false;
+    }
+    return true;
+}
+
 void ToolHost::refreshVisible() {
     if (tonvela::midiSong* s = context_.song()) owners_.edited(*s, nullptr);
     for (Entry& e : tools_)
-        if (e.window && e.window->isVisible()) e.window->refreshFromEditor();
+        if (e.window && e.window->isVisible() && firstEntryOf(e)) e.window->refreshFromEditor();
 }
 
-void ToolHost::replayed(int track) {
-    if (tonvela::midiSong* s = context_.song()) owners_.replayed(*s, track);
+void ToolHost::replayed() {
+    if (tonvela::midiSong* s = context_.song()) owners_.replayed(*s);
 }
 
 void ToolHost::songReplaced() {
     owners_.clear();
     for (Entry& e : tools_)
-        if (e.window) e.window->songReplaced();
+        if (e.window && firstEntryOf(e)) e.window->songReplaced();
 }
 
 void ToolHost::locateEvent(const tonvela::anyEvent* event) {
     for (Entry& e : tools_)
-        if (e.window) e.window->locateEvent(event);
+        if (e.window && firstEntryOf(e)) e.window->locateEvent(event);
 }
 
 void ToolHost::updateActions(bool hasSong, bool playing) {

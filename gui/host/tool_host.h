@@ -41,7 +41,8 @@ public:
     // Registers a tool under an id; its action (may be nullptr) opens it. The window is made by
     // `make` on first open, as a child window of the parent window, with a context of its own
     // that passes everything on to the editor's and writes its edits down as the window's, so
-    // that Undo in the window finds them (ToolContext).
+    // that Undo in the window finds them (ToolContext). Several ids may share one window (their
+    // factories return it): it is told which one opens it (ToolWindow::opening).
     void add(const QString& id, QAction* action, Factory make, ToolRules rules = ToolRules());
     bool has(const QString& id) const;
     bool owns(const QAction* action) const;
@@ -62,8 +63,8 @@ public:
     // After every edit and selection change: refreshes the visible windows. Journal steps not yet
     // written down are the editor's own.
     void refreshVisible();
-    // The editor undid or redid a step of a track.
-    void replayed(int track);
+    // The editor undid or redid a step (a track may have left the song or come back).
+    void replayed();
     // Who made which step (the tool windows' own Undo).
     const EditOwners& owners() const { return owners_; }
     // Another song was opened or the song was dropped.
@@ -84,6 +85,7 @@ private:
     };
     Entry* entry(const QString& id);
     const Entry* entry(const QString& id) const;
+    bool firstEntryOf(const Entry& entry) const;
 
     EditorContext& context_;
     QWidget* parentWindow_;

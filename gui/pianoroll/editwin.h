@@ -112,7 +112,6 @@ private:
     void updateScrollBars();
     void redraw();
     void laneChanged();
-    void stepSelection(tonvela::SelectionStep step);
     void planeKey(QKeyEvent* event);
     // Runs an edit of these tracks; when a journal grew, every view is refreshed (and the editor
     // writes the edit down as this window's, for its Undo).

@@ -30,16 +30,16 @@ public:
     bool undo(int track) override {
         if (!song_ || playing_ || track < 0 || track >= song_->trackCount()) return false;
         if (song_->track(track)->undoCount() == 0) return false;
-        song_->track(track)->undo();
-        owners.replayed(*song_, track);
+        song_->undoTrack(track);
+        owners.replayed(*song_);
         songEdited();
         return true;
     }
     bool redo(int track) override {
         if (!song_ || playing_ || track < 0 || track >= song_->trackCount()) return false;
-        if (!song_->track(track)->canRedo()) return false;
-        song_->track(track)->redo();
-        owners.replayed(*song_, track);
+        if (!song_->canRedoTrack(track)) return false;
+        song_->redoTrack(track);
+        owners.replayed(*song_);
         songEdited();
         return true;
     }
