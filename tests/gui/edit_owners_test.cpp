@@ -100,6 +100,30 @@ TEST_F(EditOwnersTest, EmptyStepsStayAndUndoPassesOverThem) {
     EXPECT_EQ(song.track(1)->undoLabel(), "Piano Roll <Move>");
 }
 
+// Two windows each echo into a track of their own; undoing the first takes its track out of the
+// song, and the second window's track, now one place up, is still found as its edit.
+TEST_F(EditOwnersTest, ATrackUndoTakesAwayMovesNoOtherWindowsEdit) {
+    auto created = [&](const std::string& name, EditOwners::Owner owner) {
+        const int index = song.trackCount();
+        song.tracks.push_back(std::make_unique<midiTrack>(&song, index, name));
+        midiTrack& t = *song.tracks.back();
+        t.createdByEdit = true;
+        t.beginUndoStep("Add events<Echo>");
+        t.addEvent(new metaEvent(0, 0x01), true, true);
+        owners.edited(song, owner);
+    };
+    created("Echo A", list);
+    created("Echo B", roll);
+    ASSERT_EQ(song.trackCount(), 5);
+    EXPECT_EQ(undoOf(list), Tracks{3});
+    undo(3);
+    ASSERT_EQ(song.trackCount(), 4) << "the track the undone step created is gone";
+    EXPECT_EQ(undoOf(roll), Tracks{3});
+    EXPECT_EQ(undoOf(list), Tracks{});
+    undo(3);
+    EXPECT_EQ(song.trackCount(), 3);
+}
+
 TEST_F(EditOwnersTest, RedoBringsBackTheEditUndoneLastUntilANewStepEndsIt) {
     edit({1}, list, "Add Note");
     edit({2}, list, "Add Control");
