@@ -31,6 +31,7 @@ bool TMIDIPollimoMain::undo(int track) {
     midiTrack* t = song_->track(track);
     if (t->undoCount() == 0) return false;
     song_->undoTrack(track);
+    toolHost_->replayed();
     songEdited();
     return true;
 }
@@ -39,6 +40,7 @@ bool TMIDIPollimoMain::redo(int track) {
     if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
     if (!song_->canRedoTrack(track)) return false;
     song_->redoTrack(track);
+    toolHost_->replayed();
     songEdited();
     return true;
 }

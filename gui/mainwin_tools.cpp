@@ -20,16 +20,13 @@ using namespace tonvela;
 void TMIDIPollimoMain::UndoExecute() {
     updateUndoItem();
     if (!ActionUndo->isEnabled()) return;
-    song_->undoTrack(currentTrack());
-    songEdited();
+    undo(currentTrack());
 }
 
 void TMIDIPollimoMain::RedoExecute() {
     updateUndoItem();
     if (!ActionRedo->isEnabled()) return;
-    song_->redoTrack(currentTrack());
-    summary_.build(*song_);
-    refreshSelectionViews();
+    redo(currentTrack());
 }
 
 void TMIDIPollimoMain::CopyExecute() {

@@ -212,9 +212,17 @@ anyEvent* TEventForm::selectedEvent() const {
     return model_->eventAt(current.row());
 }
 
+midiTrack* TEventForm::emptyLineTrack() const {
+    midiSong* song = context().song();
+    const Selection s = context().selection();
+    if (!song || s.lastBar < s.firstBar) return nullptr;
+    const int track = listedTrack_ >= 0 ? listedTrack_ : s.firstTrack;
+    return track >= 0 && track < song->trackCount() ? song->track(track) : nullptr;
+}
+
 void TEventForm::updateActions() {
     const bool editable = selectedEvent() && context().song() && !context().playing();
-    AddNew->setEnabled(editable);
+    AddNew->setEnabled(editable || (!context().playing() && emptyLineTrack()));
     ActionEdit->setEnabled(editable);
     ActionDelete->setEnabled(editable);
     Copy1->setEnabled(model_->rowCount() > 0);
@@ -235,20 +243,30 @@ void TEventForm::edited(const anyEvent* select) {
 void TEventForm::runDialog(bool adding) {
     midiSong* song = context().song();
     anyEvent* e0 = selectedEvent();
-    if (!song || !e0 || context().playing()) return;
-    const int row = ListBox1->currentIndex().row();
-    const anyEvent* e1 = row >= 2 ? model_->eventAt(row - 1) : nullptr;
-    const anyEvent* e2 = row >= 2 ? model_->eventAt(row - 2) : nullptr;
-    midiTrack* target = song->trackOf(e0);
-    if (!target) {
-        context().reportError(kInternalError);
-        return;
+    if (!song || context().playing()) return;
+    midiTrack* target = nullptr;
+    EventFields prefill;
+    if (e0) {
+        const int row = ListBox1->currentIndex().row();
+        const anyEvent* e1 = row >= 2 ? model_->eventAt(row - 1) : nullptr;
+        const anyEvent* e2 = row >= 2 ? model_->eventAt(row - 2) : nullptr;
+        target = song->trackOf(e0);
+        if (!target) {
+            context().reportError(kInternalError);
+            return;
+        }
+        prefill = prefillEventFields(*e0, e1, e2);
+    } else {
+        // No line to start from (a track with nothing in the shown bars): the listed track, at the
+        // start of the selection.
+        target = adding ? emptyLineTrack() : nullptr;
+        if (!target) return;
+        prefill = emptyLineFields(*target, context().selection().firstBar);
     }
-    const EventFields prefill = prefillEventFields(*e0, e1, e2);
 
     TAddEvent dialog(adding ? TAddEvent::Mode::add : TAddEvent::Mode::edit, this);
     dialog.setFields(prefill, prefill.page == EventPage::meta ? fromSongText(prefill.metaText) : QString());
-    if (!adding) dialog.setChannelUsed(e0->channelOf() >= 0);
+    if (!adding && e0) dialog.setChannelUsed(e0->channelOf() >= 0);
     dialog.setEncoder([song](const QString& text) { return toSongText(text, *song); });
     dialog.setApply([&](const EventFields& fields) {
         try {
@@ -275,6 +293,21 @@ void TEventForm::runDialog(bool adding) {
 }
 
 void TEventForm::AddNewExecute() { runDialog(true); }
+
+void TEventForm::undoRequested() {
+    // Like its own edits, its own undo keeps the list on the track it shows.
+    ownEdit_ = true;
+    context().undoOwnEdit();
+    ownEdit_ = false;
+    updateActions();
+}
+
+void TEventForm::redoRequested() {
+    ownEdit_ = true;
+    context().redoOwnEdit();
+    ownEdit_ = false;
+    updateActions();
+}
 
 void TEventForm::ActionEditExecute() { runDialog(false); }
 

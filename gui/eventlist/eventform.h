@@ -1,7 +1,8 @@
 #pragma once
 
 // The event list window: every event of the selected tracks and bars as one line, with Add,
-// Edit and Delete through the add/edit dialog, a track choice, and Copy of the lines. The list
+// Edit and Delete through the add/edit dialog (Add also with no line selected, so that a track
+// with nothing in the selected bars gets its first event), a track choice, and Copy of the lines. The list
 // is a model over the song's events (EventListModel) in a view that keeps nothing per line
 // (UniformListView); the window keeps no text of its own.
 
@@ -64,10 +65,16 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void undoRequested() override;
+    void redoRequested() override;
 
 private:
-    // Opens the add or edit dialog prefilled from the selected line and the two above it.
+    // Opens the add or edit dialog prefilled from the selected line and the two above it; Add
+    // with no line selected starts at the selection's start in emptyLineTrack.
     void runDialog(bool adding);
+    // Where Add with no line selected puts its event: the track the list shows (the top selected
+    // track when it shows the selection); nullptr without a song or selected bars.
+    tonvela::midiTrack* emptyLineTrack() const;
     // After an edit made here: the views are refreshed, the list keeps its own track choice and
     // selects `select`.
     void edited(const tonvela::anyEvent* select);

@@ -5,6 +5,7 @@
 // implements it; tests implement it over a bare song. Tool windows never see the main window.
 
 #include <QString>
+#include <vector>
 
 #include "settings/options.h"
 #include "song/selection.h"
@@ -43,6 +44,16 @@ public:
     // was nothing to do or it is not allowed now (no song, a file being read).
     virtual bool undo(int track) = 0;
     virtual bool redo(int track) = 0;
+    // Undo and redo where the calling tool window made its edit (Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y
+    // in the window): the tracks whose newest step is the window's newest edit, or that would
+    // redo the edit it undid last. A window without such an edit acts as the main window does,
+    // on the current track. Only the context the tool host gives a window knows its edits; any
+    // other answers for the current track. Empty: nothing to do.
+    virtual std::vector<int> ownUndoTracks() const;
+    virtual std::vector<int> ownRedoTracks() const;
+    // Runs them; false when nothing was done.
+    bool undoOwnEdit();
+    bool redoOwnEdit();
     // Call after every change of the song: rebuilds the grid's summary and refreshes every view
     // (the calling window included).
     virtual void songEdited() = 0;

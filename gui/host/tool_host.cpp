@@ -2,15 +2,22 @@
 
 #include <QAction>
 
+#include "host/editor_context.h"
+#include "host/tool_context.h"
 #include "host/tool_window.h"
+#include "song/song.h"
 
 ToolHost::ToolHost(EditorContext& context, QWidget* parentWindow)
     : QObject(parentWindow), context_(context), parentWindow_(parentWindow) {}
 
-ToolHost::~ToolHost() = default;
+ToolHost::~ToolHost() {
+    // A window's context goes with the host: the window must go first (once, when shared).
+    for (Entry& e : tools_)
+        if (firstEntryOf(e)) delete e.window;
+}
 
 void ToolHost::add(const QString& id, QAction* action, Factory make, ToolRules rules) {
-    tools_.push_back({id, action, std::move(make), rules, nullptr});
+    tools_.push_back({id, action, std::move(make), rules, nullptr, nullptr});
     if (action) connect(action, &QAction::triggered, this, [this, id] { open(id); });
 }
 
@@ -38,7 +45,8 @@ ToolWindow* ToolHost::open(const QString& id) {
     Entry* e = entry(id);
     if (!e) return nullptr;
     if (!e->window) {
-        e->window = e->make(context_, parentWindow_);
+        if (!e->context) e->context = std::make_unique<ToolContext>(context_, owners_);
+        e->window = e->make(*e->context, parentWindow_);
         if (e->window && e->rules.eachOpening) {
             e->window->setAttribute(Qt::WA_DeleteOnClose);
             connect(e->window, &QObject::destroyed, this, [this, id] {
@@ -71,11 +79,17 @@ bool ToolHost::firstEntryOf(const Entry& entry) const {
 }
 
 void ToolHost::refreshVisible() {
+    if (tonvela::midiSong* s = context_.song()) owners_.edited(*s, nullptr);
     for (Entry& e : tools_)
         if (e.window && e.window->isVisible() && firstEntryOf(e)) e.window->refreshFromEditor();
 }
 
+void ToolHost::replayed() {
+    if (tonvela::midiSong* s = context_.song()) owners_.replayed(*s);
+}
+
 void ToolHost::songReplaced() {
+    owners_.clear();
     for (Entry& e : tools_)
         if (e.window && firstEntryOf(e)) e.window->songReplaced();
 }

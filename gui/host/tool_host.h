@@ -6,9 +6,13 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "host/edit_owners.h"
 #include "host/tool_window.h"
+
+class ToolContext;
 
 class EditorContext;
 class QAction;
@@ -38,8 +42,10 @@ public:
     ~ToolHost() override;
 
     // Registers a tool under an id; its action (may be nullptr) opens it. The window is made by
-    // `make` on first open, as a child window of the parent window. Several ids may share one
-    // window (their factories return it): it is told which one opens it (ToolWindow::opening).
+    // `make` on first open, as a child window of the parent window, with a context of its own
+    // that passes everything on to the editor's and writes its edits down as the window's, so
+    // that Undo in the window finds them (ToolContext). Several ids may share one window (their
+    // factories return it): it is told which one opens it (ToolWindow::opening).
     void add(const QString& id, QAction* action, Factory make, ToolRules rules = ToolRules());
     bool has(const QString& id) const;
     bool owns(const QAction* action) const;
@@ -57,8 +63,13 @@ public:
         return nullptr;
     }
 
-    // After every edit and selection change: refreshes the visible windows.
+    // After every edit and selection change: refreshes the visible windows. Journal steps not yet
+    // written down are the editor's own.
     void refreshVisible();
+    // The editor undid or redid a step (a track may have left the song or come back).
+    void replayed();
+    // Who made which step (the tool windows' own Undo).
+    const EditOwners& owners() const { return owners_; }
     // Another song was opened or the song was dropped.
     void songReplaced();
     // Hands an event to every made window (the event list selects its line).
@@ -73,6 +84,7 @@ private:
         Factory make;
         ToolRules rules;
         ToolWindow* window = nullptr;
+        std::unique_ptr<ToolContext> context;
     };
     Entry* entry(const QString& id);
     const Entry* entry(const QString& id) const;
@@ -81,4 +93,5 @@ private:
     EditorContext& context_;
     QWidget* parentWindow_;
     std::vector<Entry> tools_;
+    EditOwners owners_;
 };

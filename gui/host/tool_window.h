@@ -4,6 +4,10 @@
 // The tool host makes each one on first use, hands it the editor context, and keeps it up to
 // date: refreshFromEditor after every edit and selection change while it is visible (and when
 // it is shown), songReplaced when another file is opened or the song is dropped.
+//
+// Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y in any tool window undo and redo that window's own newest edit
+// (EditorContext::undoOwnEdit), whichever tracks it went to; a text field with the focus keeps
+// them for its own text.
 
 #include <QWidget>
 
@@ -31,6 +35,9 @@ public:
 protected:
     EditorContext& context() const { return context_; }
     void showEvent(QShowEvent* event) override;
+    // The window's Undo and Redo keys; a window may add its own conditions.
+    virtual void undoRequested();
+    virtual void redoRequested();
 
 private:
     EditorContext& context_;

@@ -103,11 +103,13 @@ void TEditWindow::buildControls() {
     ComboSnap->setCurrentIndex(static_cast<int>(kDefaultSnap));
     ToolBar1->addWidget(ComboSnap);
     ToolBar1->addSeparator();
+    // Ctrl+Z and Ctrl+Shift+Z / Ctrl+Y are the tool window's own keys for the same commands.
     ActionUndo = new QAction(st->standardIcon(QStyle::SP_ArrowBack), "Undo", this);
     ActionUndo->setObjectName("ActionUndo");
-    ActionUndo->setShortcut(QKeySequence::Undo);
-    addAction(ActionUndo);
     ToolBar1->addAction(ActionUndo);
+    ActionRedo = new QAction(st->standardIcon(QStyle::SP_ArrowForward), "Redo", this);
+    ActionRedo->setObjectName("ActionRedo");
+    ToolBar1->addAction(ActionRedo);
     auto* spacer = new QWidget(ToolBar1);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     ToolBar1->addWidget(spacer);
@@ -156,7 +158,7 @@ void TEditWindow::buildControls() {
     tabs->addStretch(1);
     bottomLayout->addLayout(tabs);
     auto* lane = new QHBoxLayout;
-    LaneLead = new QWidget(bottom);
+    LaneLead = new LaneScale(state_, bottom);
     ImageBottom = new RollLane(state_, bottom);
     auto* laneTail = new QWidget(bottom);
     laneTail->setFixedWidth(KeyScroll->sizeHint().width());
@@ -182,6 +184,7 @@ void TEditWindow::buildControls() {
     connect(Button1, &QPushButton::clicked, this, &TEditWindow::PlayClick);
     connect(Button2, &QPushButton::clicked, this, &TEditWindow::StopClick);
     connect(ActionUndo, &QAction::triggered, this, &TEditWindow::UndoExecute);
+    connect(ActionRedo, &QAction::triggered, this, &TEditWindow::RedoExecute);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::hide);
     connect(ShowGrid, &QCheckBox::toggled, this, [this](bool on) {
         state_.showGrid = on;
@@ -297,7 +300,6 @@ void TEditWindow::refreshFromEditor() {
 
 void TEditWindow::songReplaced() {
     state_.clear();
-    history_.clear();
     redraw();
 }
 
@@ -305,12 +307,14 @@ void TEditWindow::redraw() {
     Image1->update();
     ImageBottom->update();
     Ruler->update();
+    LaneLead->update();
 }
 
 void TEditWindow::laneChanged() {
     ComboBox1->setVisible(TabControl1->currentIndex() == kLaneTabCount - 1);
     state_.lane = laneForTab(TabControl1->currentIndex(), ComboBox1->currentIndex());
     ImageBottom->update();
+    LaneLead->update();
 }
 
 void TEditWindow::updateScrollBars() {
@@ -332,12 +336,17 @@ void TEditWindow::updateControls() {
     Button1->setEnabled(context().device() && state_.valid && !playing);
     for (QAction* a : {ActionSelLeft, ActionSelRight, ActionMoveLeft, ActionMoveRight, ActionShrinkLeft, ActionShrinkRight})
         a->setEnabled(state_.valid);
-    const std::vector<int> undo = playing ? std::vector<int>{} : undoTracks();
-    ActionUndo->setEnabled(!undo.empty());
     midiSong* song = context().song();
-    ActionUndo->setToolTip(undo.empty() || !song ? QString("Undo")
-                                                 : QString("Undo <%1>").arg(QString::fromStdString(
-                                                       song->track(undo.front())->undoLabel())));
+    const std::vector<int> undo = playing || !song ? std::vector<int>{} : context().ownUndoTracks();
+    const std::vector<int> redo = playing || !song ? std::vector<int>{} : context().ownRedoTracks();
+    ActionUndo->setEnabled(!undo.empty());
+    ActionUndo->setToolTip(undo.empty() ? QString("Undo (Ctrl+Z)")
+                                        : QString("Undo <%1> (Ctrl+Z)").arg(QString::fromStdString(
+                                              song->track(undo.front())->undoLabel())));
+    ActionRedo->setEnabled(!redo.empty());
+    ActionRedo->setToolTip(redo.empty() ? QString("Redo (Ctrl+Shift+Z)")
+                                        : QString("Redo <%1> (Ctrl+Shift+Z)").arg(QString::fromStdString(
+                                              song->track(redo.front())->redoLabel())));
 }
 
 // ---- the view ---------------------------------------------------------------------------------
@@ -418,12 +427,9 @@ void TEditWindow::edit(const std::vector<int>& tracks, const std::function<void(
     std::vector<size_t> before;
     for (int t : tracks) before.push_back(song->track(t)->journal.size());
     change();
-    std::vector<int> changed;
-    for (size_t i = 0; i < tracks.size(); ++i)
-        if (song->track(tracks[i])->journal.size() > before[i]) changed.push_back(tracks[i]);
-    if (changed.empty()) return;
-    history_.push_back(changed);
-    context().songEdited();
+    bool changed = false;
+    for (size_t i = 0; i < tracks.size(); ++i) changed = changed || song->track(tracks[i])->journal.size() > before[i];
+    if (changed) context().songEdited();
 }
 
 void TEditWindow::moveChosen(int32_t ticks, int keys) {
@@ -456,7 +462,15 @@ void TEditWindow::DeleteExecute() {
 }
 
 void TEditWindow::applyPen() {
-    if (!canEdit() || state_.penValues.empty()) return;
+    if (!canEdit()) return;
+    if (state_.stroke) {
+        const LaneStroke stroke = *state_.stroke;
+        std::vector<int> tracks;
+        for (int t = stroke.firstTrack; t <= stroke.lastTrack; ++t) tracks.push_back(t);
+        edit(tracks, [&] { drawLaneStroke(*state_.song, stroke); });
+        return;
+    }
+    if (state_.penValues.empty()) return;
     std::vector<LaneChange> changes;
     std::set<int> tracks;
     for (const auto& [e, v] : state_.penValues) {
@@ -467,37 +481,19 @@ void TEditWindow::applyPen() {
     edit({tracks.begin(), tracks.end()}, [&] { setLaneValues(*state_.song, lane, changes); });
 }
 
-std::vector<int> TEditWindow::undoTracks() const {
-    midiSong* song = context().song();
-    if (!song) return {};
-    const std::string mark = "Piano Roll <";
-    for (auto it = history_.rbegin(); it != history_.rend(); ++it) {
-        std::vector<int> tracks;
-        for (int t : *it) {
-            if (t < 0 || t >= song->trackCount()) continue;
-            midiTrack& track = *song->track(t);
-            if (track.undoCount() > 0 && track.undoLabel().rfind(mark, 0) == 0) tracks.push_back(t);
-        }
-        if (!tracks.empty()) return tracks;
-    }
-    // Nothing of this window's own left: the current track, as the Edit menu does.
-    const int current = context().selection().firstTrack;
-    if (current >= 0 && current < song->trackCount() && song->track(current)->undoCount() > 0) return {current};
-    return {};
-}
-
 void TEditWindow::UndoExecute() {
     if (context().playing()) return;
-    const std::vector<int> tracks = undoTracks();
-    if (tracks.empty()) return;
-    // Entries past the one undone can no longer be undone from here.
-    while (!history_.empty()) {
-        const std::vector<int> last = history_.back();
-        history_.pop_back();
-        if (std::find(last.begin(), last.end(), tracks.front()) != last.end()) break;
-    }
-    for (int t : tracks) context().undo(t);
+    context().undoOwnEdit();
 }
+
+void TEditWindow::RedoExecute() {
+    if (context().playing()) return;
+    context().redoOwnEdit();
+}
+
+void TEditWindow::undoRequested() { UndoExecute(); }
+
+void TEditWindow::redoRequested() { RedoExecute(); }
 
 void TEditWindow::keyPressEvent(QKeyEvent* event) {
     planeKey(event);

@@ -10,7 +10,8 @@
 // Ctrl+click adds a note to the current track; drag in the lane draws values.
 // Keys: Delete removes the chosen notes, Up/Down transpose (Shift: an octave), Left/Right move
 // by the snap value, Ctrl+A chooses every shown note, + / - zoom the time, Ctrl++ / Ctrl+- the
-// keys, 0 shows everything again, Space plays or stops, Ctrl+Z undoes. The wheel scrolls the
+// keys, 0 shows everything again, Space plays or stops, Ctrl+Z undoes the window's own newest
+// edit and Ctrl+Shift+Z / Ctrl+Y redo it (whichever tracks it went to). The wheel scrolls the
 // keys (Shift: the time), Ctrl+wheel zooms the time (Ctrl+Shift: the keys).
 
 #include <QString>
@@ -34,6 +35,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class KeyRuler;
+class LaneScale;
 class RollLane;
 class RollPlane;
 
@@ -73,6 +75,7 @@ public:
     QAction* ActionShrinkLeft;
     QAction* ActionShrinkRight;
     QAction* ActionUndo;
+    QAction* ActionRedo;
     QCheckBox* ShowGrid;
     QComboBox* ComboSnap;  // the note value of the grid that moves and lengths snap to
     QSplitter* Splitter1;
@@ -84,7 +87,7 @@ public:
     QTabBar* TabControl1;
     QComboBox* ComboBox1;
     RollLane* ImageBottom;
-    QWidget* LaneLead;  // keeps the lane under the plane: as wide as the key axis
+    LaneScale* LaneLead;  // the lane's value labels; as wide as the key axis, so the lane stays under the plane
     QPushButton* CloseButton;
     QStatusBar* StatusBar1;
 
@@ -92,11 +95,14 @@ public:
     void PlayClick();
     void StopClick();
     void UndoExecute();
+    void RedoExecute();
     void DeleteExecute();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void undoRequested() override;
+    void redoRequested() override;
 
 private:
     void buildControls();
@@ -107,11 +113,10 @@ private:
     void redraw();
     void laneChanged();
     void planeKey(QKeyEvent* event);
-    // Runs an edit of these tracks; the tracks whose journal grew are remembered for Undo and
-    // every view is refreshed.
+    // Runs an edit of these tracks; when a journal grew, every view is refreshed (and the editor
+    // writes the edit down as this window's, for its Undo).
     void edit(const std::vector<int>& tracks, const std::function<void()>& change);
     std::vector<int> tracksOf(const std::vector<tonvela::RollNote>& notes) const;
-    std::vector<int> undoTracks() const;
     bool canEdit() const;
     void moveChosen(int32_t ticks, int keys);
     void resizeChosen(int32_t ticks);
@@ -123,7 +128,5 @@ private:
     int wantedPaneHeight_ = -1;
     bool paneApplied_ = false;
     bool syncingScroll_ = false;
-    // The tracks of each edit made here, newest last, for this window's Undo.
-    std::vector<std::vector<int>> history_;
     QTimer* playWatch_;
 };

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "pianoroll/rollstate.h"
@@ -22,9 +23,17 @@ KeyRuler::KeyRuler(RollState& state, QWidget* parent) : QWidget(parent), state_(
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+namespace {
+
+int keyboardWidth(bool drum) { return drum ? 10 : 18; }
+int numberWidth(const QFontMetrics& fm) { return fm.horizontalAdvance("127") + 6; }
+
+}  // namespace
+
 int KeyRuler::wantedWidth() const {
     const QFontMetrics fm = fontMetrics();
-    return state_.drum ? fm.horizontalAdvance("Acoustic Bass Drum") + 12 : fm.horizontalAdvance("C#-1") + 22;
+    const int names = fm.horizontalAdvance(state_.drum ? "Acoustic Bass Drum" : "C#-1") + 6;
+    return std::max(names + numberWidth(fm) + keyboardWidth(state_.drum), fm.horizontalAdvance("-8192") + 10);
 }
 
 void KeyRuler::paintEvent(QPaintEvent*) {
@@ -34,7 +43,8 @@ void KeyRuler::paintEvent(QPaintEvent*) {
     const RollFrame f = state_.frame(1, height());
     const QFontMetrics fm = fontMetrics();
     const int w = width();
-    const int keyWidth = state_.drum ? 10 : w * 2 / 5;
+    const int keyWidth = keyboardWidth(state_.drum);
+    const int numbersLeft = w - keyWidth - numberWidth(fm);
     int lastLabel = INT32_MAX;  // top of the last label drawn; labels go upwards with the keys
     for (int key = f.keyLow; key <= f.keyHigh(); ++key) {
         const int top = f.keyTop(key), bottom = std::max(f.keyBottom(key), top + 1);
@@ -49,8 +59,20 @@ void KeyRuler::paintEvent(QPaintEvent*) {
         if (!wanted || base > lastLabel - fm.height() + fm.ascent() + 1) continue;
         p.setPen(Qt::black);
         const QString name = QString::fromStdString(state_.keyName(key));
-        p.drawText(QRect(2, base - fm.ascent(), w - 4 - (state_.drum ? keyWidth : 0), fm.height()), Qt::AlignLeft, name);
+        p.drawText(QRect(2, base - fm.ascent(), numbersLeft - 4, fm.height()), Qt::AlignLeft, name);
         lastLabel = base - fm.ascent();
+    }
+    // The keys of the plane's lines, in their own column: they cross the plane at these heights.
+    if (state_.showGrid) {
+        for (int key : {0, 32, 64, 96}) {
+            if (key < f.keyLow || key > f.keyHigh() + 1) continue;
+            const int y = f.keyLineY(key);
+            p.setPen(Qt::black);
+            p.drawLine(w - keyWidth, y, w, y);
+            const int base = std::clamp(y + (fm.ascent() - fm.descent()) / 2, fm.ascent(), height() - fm.descent());
+            p.drawText(QRect(numbersLeft, base - fm.ascent(), numberWidth(fm) - 3, fm.height()), Qt::AlignRight,
+                       QString::number(key));
+        }
     }
     p.setPen(QColor(120, 120, 120));
     p.drawLine(w - 1, 0, w - 1, height());

@@ -11,6 +11,7 @@
 #include "pianoroll/roll_range.h"
 #include "pianoroll/rollstate.h"
 #include "song/song.h"
+#include "songtext.h"
 
 using namespace tonvela;
 
@@ -130,30 +131,36 @@ void RollPlane::paintGrid(QPainter& p, const RollFrame& f) {
         }
     }
 
-    // Bar lines, dotted, with the number of every fifth bar above its line (not the first one's).
+    // Bar lines, dotted, with bar numbers above their lines (not the first shown bar's); both thin
+    // out as bars get narrower, and a number that would touch another or leave the pane is left out.
     const QFontMetrics fm = fontMetrics();
-    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-    for (int bar = s.firstBar; bar <= s.lastBar; ++bar) {
+    const BarGridPlan plan = state_.barPlan(f, fm.horizontalAdvance(QString::number(s.lastBar + 1)) + 10);
+    const QPen dotted(Qt::black, 1, Qt::DotLine);
+    int lastNumberRight = INT32_MIN;
+    const int firstBar = std::max(s.firstBar, song.timeToBarBeatTick(f.viewStart).bar);
+    for (int bar = firstBar - firstBar % plan.lineStep; bar <= s.lastBar; bar += plan.lineStep) {
+        if (bar < s.firstBar) continue;
         const int32_t start = barStartTick(song, bar);
         if (start >= f.viewEnd) break;
         const int64_t x = f.gridX(start);
         if (x < 0) continue;
-        p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        p.setPen(dotted);
         p.drawLine(static_cast<int>(x), 0, static_cast<int>(x), f.height);
-        if ((bar + 1) % 5 == 0 && bar != s.firstBar) {
-            const QString number = QString::number(bar + 1);
-            p.setPen(Qt::black);
-            p.drawText(static_cast<int>(x) - fm.horizontalAdvance(number) / 2, fm.ascent(), number);
-        }
+        if (!plan.numbered(bar) || bar == s.firstBar) continue;
+        const QString number = QString::number(bar + 1);
+        const int left = static_cast<int>(x) - fm.horizontalAdvance(number) / 2;
+        const int right = left + fm.horizontalAdvance(number);
+        if (left < 0 || right > f.width || left < lastNumberRight + 4) continue;
+        p.setPen(Qt::black);
+        p.drawText(left, fm.ascent(), number);
+        lastNumberRight = right;
     }
-    // Solid lines at keys 0, 32, 64 and 96, labelled at the left edge.
+    // Solid lines at keys 0, 32, 64 and 96; the key ruler labels them.
     p.setPen(Qt::black);
     for (int key : {0, 32, 64, 96}) {
         if (key < f.keyLow || key > f.keyHigh() + 1) continue;
         const int y = f.keyLineY(key);
         p.drawLine(0, y, f.width, y);
-        const int base = std::clamp(y + (fm.ascent() - fm.descent()) / 2, fm.ascent(), f.height - fm.descent());
-        p.drawText(2, base, QString::number(key));
     }
 }
 
@@ -228,7 +235,7 @@ QString RollPlane::describe(QPoint pos) const {
             .arg(QString::fromStdString(state_.positionText(n->time)))
             .arg(n->velocity())
             .arg(n->duration())
-            .arg(QString::fromStdString(state_.song->track(hit.track)->name));
+            .arg(fromSongLine(state_.song->track(hit.track)->name, state_.song->textEncoding));
     }
     const int key = f.keyAt(pos.y());
     return QString("%1 (%2)  %3")

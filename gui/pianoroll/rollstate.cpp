@@ -31,6 +31,8 @@ void RollState::clear() {
     reach_.clear();
     drag = Drag::none;
     penValues.clear();
+    stroke.reset();
+    strokeCells = {};
 }
 
 void RollState::show(midiSong* s, const Selection& selection) {
@@ -114,6 +116,13 @@ RollFrame RollState::frame(int width, int height) const {
     f.width = std::max(width, 1);
     f.height = std::max(height, 1);
     return f;
+}
+
+BarGridPlan RollState::barPlan(const RollFrame& f, int numberPixels) const {
+    if (!song) return {};
+    const int first = song->timeToBarBeatTick(f.viewStart).bar;
+    const int last = song->timeToBarBeatTick(std::max(f.viewStart, f.viewEnd - 1)).bar;
+    return planBarGrid(static_cast<double>(f.width) / std::max(1, last - first + 1), numberPixels);
 }
 
 void RollState::forEachNote(int32_t from, int32_t to, const std::function<void(int, NoteOnEvent*)>& f) const {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -53,7 +54,10 @@ public:
         int track;
         int value;
     };
-    std::unordered_map<tonvela::anyEvent*, PenValue> penValues;  // lane values being drawn
+    std::unordered_map<tonvela::anyEvent*, PenValue> penValues;  // velocities being drawn
+    // A stroke being drawn in a controller or bend lane, and the values it would write.
+    std::optional<tonvela::LaneStroke> stroke;
+    tonvela::StrokeCells strokeCells;
 
     // Brings the state to a new song and selection. Keeps the zoom and the view while the shown
     // time stays the same (an edit), else shows the whole shown time.
@@ -61,6 +65,8 @@ public:
     void clear();
 
     tonvela::RollFrame frame(int width, int height) const;
+    // Which bars get a line and a number in a frame, for numbers `numberPixels` wide with their gap.
+    tonvela::BarGridPlan barPlan(const tonvela::RollFrame& f, int numberPixels) const;
     int32_t fullSpan() const { return valid ? time.end - time.start : 1; }
     // Keeps the visible window inside the shown time and the keys inside 0..127.
     void clampView();

@@ -116,12 +116,11 @@ void TTempoEditor::buildControls() {
     ToolBar1->addSeparator();
     ActionUndoTempo = new QAction(st->standardIcon(QStyle::SP_ArrowBack), "Undo", this);
     ActionUndoTempo->setObjectName("ActionUndoTempo");
-    ActionUndoTempo->setShortcut(QKeySequence::Undo);
+    // Ctrl+Z is the window's own (ToolWindow): its newest edit, even after a later one in track 0.
     addAction(ActionUndoTempo);
     ToolBar1->addAction(ActionUndoTempo);
     ActionRedoTempo = new QAction(st->standardIcon(QStyle::SP_ArrowForward), "Redo", this);
     ActionRedoTempo->setObjectName("ActionRedoTempo");
-    ActionRedoTempo->setShortcut(QKeySequence::Redo);
     addAction(ActionRedoTempo);
     ToolBar1->addAction(ActionRedoTempo);
     ToolBar1->addSeparator();

@@ -80,6 +80,14 @@ EventPage pageFor(const anyEvent& e) {
     }
 }
 
+EventFields emptyLineFields(const midiTrack& target, int bar) {
+    EventFields f;
+    f.bar = std::max(bar, 0) + 1;
+    const int channel = target.firstChannel();
+    f.channel = channel >= 0 && channel <= 15 ? channel + 1 : 1;
+    return f;
+}
+
 EventFields prefillEventFields(const anyEvent& e0, const anyEvent* e1, const anyEvent* e2) {
     EventFields f;
     f.bar = e0.bar + 1;

@@ -73,6 +73,11 @@ EventPage pageFor(const anyEvent& e);
 // lines above and a bank select LSB one line above.
 EventFields prefillEventFields(const anyEvent& e0, const anyEvent* e1, const anyEvent* e2);
 
+// The dialog's values for Add with no line selected (an empty track has none): the start of
+// `bar` (counted from 0), the track's first channel (1 when it has none), the "Note" page with
+// the dialog's defaults.
+EventFields emptyLineFields(const midiTrack& target, int bar);
+
 struct AddedEvent {
     midiTrack* track = nullptr;  // where the event went
     anyEvent* event = nullptr;   // the event of the page (the program change, not its bank selects)

@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "pianoroll/roll_range.h"
 #include "song/song.h"
 
 namespace tonvela {
@@ -253,6 +254,153 @@ int setLaneValues(midiSong& song, const Lane& lane, std::span<const LaneChange> 
         }
     }
     return changed;
+}
+
+// ---- drawing in a lane ------------------------------------------------------------------------
+
+namespace {
+
+int laneMax(const Lane& lane) { return lane.kind == LaneKind::pitchBend ? 16383 : 127; }
+
+// The grid line after g: the next one of g's bar, or the next bar's start when that comes first.
+int64_t nextGridLine(const midiSong& song, int64_t g, int32_t grid) {
+    const int64_t ahead = std::min<int64_t>(g + grid, INT32_MAX);
+    const int64_t next = snapTime(song, static_cast<int32_t>(ahead), grid, true);
+    return next > g ? next : g + grid;
+}
+
+// The path sorted by time, one point per time (the one drawn last).
+std::vector<LanePoint> sortedPath(const std::vector<LanePoint>& points, TickRange allowed) {
+    std::vector<std::pair<LanePoint, size_t>> order;
+    order.reserve(points.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        LanePoint p = points[i];
+        p.time = std::clamp(p.time, allowed.from, allowed.to);
+        order.push_back({p, i});
+    }
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+        return a.first.time != b.first.time ? a.first.time < b.first.time : a.second < b.second;
+    });
+    std::vector<LanePoint> path;
+    for (const auto& [p, i] : order) {
+        if (!path.empty() && path.back().time == p.time)
+            path.back() = p;
+        else
+            path.push_back(p);
+    }
+    return path;
+}
+
+int valueOnPath(const std::vector<LanePoint>& path, int64_t t) {
+    const auto after = std::upper_bound(path.begin(), path.end(), t,
+                                        [](int64_t time, const LanePoint& p) { return time < p.time; });
+    if (after == path.begin()) return path.front().value;
+    if (after == path.end()) return path.back().value;
+    const LanePoint& a = *(after - 1);
+    const LanePoint& b = *after;
+    const int64_t span = static_cast<int64_t>(b.time) - a.time;
+    const int64_t rise = static_cast<int64_t>(b.value - a.value) * (t - a.time);
+    // Rounded to the nearest value, halves away from zero.
+    const int64_t step = rise >= 0 ? (2 * rise + span) / (2 * span) : -((-2 * rise + span) / (2 * span));
+    return static_cast<int>(a.value + step);
+}
+
+}  // namespace
+
+StrokeCells strokeCells(const midiSong& song, const LaneStroke& stroke) {
+    StrokeCells cells;
+    if (stroke.lane.kind == LaneKind::velocity || stroke.points.empty() || stroke.grid < 1 || stroke.allowed.empty())
+        return cells;
+    const std::vector<LanePoint> path = sortedPath(stroke.points, stroke.allowed);
+    const int64_t first = std::max<int64_t>(snapTime(song, path.front().time, stroke.grid, true), stroke.allowed.from);
+    const int64_t lastCell = std::max<int64_t>(snapTime(song, path.back().time, stroke.grid, true), first);
+    const int64_t end = std::min<int64_t>(nextGridLine(song, lastCell, stroke.grid), static_cast<int64_t>(stroke.allowed.to) + 1);
+    cells.from = static_cast<int32_t>(first);
+    cells.to = static_cast<int32_t>(std::max(end, first));
+    const int top = laneMax(stroke.lane);
+    for (int64_t g = first; g < end; g = nextGridLine(song, g, stroke.grid))
+        cells.values.push_back({static_cast<int32_t>(g), std::clamp(valueOnPath(path, g), 0, top)});
+    return cells;
+}
+
+StrokeResult drawLaneStroke(midiSong& song, const LaneStroke& stroke) {
+    StrokeResult result;
+    const int tracks = song.trackCount();
+    if (stroke.track < 0 || stroke.track >= tracks || stroke.channel < 0 || stroke.channel > 15) return result;
+    const StrokeCells cells = strokeCells(song, stroke);
+    if (cells.values.empty()) return result;
+    const Lane lane = stroke.lane;
+    const bool bend = lane.kind == LaneKind::pitchBend;
+    const char* label = bend ? kRollBendLabel : kRollControlLabel;
+    auto ofStroke = [&](const anyEvent* e) {
+        return e && e->time >= cells.from && e->time < cells.to && inLane(*e, lane) && e->channelOf() == stroke.channel;
+    };
+
+    const int low = std::clamp(std::min(stroke.firstTrack, stroke.track), 0, tracks - 1);
+    const int high = std::clamp(std::max(stroke.lastTrack, stroke.track), 0, tracks - 1);
+    for (int index = low; index <= high; ++index) {
+        const bool target = index == stroke.track;
+        if (!target && (index < stroke.firstTrack || index > stroke.lastTrack)) continue;
+        midiTrack& t = *song.track(index);
+        // Cell starts (in time order) that an event of this track already holds, and what goes.
+        std::vector<std::pair<anyEvent*, int>> kept;  // event, new value
+        std::vector<int> gone;
+        const EventSpan span = eventSpan(t, cells.from, cells.to);
+        std::vector<bool> taken(target ? cells.values.size() : 0, false);
+        for (int p = span.first; p < span.last; ++p) {
+            anyEvent* e = t.at(p);
+            if (!ofStroke(e)) continue;
+            if (target) {
+                // The span may be out of time order (after an undo): each event looks its cell up.
+                const auto cell = std::lower_bound(cells.values.begin(), cells.values.end(), e->time,
+                                                   [](const LanePoint& v, int32_t time) { return v.time < time; });
+                const size_t i = static_cast<size_t>(cell - cells.values.begin());
+                if (cell != cells.values.end() && cell->time == e->time && !taken[i]) {
+                    taken[i] = true;
+                    kept.push_back({e, cell->value});
+                    continue;
+                }
+            }
+            gone.push_back(p);
+        }
+        size_t changes = 0;
+        for (const auto& [e, v] : kept) changes += laneValue(*e, lane) != v;
+        const size_t additions = target ? cells.values.size() - kept.size() : 0;
+        if (gone.empty() && changes == 0 && additions == 0) continue;
+
+        t.beginUndoStep(label);
+        for (int p : gone) t.removeEventAt(p);
+        result.removed += static_cast<int>(gone.size());
+        if (!gone.empty()) t.pack();
+        for (const auto& [e, v] : kept) {
+            if (laneValue(*e, lane) == v) continue;
+            if (bend)
+                t.setBend(static_cast<PitchBendEvent*>(e), v);
+            else
+                t.setControlValue(static_cast<ControlChangeEvent*>(e), v);
+            ++result.changed;
+        }
+        if (!target) continue;
+        std::vector<anyEvent*> added;
+        added.reserve(additions);
+        for (size_t i = 0; i < cells.values.size(); ++i) {
+            if (taken[i]) continue;
+            const LanePoint& v = cells.values[i];
+            if (bend) {
+                auto* b = new PitchBendEvent(v.time, static_cast<uint8_t>(0xE0 | stroke.channel));
+                b->setRawBend(v.value);
+                added.push_back(b);
+            } else {
+                auto* c = new ControlChangeEvent(v.time, static_cast<uint8_t>(0xB0 | stroke.channel));
+                c->setController(lane.controller);
+                c->setValue(v.value);
+                added.push_back(c);
+            }
+        }
+        t.addEvents(added, true);
+        result.added += static_cast<int>(added.size());
+    }
+    return result;
 }
 
 }  // namespace tonvela

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "pianoroll/roll_frame.h"
 #include "song/selection.h"
@@ -86,5 +87,52 @@ int setLaneValues(midiSong& song, const Lane& lane, std::span<const LaneChange> 
 // Whether an event belongs to a lane, and its value there (bends raw).
 bool inLane(const anyEvent& e, const Lane& lane);
 int laneValue(const anyEvent& e, const Lane& lane);
+
+// ---- drawing in a controller or pitch-bend lane ---------------------------------------------
+
+// A point of the pen's path: a time and a lane value (controllers 0..127, bends raw 0..16383).
+struct LanePoint {
+    int32_t time = 0;
+    int value = 0;
+    bool operator==(const LanePoint&) const = default;
+};
+
+// A stroke of the pen across a controller or pitch-bend lane. The new values go to `track` on
+// `channel`; the lane's values of that channel in tracks firstTrack..lastTrack (the tracks the
+// roll shows) give way to them.
+struct LaneStroke {
+    Lane lane;
+    int track = 0;
+    int channel = 0;  // 0..15
+    int firstTrack = 0, lastTrack = 0;
+    int32_t grid = 120;     // the snap grid in ticks
+    TickRange allowed;      // new values only in here (the shown time)
+    std::vector<LanePoint> points;  // the path, in the order drawn
+};
+
+// What a stroke writes: every grid cell it covers, from the grid line at or before its earliest
+// point to the end of the cell that holds its latest point (within `allowed`), gets one value at
+// the cell's start; a click is a stroke of one point and so one cell. A value is read from the
+// path drawn straight between its points (a later point at the same time wins; before the first
+// and after the last point their values hold), clamped to the lane's range.
+struct StrokeCells {
+    int32_t from = 0;  // start of the first cell
+    int32_t to = 0;    // end of the last cell (exclusive); from == to: nothing
+    std::vector<LanePoint> values;  // one per cell, in time order
+};
+StrokeCells strokeCells(const midiSong& song, const LaneStroke& stroke);
+
+struct StrokeResult {
+    int added = 0;
+    int changed = 0;  // values already at a cell's start in the track that gets the stroke
+    int removed = 0;
+};
+
+// Writes a stroke: in [from, to) the lane's events of the channel in the shown tracks are
+// replaced by the stroke's values (an event of the stroke's track that already sits at a cell's
+// start keeps its place and takes the new value). One undo step ("Piano Roll <Control>" or
+// "Piano Roll <Bend>") in every track it changes. The velocity lane, an empty stroke or a track
+// the song does not have change nothing.
+StrokeResult drawLaneStroke(midiSong& song, const LaneStroke& stroke);
 
 }  // namespace tonvela

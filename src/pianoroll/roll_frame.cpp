@@ -141,6 +141,40 @@ int laneLineY(const Lane& lane, int value, int height) {
     return height - static_cast<int>((value - min) * height / (max - min));
 }
 
+namespace {
+
+int laneCentre(const Lane& lane) { return lane.kind == LaneKind::pitchBend ? 0 : 64; }
+int laneSpacing(const Lane& lane) { return lane.kind == LaneKind::pitchBend ? 1024 : 32; }
+
+}  // namespace
+
+int laneGridStep(const Lane& lane, int height, int pixels) {
+    const int spacing = laneSpacing(lane);
+    const int range = lane.kind == LaneKind::pitchBend ? 16383 : 127;
+    int step = 1;
+    // Rows between neighbouring kept lines: step * spacing * height / range.
+    while (step < 64 && static_cast<int64_t>(step) * spacing * std::max(height, 0) < static_cast<int64_t>(pixels) * range)
+        step *= 2;
+    return step;
+}
+
+bool laneGridKeeps(const Lane& lane, int value, int step) {
+    const int spacing = laneSpacing(lane);
+    const int offset = value - laneCentre(lane);
+    return offset % spacing == 0 && (offset / spacing) % std::max(step, 1) == 0;
+}
+
+BarGridPlan planBarGrid(double pixelsPerBar, int numberPixels) {
+    BarGridPlan plan;
+    const double bar = pixelsPerBar > 0 ? pixelsPerBar : 1e-9;
+    while (plan.lineStep < (1 << 28) && plan.lineStep * bar < kMinBarLinePixels) plan.lineStep *= 4;
+    plan.fifths = plan.lineStep == 1 && 5 * bar >= numberPixels;
+    plan.numberStep = plan.lineStep;
+    if (!plan.fifths)
+        while (plan.numberStep < (1 << 29) && plan.numberStep * bar < numberPixels) plan.numberStep *= 2;
+    return plan;
+}
+
 // ---- snapping ---------------------------------------------------------------------------------
 
 const char* noteValueName(NoteValue value) {

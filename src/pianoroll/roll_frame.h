@@ -92,6 +92,31 @@ std::vector<int> laneGridValues(const Lane& lane);
 // y of a grid line: height - (v - min) * height / (max - min) over -8192..8191 for bends, 0..127
 // otherwise.
 int laneLineY(const Lane& lane, int value, int height);
+// In a low lane the grid lines crowd and their labels would overlap: every `step`-th line (1, 2,
+// 4, ...) is kept, the fewest that leave `pixels` rows between neighbours. The centre line (0 for
+// bends, 64 otherwise) is always kept.
+int laneGridStep(const Lane& lane, int height, int pixels);
+bool laneGridKeeps(const Lane& lane, int value, int step);
+
+// ---- thinning the bar grid --------------------------------------------------------------------
+
+// Bar lines closer than this blur into a band.
+inline constexpr int kMinBarLinePixels = 8;
+
+// Which bars a view gives a line and a number, from the average width of a bar in pixels and the
+// width a bar number needs (with its gap). Lines: every lineStep-th bar counted from the song's
+// first (1, 4, 16, 64, ...), the fewest that keep lines kMinBarLinePixels apart. Numbers: every
+// fifth bar (numbers divisible by 5) while every bar has its line and they fit; else the bars of
+// every numberStep-th bar (a power of two, a multiple of lineStep) whose numbers fit.
+struct BarGridPlan {
+    int lineStep = 1;
+    bool fifths = true;
+    int numberStep = 1;
+    // bar: index counted from 0
+    bool lined(int bar) const { return bar % lineStep == 0; }
+    bool numbered(int bar) const { return fifths ? (bar + 1) % 5 == 0 : bar % numberStep == 0; }
+};
+BarGridPlan planBarGrid(double pixelsPerBar, int numberPixels);
 
 // ---- snapping ---------------------------------------------------------------------------------
 

@@ -416,3 +416,34 @@ TEST(EventListPrefs, ReadsVersion0AndRefusesNewerOrDamagedFiles) {
         EXPECT_FALSE(r.place);
     }
 }
+
+// Add with no line to start from (an empty track lists none): the start of the bar asked for, the
+// track's channel, the dialog's defaults; adding from those fields fills the empty track.
+TEST(EventEditEmptyLine, FieldsStartAtTheBarOnTheTracksChannel) {
+    midiSong song;
+    // A track of nothing but its name: no channel, no line in any bar after the first.
+    load(song, smf(1, {conductor(8), note(0, 2, 36, 240), text(0, 0x03, "Empty")}));
+    ASSERT_EQ(song.trackCount(), 3);
+    const EventFields bass = emptyLineFields(*song.track(1), 4);
+    EXPECT_EQ(bass.bar, 5);
+    EXPECT_EQ(bass.beat, 1);
+    EXPECT_EQ(bass.tick, 0);
+    EXPECT_EQ(bass.channel, 3);
+    EXPECT_EQ(bass.page, EventPage::note);
+    EXPECT_EQ(emptyLineFields(*song.track(2), 0).channel, 1);  // no channel yet
+    EXPECT_EQ(emptyLineFields(*song.track(0), -3).bar, 1);
+
+    midiTrack& empty = *song.track(2);
+    ASSERT_EQ(empty.countEvents(), 1);
+    EventFields f = emptyLineFields(empty, 2);
+    f.page = EventPage::control;
+    f.controller = 7;
+    f.controlValue = 100;
+    const AddedEvent added = addEventFromFields(song, empty, f);
+    ASSERT_EQ(added.track, &empty);
+    EXPECT_EQ(eventLine(*added.event).substr(0, 10), "003:01:000");
+    EXPECT_EQ(added.event->channelOf(), 0);
+    EXPECT_EQ(empty.undoLabel(), "Add Control");
+    empty.undo();
+    EXPECT_EQ(empty.countEvents(), 1);
+}

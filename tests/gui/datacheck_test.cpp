@@ -225,3 +225,27 @@ TEST_F(EditorTest, TheDataCheckerOpensFromItsCommandLocatesAndCorrectsTheSong) {
             pedalBack = true;
     EXPECT_TRUE(pedalBack);
 }
+
+// Correct changes two tracks; Ctrl+Z in the data checker takes the whole correction back,
+// whatever the current track, and Ctrl+Y makes it again.
+TEST_F(EditorTest, CtrlZInTheDataCheckerUndoesItsCorrectionInEveryTrack) {
+    TMIDIPollimoMain* w = start(writeSong("checked.mid", songWithFindings()));
+    w->updateActions();
+    w->ActionDataChecker->trigger();
+    auto* check = w->tools().find<TDataCheckWindow>();
+    ASSERT_NE(check, nullptr);
+    check->CheckButton1->click();
+    ASSERT_EQ(listed(*check), kLines);
+    const std::string before = tonvela::dumpSong(*w->song());
+    check->CorrectButton1->click();
+    const std::string after = tonvela::dumpSong(*w->song());
+    ASSERT_NE(after, before);
+    ASSERT_GT(w->song()->track(1)->undoCount(), 0);
+    ASSERT_GT(w->song()->track(2)->undoCount(), 0);
+
+    check->CheckListBox1->setFocus();
+    ASSERT_TRUE(pressIn(check, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), before);
+    ASSERT_TRUE(pressIn(check, Qt::Key_Y, Qt::ControlModifier));
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), after);
+}

@@ -681,3 +681,31 @@ TEST_F(EditorTest, PreviewPlaysInTimeUntilStoppedWithoutTouchingTheSong) {
     EXPECT_EQ(tonvela::dumpSong(*w->song()), before);
     EXPECT_FALSE(w->songChanged());
 }
+
+// An effect applied to two tracks: Ctrl+Z in the effect editor takes it back in both (the Undo
+// button takes back the current track's part only), Ctrl+Shift+Z applies it again.
+TEST_F(EditorTest, CtrlZInTheEffectEditorUndoesItsEffectInEveryTrack) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->MIDIDrawGrid11->setSelection(1, 1, 3, 2);
+    w->refreshSelectionViews();
+    w->ActionEffectEditor->trigger();
+    auto* ed = w->tools().find<TEffectEditor>();
+    ASSERT_NE(ed, nullptr);
+    const std::string before = tonvela::dumpSong(*w->song());
+    choose(ed->TargetComboBox, 2);  // Modify Velocity, halved
+    choose(ed->ChangeMethod, 1);
+    choose(ed->VeloModScaling, 0);
+    choose(ed->FunctionX, 6);
+    ed->EffectName->setText("Soft");
+    ed->ModTest->setFocus();
+    ed->ModTest->click();
+    const std::string after = tonvela::dumpSong(*w->song());
+    ASSERT_NE(after, before);
+    ASSERT_EQ(w->song()->track(1)->undoLabel(), "Modify Velocity<Soft>");
+    ASSERT_EQ(w->song()->track(2)->undoLabel(), "Modify Velocity<Soft>");
+
+    ASSERT_TRUE(pressIn(ed, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), before);
+    ASSERT_TRUE(pressIn(ed, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), after);
+}

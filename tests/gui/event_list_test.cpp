@@ -99,8 +99,10 @@ TEST_F(EventListWindow, ShowsTheSelectionInTimeOrderAndFollowsTheTrackChoice) {
     EXPECT_EQ(form->TrackComboBox->currentIndex(), 1) << "the top selected track";
     EXPECT_EQ(form->TrackComboBox->itemText(2), "Bass");
 
-    // Nothing selected: nothing to add, edit or delete.
-    EXPECT_FALSE(form->AddNew->isEnabled());
+    // Nothing selected: nothing to edit or delete, but Add works (at the selection's start).
+    EXPECT_TRUE(form->AddNew->isEnabled());
+    EXPECT_FALSE(form->EditButton->isEnabled());
+    EXPECT_FALSE(form->DeleteButton->isEnabled());
     selectRow(5);
     EXPECT_TRUE(form->AddNew->isEnabled());
     EXPECT_TRUE(form->EditButton->isEnabled());
@@ -240,6 +242,45 @@ TEST_F(EventListWindow, AMarkerGoesToTrack0AndTheListFollowsIt) {
     form->TrackComboBoxChange(0);
     EXPECT_NE(rowOf("001:01:000 Marker:<Intro>"), -1);
     EXPECT_EQ(rowOf("001:01:000 Marker:<Verse>"), -1);
+}
+
+// A track with nothing in the selected bars lists no line; Add still gives it its first event,
+// at the start of the selection, on the track's channel. Without bars there is nowhere to add.
+TEST_F(EventListWindow, AddWithNoLineGivesATrackWithoutEventsItsFirstOne) {
+    context.setSelection({2, 2, 3, 4});  // Bass, bars 4-5: nothing there
+    ASSERT_EQ(form->model()->rowCount(), 0);
+    ASSERT_TRUE(form->AddNew->isEnabled());
+    answerDialog([](TAddEvent& d) {
+        EXPECT_EQ(d.FromBar->text(), "4");
+        EXPECT_EQ(d.FromBeat->text(), "1");
+        EXPECT_EQ(d.FromTickEdit->text(), "0");
+        EXPECT_EQ(d.Channel->text(), "3");
+        d.EventType->setCurrentIndex(static_cast<int>(EventPage::control));
+        d.ControlNoComboBox->setCurrentIndex(7);
+        d.ControlValEdit2->setText("80");
+    });
+    form->AddButton->click();
+    EXPECT_EQ(seen, "Add Event|Add|Note");
+    EXPECT_EQ(lines(), QStringList{"004:01:000 Chn = 03 Ctrl Chg:Data  80 Main Volume(7)"});
+    EXPECT_EQ(selectedLine(), lines().value(0));
+    EXPECT_EQ(song().track(2)->undoLabel(), "Add Control");
+
+    // The conductor track chosen in the list takes a marker without being asked where.
+    form->TrackComboBox->setCurrentIndex(0);
+    Q_EMIT form->TrackComboBox->activated(0);
+    form->ListBox1->clearSelection();
+    answerDialog([](TAddEvent& d) {
+        d.EventType->setCurrentIndex(static_cast<int>(EventPage::meta));
+        d.MetaText->setText("Bridge");
+    });
+    form->AddNew->trigger();
+    EXPECT_TRUE(prompts.texts().isEmpty());
+    EXPECT_EQ(song().track(0)->undoLabel(), "Add metaEvent");
+    EXPECT_NE(rowOf("004:01:000 Marker:<Bridge>"), -1);
+
+    context.selection_ = {2, 2, 0, -1};  // no bars
+    form->refreshFromEditor();
+    EXPECT_FALSE(form->AddNew->isEnabled());
 }
 
 TEST_F(EventListWindow, AProgramChangeWithBankSelectsAndItsPrefill) {
@@ -468,4 +509,67 @@ TEST_F(EditorTest, TheEventListOpensFromTheWindowMenuAndFollowsTheEditor) {
     ASSERT_TRUE(w->openPath(writeSong("t.mid", tonvela::test::smf(1, {conductor(2), trackName("Solo")}))));
     EXPECT_EQ(form->TrackComboBox->itemText(1), "Solo");
     EXPECT_EQ(form->model()->lineAt(0), "001:01:000 Track Name:<Solo>");
+}
+
+// Ctrl+Z in the event list undoes the list's own newest edit, whichever track it went to: a marker
+// it put into the conductor track (never a grid row, so the Edit menu cannot reach it) is taken
+// back after a later note edit in Bass; Ctrl+Shift+Z and Ctrl+Y bring it back.
+TEST_F(EditorTest, CtrlZInTheEventListUndoesItsOwnEditsWhereverTheyWent) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->MIDIDrawGrid11->setSelection(1, 1, 8, 2);  // Piano and Bass: Piano is the current track
+    w->refreshSelectionViews();
+    w->ActionEventList->trigger();
+    auto* form = w->tools().find<TEventForm>();
+    ASSERT_NE(form, nullptr);
+    tonvela::midiSong& song = *w->song();
+    auto markers = [&] {
+        int n = 0;
+        for (const anyEvent* e : song.track(0)->events()) n += e->kind() == tonvela::kindMarker;
+        return n;
+    };
+    auto bassVelocity = [&] {
+        for (const anyEvent* e : song.track(2)->events())
+            if (e->kind() == tonvela::kindNote) return static_cast<const tonvela::NoteOnEvent*>(e)->velocity();
+        return -1;
+    };
+    auto run = [&](std::function<void(TAddEvent&)> fill, QAction* command) {
+        prompts.onDialog = [fill](QDialog* d) {
+            auto* dialog = static_cast<TAddEvent*>(d);
+            fill(*dialog);
+            dialog->Add->click();
+            return dialog->result();
+        };
+        command->trigger();
+    };
+
+    form->ListBox1->setCurrentIndex(form->model()->index(0));
+    prompts.answers = {QMessageBox::Ok};
+    run([](TAddEvent& d) {
+        d.EventType->setCurrentIndex(static_cast<int>(EventPage::meta));
+        d.MetaText->setText("Coda");
+    }, form->AddNew);
+    ASSERT_EQ(markers(), 1);
+    form->TrackComboBox->setCurrentIndex(2);
+    Q_EMIT form->TrackComboBox->activated(2);
+    form->ListBox1->setCurrentIndex(form->model()->index(1));
+    run([](TAddEvent& d) { d.VelocityEdit1->setText("33"); }, form->ActionEdit);
+    ASSERT_EQ(bassVelocity(), 33);
+    w->updateActions();
+    EXPECT_FALSE(w->ActionUndo->isEnabled()) << "the Edit menu acts on Piano, which has no step";
+
+    ASSERT_TRUE(pressIn(form, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(bassVelocity(), 100);
+    EXPECT_EQ(markers(), 1);
+    EXPECT_EQ(form->listedTrack(), 2) << "its own undo keeps the list on its track";
+    ASSERT_TRUE(pressIn(form, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(markers(), 0);
+    EXPECT_TRUE(song.track(0)->journal.empty());
+    ASSERT_TRUE(pressIn(form, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier));
+    EXPECT_EQ(markers(), 1);
+    ASSERT_TRUE(pressIn(form, Qt::Key_Y, Qt::ControlModifier));
+    EXPECT_EQ(bassVelocity(), 33);
+    // The main window's own keys are its own: Ctrl+Z there still acts on the current track.
+    ASSERT_TRUE(pressIn(w, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(bassVelocity(), 33);
+    EXPECT_EQ(markers(), 1);
 }

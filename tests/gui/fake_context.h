@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "appfolders.h"
+#include "host/edit_owners.h"
 #include "host/editor_context.h"
+#include "host/tool_context.h"
 #include "host/tool_window.h"
 #include "song/song.h"
 
@@ -28,19 +30,22 @@ public:
     bool undo(int track) override {
         if (!song_ || playing_ || track < 0 || track >= song_->trackCount()) return false;
         if (song_->track(track)->undoCount() == 0) return false;
-        song_->track(track)->undo();
+        song_->undoTrack(track);
+        owners.replayed(*song_);
         songEdited();
         return true;
     }
     bool redo(int track) override {
         if (!song_ || playing_ || track < 0 || track >= song_->trackCount()) return false;
-        if (!song_->track(track)->canRedo()) return false;
-        song_->track(track)->redo();
+        if (!song_->canRedoTrack(track)) return false;
+        song_->redoTrack(track);
+        owners.replayed(*song_);
         songEdited();
         return true;
     }
     void songEdited() override {
         ++edits;
+        if (song_) owners.edited(*song_, nullptr);  // what no tool window wrote down is the editor's
         refreshTools();
     }
     void setBusy(bool b) override {
@@ -60,6 +65,7 @@ public:
         for (ToolWindow* w : tools) w->songReplaced();
         if (!song_) song_ = std::make_unique<tonvela::midiSong>();
         song_->loadBytes(bytes.data(), bytes.size(), "test.mid");
+        owners.clear();
         selection_ = tonvela::Selection::wholeSong(*song_);
     }
     // Windows to refresh after edits and selection changes, as the host does for visible ones.
@@ -75,6 +81,9 @@ public:
     tonvela::Options options_;
     AppFolders folders_;
     std::vector<ToolWindow*> tools;
+    // Who made which step; `tool` is a context as the tool host gives one window.
+    EditOwners owners;
+    ToolContext tool{*this, owners};
 
     int edits = 0;
     bool busy = false;

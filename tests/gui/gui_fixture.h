@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -180,6 +181,20 @@ inline Bytes pianoAndBass() {
                  at(0, {0xFF, 0x01, 0x02, 'h', 'i'}), note(1440, 0, 64, 480)});
     Bytes bass = cat({trackName("Bass"), note(0, 2, 36, 480)});
     return tonvela::test::smf(1, {conductor(8), piano, bass});
+}
+
+// A key pressed in a window as a user would: the window active, the key sent to the widget that
+// has the focus there, so that the window's shortcuts see it. False when the window never became
+// active.
+inline bool pressIn(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    window->raise();
+    window->activateWindow();
+    // A tool window counts as active for its window handle while its main window is: wait for the
+    // application to make it the active window itself.
+    if (!QTest::qWaitFor([window] { return QApplication::activeWindow() == window; })) return false;
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus && focus->window() == window ? focus : window, key, modifiers);
+    return true;
 }
 
 }  // namespace guitest

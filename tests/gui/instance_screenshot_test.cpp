@@ -9,7 +9,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSlider>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTest>
+#include <cmath>
 #include <atomic>
 #include <thread>
 
@@ -33,6 +36,7 @@
 #include "optiondialog.h"
 #include "pianoroll/editwin.h"
 #include "setup/setupman.h"
+#include "pianoroll/rolllane.h"
 #include "singleinstance.h"
 #include "tempo/tempoeditor.h"
 #include "tempo/tempoplane.h"
@@ -231,6 +235,50 @@ TEST_F(EditorTest, ScreenshotOfTheDataChecker) {
     const QImage shot = check->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/data_check.png"));
+}
+
+// The piano roll of a long song with the grid on (bar lines and numbers thin out), and the
+// pitch-bend lane after a curve was drawn into it.
+TEST_F(EditorTest, ScreenshotsOfThePianoRollOnALongSongAndDrawnBends) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    using tonvela::test::cat;
+    // 1,200 bars: a four-note figure in every bar, climbing through the octaves every 100 bars.
+    tonvela::test::Bytes lead = trackName("Lead");
+    for (int bar = 0; bar < 1200; ++bar) {
+        const int base = 36 + (bar / 100) * 4 % 48;
+        for (int k : {0, 4, 7, 12}) lead = cat({lead, note(0, 0, base + k, 480)});
+    }
+    TMIDIPollimoMain* w = start(writeSong("long.mid", tonvela::test::smf(1, {conductor(1200), lead})));
+    ASSERT_NE(w->song(), nullptr);
+    w->MIDIDrawGrid11->setSelection(1, 1, w->MIDIDrawGrid11->colCount() - 1, 1);
+    w->refreshSelectionViews();
+    w->ActionPianoRoll->trigger();
+    auto* roll = w->tools().find<TEditWindow>();
+    ASSERT_NE(roll, nullptr);
+    roll->resize(1000, 640);
+    roll->ShowGrid->setChecked(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(roll->grab().toImage().save(out + "/piano_roll_long_song.png"));
+
+    // Bars 1-4, the P.B. lane, a wave drawn across it.
+    w->MIDIDrawGrid11->setSelection(1, 1, 4, 1);
+    w->refreshSelectionViews();
+    roll->TabControl1->setCurrentIndex(1);
+    roll->Splitter1->setSizes({380, 200});
+    QCoreApplication::processEvents();
+    QWidget* lane = roll->ImageBottom;
+    const int lw = lane->width(), lh = lane->height();
+    auto at = [&](int i) { return QPoint(i * (lw - 1) / 40, lh / 2 - static_cast<int>(lh * 0.45 * std::sin(i * 3.14159 / 10))); };
+    QTest::mousePress(lane, Qt::LeftButton, {}, at(0));
+    for (int i = 1; i <= 40; ++i) {
+        QMouseEvent move(QEvent::MouseMove, at(i), lane->mapToGlobal(at(i)), Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(lane, &move);
+    }
+    QTest::mouseRelease(lane, Qt::LeftButton, {}, at(40));
+    EXPECT_EQ(w->song()->track(1)->undoLabel(), "Piano Roll <Bend>");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(roll->grab().toImage().save(out + "/piano_roll_bend_drawn.png"));
 }
 
 // The expression editors over the demo song: a phrase chosen in each note list.

@@ -118,6 +118,27 @@ int main(int argc, char** argv) {
             repaint();
         });
     report(("refresh and redraw, all " + std::to_string(bars) + " bars:").c_str(), whole);
+
+    // A pitch-bend stroke across every bar of track 1 at sixteenths (a drag over the whole lane of
+    // the whole song), then its undo.
+    Times stroke, undo;
+    tonvela::LaneStroke s;
+    s.lane = {tonvela::LaneKind::pitchBend, 0};
+    s.track = 1;
+    s.channel = tonvela::newNoteChannel(*song.track(1));
+    s.firstTrack = 1;
+    s.lastTrack = 1;
+    s.grid = song.timeBase / 4;
+    s.allowed = {0, roll.state().time.end - 1};
+    s.points = {{0, 0}, {roll.state().time.end - 1, 16383}};
+    tonvela::StrokeResult r;
+    for (int i = 0; i < 5; ++i) {
+        stroke.run([&] { r = tonvela::drawLaneStroke(song, s); });
+        undo.run([&] { song.track(1)->undo(); });
+    }
+    std::printf("stroke: %d values added, %d replaced\n", r.added, r.removed);
+    report("pitch-bend stroke over all bars, track 1:", stroke);
+    report("its undo:", undo);
     ctx.tools.clear();
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "pianoroll/editwin.h"
+#include "pianoroll/keyruler.h"
 #include "pianoroll/rolllane.h"
 #include "pianoroll/rollplane.h"
 #include "settings/preffile.h"
@@ -45,6 +46,16 @@ std::vector<std::string> notesOf(const tonvela::midiSong& song, int track) {
         out.push_back(std::to_string(n->time) + ":" + std::to_string(n->note()) + "/" +
                       std::to_string(n->duration()) + "/" + std::to_string(n->velocity()));
     }
+    return out;
+}
+
+// A lane's events in a track as "time:value/channel" (bends raw), in list order.
+std::vector<std::string> laneOf(const tonvela::midiSong& song, int track, const tonvela::Lane& lane) {
+    std::vector<std::string> out;
+    for (const tonvela::anyEvent* e : song.track(track)->events())
+        if (e && tonvela::inLane(*e, lane))
+            out.push_back(std::to_string(e->time) + ":" + std::to_string(tonvela::laneValue(*e, lane)) + "/" +
+                          std::to_string(e->channelOf()));
     return out;
 }
 
@@ -93,7 +104,7 @@ protected:
         ctx.folders_.settings = dir.path() + "/";
         ctx.loadSong(twoTracks());
         ctx.selection_ = {1, 2, 0, 3};
-        roll = std::make_unique<TEditWindow>(ctx);
+        roll = std::make_unique<TEditWindow>(ctx.tool);
         ctx.tools.push_back(roll.get());
         roll->resize(1000, 700);
         roll->show();
@@ -256,6 +267,7 @@ TEST_F(PianoRollTest, RubberBandChoosesAndTheLanePenSetsTheirVelocities) {
     drag(roll->Image1, a, b);
     EXPECT_EQ(roll->state().chosen.size(), 3u);
 
+    const tonvela::Lane expression{tonvela::LaneKind::controller, 11};
     // A flat line across the lane at the height of velocity 40 sets the chosen notes only.
     const int h = roll->ImageBottom->height();
     const int y = tonvela::laneSpan(roll->state().lane, 40, h).top;
@@ -265,15 +277,113 @@ TEST_F(PianoRollTest, RubberBandChoosesAndTheLanePenSetsTheirVelocities) {
     EXPECT_EQ(notesOf(song(), 2), std::vector<std::string>{"0:48/1920/100"});
     EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Velocity>");
 
-    // Nothing chosen: the Expr lane's pen reaches the controllers of every shown track.
+    // The other lanes draw new values: a stroke in the Expr lane goes to the current track (Lead,
+    // channel 1) and leaves the Pad's controller on channel 2 alone.
     roll->choose({});
     roll->TabControl1->setCurrentIndex(5);
     drag(roll->ImageBottom, QPoint(0, h - 2), QPoint(roll->ImageBottom->width() - 1, h - 2));
-    int value = -1;
-    for (const tonvela::anyEvent* e : song().track(2)->events())
-        if (e->kind() == tonvela::kindControl) value = static_cast<const tonvela::ControlChangeEvent*>(e)->value();
-    EXPECT_LE(value, 2);
-    EXPECT_EQ(song().track(2)->undoLabel(), "Piano Roll <Control>");
+    EXPECT_EQ(laneOf(song(), 2, expression), std::vector<std::string>{"5760:100/1"});
+    EXPECT_EQ(laneOf(song(), 1, expression).size(), 64u);  // every sixteenth of four bars
+    EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Control>");
+}
+
+// Drawing where a lane has no values: a drag writes one value per snap-grid cell, rising with the
+// pen; a click sets one value; in the bend lane the values under the drag are replaced. Each is
+// one undo step, and the window's Undo takes them back.
+TEST_F(PianoRollTest, DrawingInALaneAddsValuesAtTheSnapGridAndUndoTakesItBack) {
+    roll->Splitter1->setSizes({330, 300});
+    QCoreApplication::processEvents();
+    RollLane* lane = roll->ImageBottom;
+    const int h = lane->height();
+    ASSERT_GE(h, 128);
+    const tonvela::RollFrame f = roll->state().frame(lane->width(), h);
+    auto xOf = [&](int32_t t) { return static_cast<int>(f.x(t)) + 1; };
+    const std::string before = orderedDump(song());
+    const tonvela::Lane modulation{tonvela::LaneKind::controller, 1}, volume{tonvela::LaneKind::controller, 7};
+
+    // Mod: from the floor at the start of bar 1 to the top at beat 3, in sixteenths.
+    roll->TabControl1->setCurrentIndex(2);
+    ASSERT_TRUE(laneOf(song(), 1, modulation).empty());
+    hover(lane, QPoint(xOf(0), h / 2));
+    EXPECT_TRUE(roll->statusText().endsWith(QString::fromUtf8("\u2192 Lead, channel 1"))) << roll->statusText().toStdString();
+    drag(lane, QPoint(xOf(0), h - 1), QPoint(xOf(960), 0));
+    const std::vector<std::string> drawn = laneOf(song(), 1, modulation);
+    ASSERT_EQ(drawn.size(), 9u);  // 0, 120, ..., 960
+    EXPECT_EQ(drawn.front(), "0:0/0");
+    EXPECT_TRUE(drawn.back().starts_with("960:12")) << drawn.back();  // read where the pen passed 960
+    int previous = -1;
+    for (const std::string& v : drawn) {
+        const int value = std::stoi(v.substr(v.find(':') + 1));
+        EXPECT_GE(value, previous) << v;
+        previous = value;
+    }
+    EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Control>");
+    EXPECT_TRUE(song().track(2)->journal.empty());
+
+    // A click in Vol sets one value at the grid line before it.
+    roll->TabControl1->setCurrentIndex(3);
+    const int y64 = tonvela::laneSpan(volume, 64, h).top;
+    QTest::mouseClick(lane, Qt::LeftButton, {}, QPoint(xOf(1920 + 130), y64));
+    EXPECT_EQ(laneOf(song(), 1, volume), std::vector<std::string>{"2040:64/0"});
+
+    // P.B.: a flat line at the centre across bar 2 replaces the two bends there.
+    roll->TabControl1->setCurrentIndex(1);
+    const tonvela::Lane bend{tonvela::LaneKind::pitchBend, 0};
+    ASSERT_EQ(laneOf(song(), 1, bend), (std::vector<std::string>{"1440:0/0", "1920:16383/0"}));
+    drag(lane, QPoint(xOf(1400), h / 2), QPoint(xOf(1950), h / 2));
+    const std::vector<std::string> bends = laneOf(song(), 1, bend);
+    ASSERT_EQ(bends.size(), 6u);  // 1320 ... 1920
+    for (const std::string& v : bends) EXPECT_TRUE(v.ends_with(":8192/0")) << v;
+    EXPECT_EQ(song().track(1)->undoLabel(), "Piano Roll <Bend>");
+
+    int undone = 0;
+    while (roll->ActionUndo->isEnabled() && undone < 10) {
+        roll->ActionUndo->trigger();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 3);
+    EXPECT_EQ(orderedDump(song()), before);
+}
+
+// A song of 1,200 bars with the grid on: bar lines thin out instead of turning the plane into
+// stripes, and the keys of the plane's lines stand in the key ruler, not on the notes.
+TEST_F(PianoRollTest, OnALongSongTheGridThinsOutAndNoLabelSitsOnTheNotes) {
+    Bytes lead = trackName("Lead");
+    for (int bar = 0; bar < 1200; ++bar) lead = cat({lead, note(0, 0, 64, 1920)});  // on the line at key 64
+    ctx.loadSong(smf(1, {conductor(1200), lead}));
+    ctx.selection_ = {1, 1, 0, 1199};
+    roll->songReplaced();
+    roll->refreshFromEditor();
+    QCoreApplication::processEvents();
+    const QImage img = plane();
+    const tonvela::RollFrame f = roll->Image1->frame();
+    // Columns crossed by a dotted bar line, looked for in an empty band of keys (100-110).
+    std::vector<bool> lineAt(static_cast<size_t>(img.width()), false);
+    int lined = 0;
+    for (int x = 0; x < img.width(); ++x) {
+        int dark = 0;
+        for (int y = f.keyTop(110); y < f.keyBottom(100); ++y) dark += qGray(img.pixel(x, y)) < 60;
+        lineAt[static_cast<size_t>(x)] = dark > 0;
+        lined += dark > 0;
+    }
+    EXPECT_GT(lined, 0);
+    EXPECT_LE(lined, img.width() / tonvela::kMinBarLinePixels + 1);
+    // No key label at the plane's left edge, where notes start: only the lines.
+    for (int key : {32, 96}) {
+        const int y = f.keyLineY(key);
+        int ink = 0;
+        for (int x = 0; x < 26; ++x)
+            for (int dy = -6; dy <= 6; ++dy)
+                if (dy != 0 && !lineAt[static_cast<size_t>(x)]) ink += qGray(img.pixel(x, y + dy)) < 60;
+        EXPECT_EQ(ink, 0) << key;
+    }
+    // The ruler names the line beside the keyboard.
+    const QImage ruler = roll->Ruler->grab().toImage();
+    const int y64 = f.keyLineY(64);
+    int ink = 0;
+    for (int x = 0; x < ruler.width(); ++x)
+        for (int y = std::max(0, y64 - 6); y < std::min(ruler.height(), y64 + 6); ++y) ink += qGray(ruler.pixel(x, y)) < 60;
+    EXPECT_GT(ink, 10);
 }
 
 TEST_F(PianoRollTest, ZoomScrollAndTheNoteUnderTheMouse) {
@@ -427,4 +537,35 @@ TEST_F(EditorTest, ThePianoRollPlaysTheShownPartThroughTheDevice) {
     }
     EXPECT_TRUE(played64);
     EXPECT_FALSE(played62);  // bar 2 is not shown
+}
+
+// Ctrl+Z in the piano roll takes back its own move in Bass although Piano is the current track
+// and the Edit menu's Cut came later; with nothing of its own left it acts as the main window
+// does, on the current track; Ctrl+Y redoes its own move.
+TEST_F(EditorTest, CtrlZInThePianoRollUndoesItsOwnEditFirst) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->MIDIDrawGrid11->setSelection(1, 1, 4, 2);
+    w->refreshSelectionViews();
+    w->ActionPianoRoll->trigger();
+    auto* roll = w->tools().find<TEditWindow>();
+    ASSERT_NE(roll, nullptr);
+    tonvela::midiSong& song = *w->song();
+    tonvela::NoteOnEvent* bass = nthNote(song, 2, 0);
+    ASSERT_NE(bass, nullptr);
+    roll->choose({{2, bass}});
+    QTest::keyClick(roll->Image1, Qt::Key_Right);
+    ASSERT_EQ(bass->time, 120);
+    const size_t pianoNotes = notesOf(song, 1).size();
+    w->ActionCut->trigger();
+    ASSERT_LT(notesOf(song, 1).size(), pianoNotes);
+
+    ASSERT_TRUE(pressIn(roll, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(bass->time, 0);
+    EXPECT_LT(notesOf(song, 1).size(), pianoNotes) << "the cut stays";
+    ASSERT_TRUE(pressIn(roll, Qt::Key_Z, Qt::ControlModifier));
+    EXPECT_EQ(notesOf(song, 1).size(), pianoNotes);
+    ASSERT_TRUE(pressIn(roll, Qt::Key_Y, Qt::ControlModifier));
+    EXPECT_EQ(bass->time, 120);
+    EXPECT_EQ(notesOf(song, 1).size(), pianoNotes);
+    EXPECT_EQ(roll->ActionUndo->toolTip(), "Undo <Piano Roll <Move>> (Ctrl+Z)");
 }

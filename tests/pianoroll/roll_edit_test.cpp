@@ -207,3 +207,154 @@ TEST(RollEdit, LaneMembershipAndValues) {
     NoteOnEvent off(0, 0x90);  // velocity 0: a note off, not in the velocity lane
     EXPECT_FALSE(inLane(off, vel));
 }
+
+namespace {
+
+// Three tracks on channel 3 (index 2). Track 1: Volume 100 at 0, 90 at 500, Volume 80 at 500 on
+// channel 6, a pitch bend of raw 9192 at 700. Track 2: Volume 70 at 600, 60 at 2000. Track 3:
+// Volume 50 at 600. Four bars of 4/4.
+Bytes strokeSong() {
+    Bytes one = cat({at(0, {0xB2, 7, 100}), note(0, 2, 60, 480), at(20, {0xB2, 7, 90}), at(0, {0xB5, 7, 80}),
+                     at(200, {0xE2, 0x68, 0x47})});
+    Bytes two = cat({at(600, {0xB2, 7, 70}), at(1400, {0xB2, 7, 60})});
+    return smf(1, {conductor(4), one, two, at(600, {0xB2, 7, 50})});
+}
+
+// The events of a lane in a track as "time:value/channel" (bends signed), in list order.
+std::vector<std::string> laneOf(const midiTrack& t, const Lane& lane) {
+    std::vector<std::string> out;
+    for (const anyEvent* e : t.events()) {
+        if (!e || !inLane(*e, lane)) continue;
+        const int v = laneValue(*e, lane) - (lane.kind == LaneKind::pitchBend ? 8192 : 0);
+        out.push_back(std::to_string(e->time) + ":" + std::to_string(v) + "/" + std::to_string(e->channelOf()));
+    }
+    return out;
+}
+
+const Lane kVolume{LaneKind::controller, 7};
+const Lane kBend{LaneKind::pitchBend, 0};
+
+LaneStroke stroke(const Lane& lane, std::vector<LanePoint> points, int32_t grid = 120) {
+    LaneStroke s;
+    s.lane = lane;
+    s.track = 1;
+    s.channel = 2;
+    s.firstTrack = 1;
+    s.lastTrack = 2;
+    s.grid = grid;
+    s.allowed = kFourBars;
+    s.points = std::move(points);
+    return s;
+}
+
+}  // namespace
+
+// A stroke puts one value at the start of every grid cell it covers, read from the path, and the
+// lane's values of its channel in those cells give way in every shown track; each changed track
+// gets one undo step that brings it back.
+TEST(RollEdit, AStrokeDrawsOneValuePerGridCellAndReplacesTheLaneUnderIt) {
+    struct Case {
+        const char* name;
+        LaneStroke stroke;
+        std::vector<std::string> one, two;  // the lane in tracks 1 and 2 afterwards
+        StrokeResult result;
+    } cases[] = {
+        {"a rising drag over four cells",
+         stroke(kVolume, {{10, 0}, {470, 120}}),
+         {"0:0/2", "120:29/2", "240:60/2", "360:91/2", "500:90/2", "500:80/5"},
+         {"600:70/2", "2000:60/2"},
+         {3, 1, 0}},
+        {"the cells cover the values of the channel in both shown tracks, not other channels",
+         stroke(kVolume, {{610, 64}, {490, 64}}),
+         {"0:100/2", "480:64/2", "500:80/5", "600:64/2"},
+         {"2000:60/2"},
+         {2, 0, 2}},
+        {"a click sets the value of one cell",
+         stroke(kVolume, {{130, 127}}),
+         {"0:100/2", "120:127/2", "500:90/2", "500:80/5"},
+         {"600:70/2", "2000:60/2"},
+         {1, 0, 0}},
+        {"a later point at the same time wins, values stay in range",
+         stroke(kVolume, {{5, 300}, {5, 40}}),
+         {"0:40/2", "500:90/2", "500:80/5"},
+         {"600:70/2", "2000:60/2"},
+         {0, 1, 0}},
+        {"cells stop at the bar line when the grid does not divide the bar",
+         stroke(kVolume, {{1300, 10}, {2100, 10}}, 1280),
+         {"0:100/2", "500:90/2", "500:80/5", "1280:10/2", "1920:10/2"},
+         {"600:70/2"},
+         {2, 0, 1}},
+        {"a path beyond the shown time is clipped to it",
+         stroke(kVolume, {{7600, 5}, {9000, 5}}),
+         {"0:100/2", "500:90/2", "500:80/5", "7560:5/2"},
+         {"600:70/2", "2000:60/2"},
+         {1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, strokeSong());
+        const std::string before = orderedDump(song);
+        const std::vector<std::string> three = laneOf(*song.track(3), kVolume);
+        const StrokeResult r = drawLaneStroke(song, c.stroke);
+        EXPECT_EQ(laneOf(*song.track(1), kVolume), c.one);
+        EXPECT_EQ(laneOf(*song.track(2), kVolume), c.two);
+        EXPECT_EQ(laneOf(*song.track(3), kVolume), three);  // not shown
+        EXPECT_EQ(r.added, c.result.added);
+        EXPECT_EQ(r.changed, c.result.changed);
+        EXPECT_EQ(r.removed, c.result.removed);
+        for (int i = 1; i <= 3; ++i) {
+            midiTrack& t = *song.track(i);
+            EXPECT_TRUE(t.isSorted()) << i;
+            EXPECT_LE(steps(t), 1) << i;
+            if (steps(t) == 1) {
+                EXPECT_EQ(t.undoLabel(), kRollControlLabel) << i;
+                t.undo();
+            }
+        }
+        EXPECT_EQ(orderedDump(song), before);
+    }
+}
+
+TEST(RollEdit, ABendStrokeCoversTheWholeSignedRangeAndRedoesExactly) {
+    midiSong song;
+    load(song, strokeSong());
+    const std::string before = orderedDump(song);
+    // From the lowest bend at bar 1 beat 2 to the highest at beat 3, in eighths (240 ticks).
+    const LaneStroke s = stroke(kBend, {{480, 0}, {960, 16383}}, 240);
+    const StrokeCells cells = strokeCells(song, s);
+    EXPECT_EQ(cells.from, 480);
+    EXPECT_EQ(cells.to, 1200);
+    EXPECT_EQ(cells.values, (std::vector<LanePoint>{{480, 0}, {720, 8192}, {960, 16383}}));
+    const StrokeResult r = drawLaneStroke(song, s);
+    EXPECT_EQ(laneOf(*song.track(1), kBend), (std::vector<std::string>{"480:-8192/2", "720:0/2", "960:8191/2"}));
+    EXPECT_EQ(r.removed, 1);  // the bend at 700
+    EXPECT_EQ(song.track(1)->undoLabel(), kRollBendLabel);
+    EXPECT_TRUE(song.track(2)->journal.empty());  // no bends there
+    const std::string drawn = orderedDump(song);
+    song.track(1)->undo();
+    EXPECT_EQ(orderedDump(song), before);
+    song.track(1)->redo();
+    EXPECT_EQ(orderedDump(song), drawn);
+}
+
+TEST(RollEdit, StrokesThatCannotDrawChangeNothing) {
+    midiSong song;
+    load(song, strokeSong());
+    const std::string before = orderedDump(song);
+    LaneStroke velocity = stroke(Lane{LaneKind::velocity, 0}, {{0, 60}});
+    LaneStroke empty = stroke(kVolume, {});
+    LaneStroke noTrack = stroke(kVolume, {{0, 60}});
+    noTrack.track = 9;
+    LaneStroke badChannel = stroke(kVolume, {{0, 60}});
+    badChannel.channel = 16;
+    LaneStroke nothingShown = stroke(kVolume, {{0, 60}});
+    nothingShown.allowed = TickRange{10, 5};
+    LaneStroke same = stroke(kVolume, {{0, 100}});  // the value that is already there
+    for (const LaneStroke& s : {velocity, empty, noTrack, badChannel, nothingShown, same}) {
+        const StrokeResult r = drawLaneStroke(song, s);
+        EXPECT_EQ(r.added + r.changed + r.removed, 0);
+    }
+    for (int i = 0; i < song.trackCount(); ++i) EXPECT_TRUE(song.track(i)->journal.empty()) << i;
+    EXPECT_EQ(orderedDump(song), before);
+}

@@ -164,6 +164,62 @@ TEST(RollFrame, LaneGridLinesAndTabs) {
     }
 }
 
+// Crowded lines and labels thin out: lane lines by halves around the centre line, bar lines by
+// fours, bar numbers from every fifth bar to every power-of-two-th line.
+TEST(RollFrame, GridsThinOutAsTheyCrowd) {
+    const Lane bend{LaneKind::pitchBend, 0}, vol{LaneKind::controller, 7};
+    struct LaneCase {
+        Lane lane;
+        int height;
+        std::vector<int> kept;  // of the lane's grid values
+    } lanes[] = {
+        {vol, 300, {0, 32, 64, 96}},
+        {vol, 40, {0, 64}},
+        {bend, 400, {-8192, -7168, -6144, -5120, -4096, -3072, -2048, -1024, 0, 1024, 2048, 3072, 4096, 5120, 6144, 7168}},
+        {bend, 150, {-8192, -6144, -4096, -2048, 0, 2048, 4096, 6144}},
+        {bend, 40, {-8192, 0}},
+    };
+    for (const LaneCase& c : lanes) {
+        const int step = laneGridStep(c.lane, c.height, 14);
+        std::vector<int> kept;
+        for (int v : laneGridValues(c.lane))
+            if (laneGridKeeps(c.lane, v, step)) kept.push_back(v);
+        EXPECT_EQ(kept, c.kept) << c.height;
+        for (size_t i = 1; i < kept.size(); ++i)
+            EXPECT_GE(laneLineY(c.lane, kept[i - 1], c.height) - laneLineY(c.lane, kept[i], c.height), 14) << c.height;
+    }
+
+    struct BarCase {
+        double pixelsPerBar;
+        int lineStep;
+        bool fifths;
+        int numberStep;
+    } bars[] = {
+        {250, 1, true, 1},       // four bars in a wide pane: every line, numbers 5, 10, ...
+        {8, 1, true, 1},         // the narrowest bars with a line each
+        {7.5, 4, false, 8},      // lines per four bars, numbers 1, 9, 17, ...
+        {3, 4, false, 16},
+        {1000.0 / 1543, 16, false, 64},  // a long song in a 1000 pixel pane
+        {0, 1 << 28, false, 1 << 29},    // degenerate: nothing but the first bar
+    };
+    for (const BarCase& c : bars) {
+        const BarGridPlan p = planBarGrid(c.pixelsPerBar, 36);
+        EXPECT_EQ(p.lineStep, c.lineStep) << c.pixelsPerBar;
+        EXPECT_EQ(p.fifths, c.fifths) << c.pixelsPerBar;
+        if (!c.fifths) {
+            EXPECT_EQ(p.numberStep, c.numberStep) << c.pixelsPerBar;
+        }
+    }
+    const BarGridPlan near = planBarGrid(250, 36), far = planBarGrid(3, 36);
+    EXPECT_TRUE(near.lined(1));
+    EXPECT_TRUE(near.numbered(4));  // bar 5
+    EXPECT_FALSE(near.numbered(0));
+    EXPECT_TRUE(far.lined(4));      // bar 5
+    EXPECT_FALSE(far.lined(5));
+    EXPECT_TRUE(far.numbered(16));  // bar 17
+    EXPECT_FALSE(far.numbered(4));
+}
+
 TEST(RollFrame, NoteValuesAndSnapping) {
     EXPECT_STREQ(noteValueName(NoteValue::quarter), "Quater Note");
     EXPECT_STREQ(noteValueName(NoteValue::thirtySecond), "32th Note");
