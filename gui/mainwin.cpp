@@ -707,6 +707,7 @@ void TMIDIPollimoMain::updateActions() {
 
 bool TMIDIPollimoMain::songChanged() const {
     if (!song_) return false;
+    if (recovered_) return true;
     for (int i = 0; i < song_->trackCount(); ++i)
         if (song_->track(i)->undoCount() != 0) return true;
     return false;
