@@ -245,6 +245,7 @@ EffectResult applyEffect(midiSong& song, const EffectSettings& settings, const E
     }
     result.applied = true;
     result.counts = run.counts;
+    if (run.counts.hits == 0 && !run.counts.chordStroke) result.missReason = run.missReason;
     return result;
 }
 
