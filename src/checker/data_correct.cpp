@@ -1,5 +1,6 @@
 #include "checker/data_correct.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -46,10 +47,13 @@ public:
         }
     }
 
+    // Why the last line that correct() refused stays.
+    const std::string& why() const { return why_; }
+
     bool correct(const Finding& f) {
         if (f.check == 9) return true;  // nothing to repair: the line only goes
         const std::optional<Held> e = locate(f.event);
-        if (!e) return false;
+        if (!e) return refuse("the event is no longer in the song (check again)");
         switch (f.check) {
         case 1:
         case 3: return shortenPrevious(f, *e);
@@ -116,7 +120,7 @@ private:
     // 001/003: the latest earlier note of the key that still sounds when the listed one starts
     // ends one tick before it; it is only ever shortened.
     bool shortenPrevious(const Finding& f, const Held& e) {
-        if (f.event.event->kind() != kindNote) return false;
+        if (f.event.event->kind() != kindNote) return refuse(kChanged);
         const auto* on = static_cast<const NoteOnEvent*>(f.event.event);
         if (on->duration() <= 0) {
             // A note that ends where it starts is never heard, and its end would come before its
@@ -141,7 +145,7 @@ private:
         // Every note that sounded on was shortened or removed since the check (by the line of
         // an earlier note, typically): nothing overlaps any more. With none found at all, the
         // line stays.
-        return !f.related.empty();
+        return !f.related.empty() || refuse("no earlier note of this key sounds into it");
     }
 
     // 002: the line names a note whose end found its key silent already.
@@ -151,7 +155,7 @@ private:
             remove(e);
             return true;
         }
-        if (x->kind() != kindNote) return false;
+        if (x->kind() != kindNote) return refuse(kChanged);
         auto* note = static_cast<NoteOnEvent*>(x);
         if (note->duration() <= 0 || f.endDuration == 0) {
             remove(e);
@@ -161,14 +165,15 @@ private:
             edit(e).setDuration(note, f.endDuration);
             return true;
         }
-        return false;
+        return refuse(f.endDuration > 0 ? "the note ends there already (check again)"
+                                        : "nothing ends the note early (check again)");
     }
 
     // 010/011: of several changes on one tick the last takes effect; the earlier ones go. A
     // switch released and pressed again on one tick is a re-pedal: the release moves a tick
     // earlier instead.
     bool removeEarlier(const Finding& f, const Held&) {
-        if (f.usedBetween) return false;
+        if (f.usedBetween) return refuse("an event between the changes uses the earlier value");
         const anyEvent* last = f.event.event;
         bool press = false;
         if (f.check == 10 && last->kind() == kindControl) {
@@ -187,7 +192,7 @@ private:
             // tick may have moved both).
             if (!h || p.event->time != last->time) continue;
             const bool release = press && static_cast<const ControlChangeEvent*>(p.event)->value() < 64;
-            if (release && !f.movable) return false;  // no earlier tick free to keep it on
+            if (release && !f.movable) return refuse("no earlier free tick for the release");
             steps.push_back({*h, p.event, release});
         }
         for (const Step& s : steps) {
@@ -201,7 +206,7 @@ private:
 
     // 012/013: the control changes and pitch bends of the note's tick move before it.
     bool moveBeforeNote(const Finding& f) {
-        if (!f.movable) return false;
+        if (!f.movable) return refuse(whyNotMovable(f));
         std::vector<const EventPlace*> moving;
         if (f.event.event->kind() != kindNote) moving.push_back(&f.event);
         for (const EventPlace& p : f.related) moving.push_back(&p);
@@ -216,7 +221,7 @@ private:
 
     // 015: a switch is off or on; a value on the side it stood on already changes nothing.
     bool switchValue(const Finding& f, const Held& e) {
-        if (f.event.event->kind() != kindControl) return false;
+        if (f.event.event->kind() != kindControl) return refuse(kChanged);
         auto* c = static_cast<ControlChangeEvent*>(f.event.event);
         if (f.redundant)
             remove(e);
@@ -225,19 +230,41 @@ private:
         return true;
     }
 
+    static constexpr const char* kChanged = "the event changed since the check (check again)";
+
+    bool refuse(std::string why) {
+        why_ = std::move(why);
+        return false;
+    }
+
+    static std::string whyNotMovable(const Finding& f) {
+        if (f.event.time <= 0) return "no earlier tick (tick 0)";
+        auto modeMessage = [](const EventPlace& p) {
+            return p.event && p.event->kind() == kindControl &&
+                   static_cast<const ControlChangeEvent*>(p.event)->controller() >= 120;
+        };
+        if (modeMessage(f.event) || std::any_of(f.related.begin(), f.related.end(), modeMessage))
+            return "a channel mode message stays where it is";
+        return "no earlier free tick";
+    }
+
     midiSong& song_;
+    std::string why_;
     std::vector<bool> opened_, changed_, moved_;
     std::unordered_map<const anyEvent*, std::pair<int, int>> elsewhere_;
 };
 
 }  // namespace
 
-std::vector<bool> correctFindings(midiSong& song, const CheckReport& report, const std::vector<bool>& ticked) {
+std::vector<bool> correctFindings(midiSong& song, const CheckReport& report, const std::vector<bool>& ticked,
+                                  std::vector<std::string>* reasons) {
     std::vector<bool> corrected(report.size(), false);
+    if (reasons) reasons->assign(report.size(), std::string());
     Corrector corrector(song);
     corrector.prepare(report, ticked);
     for (size_t i = 0; i < report.size(); ++i) {
         if (i < ticked.size() && ticked[i]) corrected[i] = corrector.correct(report[i]);
+        if (reasons && i < ticked.size() && ticked[i] && !corrected[i]) (*reasons)[i] = corrector.why();
     }
     corrector.finish();
     return corrected;
