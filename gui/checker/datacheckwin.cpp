@@ -379,7 +379,9 @@ void TDataCheckWindow::CheckListBox1Click() {
     if (!f) return;
     const std::string line = f->text();
     CheckListBox1->setToolTip(QString::fromStdString(line));
-    status(QString::fromUtf8(checkExplanation(checkNumberOfLine(line))));
+    // Japanese is the source text; other locales see its English translation. Copy Report keeps
+    // the lines as they are.
+    status(QCoreApplication::translate("DataCheck", checkExplanation(checkNumberOfLine(line))));
 }
 
 void TDataCheckWindow::CheckListBox1DblClick() {
