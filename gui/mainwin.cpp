@@ -544,6 +544,7 @@ void TMIDIPollimoMain::refreshSelectionViews() {
         const int row = ch >= 0 && ch <= 15 ? ch + 1 : 1;
         StringGrid1->selectRow(row);
         StringGrid1->scrollToItem(StringGrid1->item(row, 0));
+        showSongTempo();
     }
     MIDIDrawGrid11->viewport()->update();
     updateActions();

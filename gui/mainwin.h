@@ -302,6 +302,8 @@ private:
     void playErrorSound();
     // The play buttons' hints name what Shift makes of them.
     void updatePlayHints();
+    // Stopped, the tempo box shows the song's tempo in force where the selection starts.
+    void showSongTempo();
 
     Context context_;
     std::unique_ptr<tonvela::midiSong> song_;

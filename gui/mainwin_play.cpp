@@ -192,6 +192,7 @@ void TMIDIPollimoMain::playDone() {
     status("Play done.");
     followPlay_ = false;
     readChannelStates();
+    showSongTempo();
     updateActions();
 }
 

@@ -268,3 +268,8 @@ private:
     tonvela::MidiDevice* previewDevice_ = nullptr;
     QTimer* idleTimer_;
 };
+
+// What the re-entry dialog calls a number field of the editor ("Vel. max", "From Bar"); its
+// control name when it was given none.
+void setFieldCaption(QLineEdit* edit, const QString& caption);
+QString fieldCaption(const QLineEdit* edit);
