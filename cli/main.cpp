@@ -14,7 +14,7 @@ bool loadSong(midiSong& song, const std::string& path, bool recover) {
         for (const auto& line : report.repairs) std::fprintf(stderr, "%s: repaired: %s\n", path.c_str(), line.c_str());
         return true;
     } catch (const MidiError& e) {
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.what());
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), e.messageWithDetail().c_str());
         return false;
     }
 }

@@ -2,8 +2,10 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QTranslator>
 
 #include "devicewin.h"
 #include "intinputwin.h"
@@ -49,6 +51,23 @@ void nameApplication() {
     QCoreApplication::setApplicationName("MidiTonvela");
     QCoreApplication::setApplicationVersion(TONVELA_VERSION);
     QGuiApplication::setDesktopFileName("tonvela");
+}
+
+bool installTranslations(const QLocale& locale) {
+    static QTranslator* english = nullptr;
+    if (english) {
+        QCoreApplication::removeTranslator(english);
+        delete english;
+        english = nullptr;
+    }
+    if (locale.language() == QLocale::Japanese) return false;
+    auto* t = new QTranslator;
+    if (!t->load(QStringLiteral(":/i18n/tonvela_en.qm")) || !QCoreApplication::installTranslator(t)) {
+        delete t;
+        return false;
+    }
+    english = t;
+    return true;
 }
 
 QIcon tonvelaIcon() {

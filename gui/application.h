@@ -47,6 +47,13 @@ private:
 // append it to every window title, and the main window's title is exactly its own.
 void nameApplication();
 
+// The texts whose source is Japanese (the data checker's explanations, the option dialog's hints)
+// are shown in English through the translation built into the program, unless `locale` is
+// Japanese. Windows made afterwards show the chosen texts. True when the English texts are in
+// use; installing again replaces the earlier choice.
+class QLocale;
+bool installTranslations(const QLocale& locale);
+
 // The program's icon, drawn (the toolkit may have no SVG support at run time).
 class QIcon;
 QIcon tonvelaIcon();

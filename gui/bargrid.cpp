@@ -1,9 +1,11 @@
 #include "bargrid.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
 #include "tools/barsummary.h"
@@ -76,18 +78,49 @@ void BarGrid::setLabels(const QStringList& labels) {
     viewport()->update();
 }
 
+int BarGrid::maxLabelWidth() const {
+    // About 24 characters: a long track name must not push the bars out of view.
+    return fontMetrics().averageCharWidth() * 24 + 5;
+}
+
 void BarGrid::fitLabelColumn() {
     int widest = 0;
     const QFontMetrics fm = fontMetrics();
     for (int r = 1; r < labels_.size(); ++r) widest = std::max(widest, fm.horizontalAdvance(labels_[r]));
-    colWidth0_ = widest + 5;
+    colWidth0_ = std::min(widest + 5, maxLabelWidth());
     updateScrollBars();
     viewport()->update();
 }
 
+QString BarGrid::shownLabel(int row) const {
+    const QString whole = label(row);
+    const QFontMetrics fm = fontMetrics();
+    const int room = colWidth0_ - 4;
+    if (fm.horizontalAdvance(whole) <= room) return whole;
+    // The name gives way; the channels after it ("[1]") stay readable.
+    const qsizetype bracket = whole.endsWith(']') ? whole.lastIndexOf('[') : -1;
+    const QString channels = bracket > 0 ? whole.mid(bracket) : QString();
+    const QString name = bracket > 0 ? whole.left(bracket) : whole;
+    return fm.elidedText(name, Qt::ElideRight, std::max(room - fm.horizontalAdvance(channels), 0)) + channels;
+}
+
+bool BarGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int col = colAt(help->pos().x()), row = rowAt(help->pos().y());
+        // The whole track name of a label cell.
+        if (col == 0 && row >= 1 && !label(row).isEmpty())
+            QToolTip::showText(help->globalPos(), label(row), viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 QString BarGrid::cellText(int col, int row) const {
     if (row == 0) return col == 0 ? QString() : QString::number(col);
-    if (col == 0) return label(row);
+    if (col == 0) return shownLabel(row);
     if (!summary_) return {};
     return QString::fromStdString(summary_->cellText(row, col - 1));
 }

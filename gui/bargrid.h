@@ -25,8 +25,10 @@ public:
     // The label of row r is labels[r] (labels[0] is not shown).
     void setLabels(const QStringList& labels);
     QString label(int row) const { return row < labels_.size() ? labels_[row] : QString(); }
-    // Column 0 fits the widest label plus 5 pixels.
+    // Column 0 fits the widest label plus 5 pixels, up to maxLabelWidth(); a longer label is
+    // shown shortened with "…" (cellText) and whole in its tooltip.
     void fitLabelColumn();
+    int maxLabelWidth() const;
     // Bar columns are 25 pixels wide, or wider when the largest bar number or the longest cell
     // text would not fit.
     int colWidth(int col) const { return col == 0 ? colWidth0_ : defaultColWidth_; }
@@ -67,6 +69,7 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     struct Rect {
@@ -80,6 +83,8 @@ private:
     void fitBarColumns();
     void select(int anchorCol, int anchorRow, int col, int row);
     void scrollIntoView(int col, int row);
+    // The label of row r as it fits column 0.
+    QString shownLabel(int row) const;
 
     const tonvela::BarSummary* summary_ = nullptr;
     QStringList labels_;

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QPlainTextEdit;
+class QPushButton;
 
 class TLogWindow : public QWidget {
     Q_OBJECT
@@ -17,4 +18,6 @@ public:
     QString text() const;
 
     QPlainTextEdit* Memo1;
+    // Hides the window; Escape does the same.
+    QPushButton* CloseButton;
 };

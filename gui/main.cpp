@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     nameApplication();
+    installTranslations(QLocale::system());
 
     QCommandLineParser parser;
     parser.setApplicationDescription("MIDI Tonvela, an editor for Standard MIDI Files.");

@@ -550,6 +550,7 @@ void TMIDIPollimoMain::refreshSelectionViews() {
         const int row = ch >= 0 && ch <= 15 ? ch + 1 : 1;
         StringGrid1->selectRow(row);
         StringGrid1->scrollToItem(StringGrid1->item(row, 0));
+        showSongTempo();
     }
     MIDIDrawGrid11->viewport()->update();
     updateActions();
@@ -715,6 +716,7 @@ void TMIDIPollimoMain::updateActions() {
 
 bool TMIDIPollimoMain::songChanged() const {
     if (!song_) return false;
+    if (recovered_) return true;
     for (int i = 0; i < song_->trackCount(); ++i)
         if (song_->track(i)->undoCount() != 0) return true;
     return false;

@@ -8,9 +8,12 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "appfolders.h"
 #include "host/editor_context.h"
@@ -282,6 +285,10 @@ private:
     // Runs work on a helper thread while the window shows that it is busy; rethrows its error.
     void runBusy(const QString& text, const std::function<void()>& work);
     bool writeSong(const QString& path);
+    // A load that failed: says where the file broke and, when the repairing load reads it,
+    // offers "Open what can be read". True when the song now holds what was read (`repairs`
+    // lists the repairs); false leaves the song to be dropped.
+    bool openDamaged(const QString& path, const std::exception& failure, std::vector<std::string>& repairs);
     QString installedManual() const;
 
     // Parts of selection(): current (top) and last track, first and last bar (from 0); -1
@@ -303,6 +310,8 @@ private:
     void playErrorSound();
     // The play buttons' hints name what Shift makes of them.
     void updatePlayHints();
+    // Stopped, the tempo box shows the song's tempo in force where the selection starts.
+    void showSongTempo();
 
     Context context_;
     std::unique_ptr<tonvela::midiSong> song_;
@@ -325,4 +334,5 @@ private:
     bool busy_ = false;
     bool closing_ = false;  // the Exit command already ran its check
     bool fillingTitle_ = false;
+    bool recovered_ = false;  // the song was read with repairs and not saved since
 };

@@ -24,6 +24,7 @@
 
 #include "bargrid.h"
 #include "host/tool_host.h"
+#include "logwin.h"
 #include "mainwin.h"
 #include "optiondialog.h"
 #include "output/midi_device.h"
@@ -40,7 +41,8 @@ using namespace tonvela;
 
 namespace {
 
-const QString kFilter = "MIDI Files (*.MID *.mid *.SMF *.smf *.MIDI *.midi);;All Files (*)";
+const QString kFilter =
+    "MIDI Files (*.MID *.mid *.SMF *.smf *.MIDI *.midi *.RMI *.rmi *.KAR *.kar);;All Files (*)";
 
 bool isMidiFileName(const QString& path) {
     const QString s = QFileInfo(path).suffix().toLower();
@@ -266,6 +268,7 @@ void TMIDIPollimoMain::dropSong() {
     Marker->clear();
     resetChannelGrid();
     currentPath_.clear();
+    recovered_ = false;
     setWindowTitle("MIDI Tonvela");
 }
 
@@ -291,17 +294,19 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     System->setItemIndex(-1);
     song_->songCopyright = nullptr;
 
+    recovered_ = false;
+    std::vector<std::string> repairs;
     try {
         midiSong* s = song_.get();
         const std::string file = path.toStdString();
         runBusy("Reading:" + path, [s, file] { s->load(file); });
     } catch (const std::exception& e) {
-        const MidiError* m = dynamic_cast<const MidiError*>(&e);
-        dropSong();
-        updateActions();
-        reportError(QString::fromStdString(m ? m->message() : std::string(e.what())));
-        status("Read Error:" + path);
-        return false;
+        if (!openDamaged(path, e, repairs)) {
+            dropSong();
+            updateActions();
+            status("Read Error:" + path);
+            return false;
+        }
     }
 
     fillViews();
@@ -318,6 +323,48 @@ bool TMIDIPollimoMain::openPath(const QString& path) {
     System->setItemIndex(mode == SystemMode::gs ? 1 : mode == SystemMode::xg ? 0 : -1);
     setTitleFromSong();
     refreshSelectionViews();
+    if (recovered_ && context_.logWindow) {
+        TLogWindow* log = context_.logWindow;
+        log->clear();
+        log->addLine("Repairs made while reading " + path + ":");
+        for (const std::string& r : repairs) log->addLine(QString::fromStdString(r));
+        log->addLine(QString());
+        log->addLine("Save writes a sound file; the damaged file is kept as the backup when MakeBackup is on.");
+        log->showWindow();
+    }
+    updateActions();
+    return true;
+}
+
+bool TMIDIPollimoMain::openDamaged(const QString& path, const std::exception& failure,
+                                   std::vector<std::string>& repairs) {
+    const auto* m = dynamic_cast<const MidiError*>(&failure);
+    // The file and where it broke, as tonvela-cli prints it.
+    const QString text =
+        path + ": " + QString::fromStdString(m ? m->messageWithDetail() : std::string(failure.what()));
+    bool readable = false;
+    if (m) {
+        // Offered only when the repairing load gets a song out of the file.
+        try {
+            midiSong* s = song_.get();
+            const std::string file = path.toStdString();
+            runBusy("Reading:" + path, [s, file, &repairs] { repairs = s->load(file, LoadOptions{true}).repairs; });
+            readable = true;
+        } catch (const std::exception&) {
+        }
+    }
+    if (!readable) {
+        reportError(text);
+        return false;
+    }
+    if (options().midiErrorSound && errorSound_) errorSound_();
+    const QMessageBox::StandardButton answer = prompts().question(
+        this, QMessageBox::Warning,
+        text + "\n\nOpen what can be read? The damaged parts are left out; the repairs are listed in the log window.",
+        QMessageBox::Open | QMessageBox::Cancel, {{QMessageBox::Open, "Open what can be read"}});
+    if (answer != QMessageBox::Open) return false;
+    // The song differs from its file until it is saved.
+    recovered_ = true;
     return true;
 }
 
@@ -404,7 +451,10 @@ bool TMIDIPollimoMain::saveFile() {
         }
     }
     const bool ok = writeSong(currentPath_);
-    if (ok) status("File saved:" + currentPath_);
+    if (ok) {
+        recovered_ = false;
+        status("File saved:" + currentPath_);
+    }
     updateActions();
     return ok;
 }
@@ -420,7 +470,11 @@ void TMIDIPollimoMain::FileSaveAsExecute() {
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += ".mid";
     const bool ok = writeSong(path);
-    (void)ok;  // the title, path and history follow the new name either way
+    if (ok) {
+        recovered_ = false;
+        status("File saved:" + path);
+    }
+    // The title, path and history follow the new name either way.
     currentPath_ = path;
     setWindowTitle("MIDI tonvela [" + QFileInfo(path).fileName() + "]");
     history_.add(path.toStdString());

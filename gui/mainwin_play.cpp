@@ -190,6 +190,7 @@ void TMIDIPollimoMain::playDone() {
     status("Play done.");
     followPlay_ = false;
     readChannelStates();
+    showSongTempo();
     updateActions();
 }
 

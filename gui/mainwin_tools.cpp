@@ -1,5 +1,7 @@
 // The song tools of the main window and its tempo panel.
 
+#include <algorithm>
+
 #include <QLineEdit>
 #include <QSlider>
 
@@ -8,6 +10,7 @@
 #include "mainwin.h"
 #include "optiondialog.h"
 #include "output/midi_device.h"
+#include "song/selection.h"
 #include "song/song.h"
 #include "song/tempo_units.h"
 #include "songtext.h"
@@ -29,24 +32,45 @@ void TMIDIPollimoMain::RedoExecute() {
     redo(currentTrack());
 }
 
+namespace {
+
+// "track 2 (Piano)" for the status texts.
+QString trackText(const midiSong& song, int track) {
+    const QString name = fromSongLine(song.track(track)->name, song.textEncoding);
+    return QString("track %1").arg(track) + (name.isEmpty() ? QString() : " (" + name + ")");
+}
+
+QString barsText(const Selection& s) {
+    return s.firstBar == s.lastBar ? QString("bar %1").arg(s.firstBar + 1)
+                                   : QString("bars %1-%2").arg(s.firstBar + 1).arg(s.lastBar + 1);
+}
+
+}  // namespace
+
 void TMIDIPollimoMain::CopyExecute() {
     if (!currentTrackObject()) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
-    clipboard_->copy(selection());
+    const Selection s = selection();
+    const int n = clipboard_->copy(s);
+    status(QString("Copied %1 events of %2, %3.").arg(n).arg(trackText(*song_, s.firstTrack), barsText(s)));
     updateActions();
 }
 
 void TMIDIPollimoMain::CutExecute() {
     if (!currentTrackObject() || busy_) return;
     if (!clipboard_) clipboard_ = std::make_unique<BarClipboard>(*song_);
-    clipboard_->cut(selection());
+    const Selection s = selection();
+    const int n = clipboard_->cut(s);
     songEdited();
+    status(QString("Cut %1 events of %2, %3.").arg(n).arg(trackText(*song_, s.firstTrack), barsText(s)));
 }
 
 void TMIDIPollimoMain::PasteExecute() {
     if (!currentTrackObject() || !clipboard_ || clipboard_->empty() || busy_) return;
-    clipboard_->paste(selection());
+    const Selection s = selection();
+    const int n = clipboard_->paste(s);
     songEdited();
+    status(QString("Pasted %1 events into %2 at bar %3.").arg(n).arg(trackText(*song_, s.firstTrack)).arg(s.firstBar + 1));
 }
 
 void TMIDIPollimoMain::MakeLeadingBarExecute() {
@@ -74,6 +98,14 @@ void TMIDIPollimoMain::SpeedButton1Click() {
         if (MidiDevice* d = device()) d->overrideTempo(*tempo);
         TrackBar1->setValue(microsToBpm(*tempo));
     }
+}
+
+void TMIDIPollimoMain::showSongTempo() {
+    if (!song_ || playing()) return;
+    const int bpm = microsToBpm(song_->tempoAt(barStartTick(*song_, std::max(firstBar(), 0))));
+    TrackBar1->setValue(bpm);
+    // The slider's range does not bound what the box shows.
+    EditTempo->setText(QString::number(bpm));
 }
 
 void TMIDIPollimoMain::TempoSetClick() {

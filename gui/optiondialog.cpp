@@ -1,6 +1,7 @@
 #include "optiondialog.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -198,7 +199,8 @@ TOption::TOption(const QString& settingsFolder, QWidget* parent)
 TOption::~TOption() { writePrefs(); }
 
 void TOption::setHint(QWidget* control, const char* utf8Hint) {
-    hints_.insert(control, QString::fromUtf8(utf8Hint));
+    // The Japanese hint is the source text; other locales see its English translation.
+    hints_.insert(control, QCoreApplication::translate("TOption", utf8Hint));
     control->installEventFilter(this);
 }
 

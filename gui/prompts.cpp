@@ -1,5 +1,6 @@
 #include "prompts.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -33,6 +34,15 @@ QMessageBox::StandardButton UiPrompts::detailedMessage(QWidget* parent, QMessage
                                                        QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, QStringLiteral("MIDI Tonvela"), text, buttons, parent);
     box.setDetailedText(details);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton UiPrompts::question(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                                QMessageBox::StandardButtons buttons,
+                                                const QList<QPair<QMessageBox::StandardButton, QString>>& captions) {
+    QMessageBox box(icon, QStringLiteral("MIDI Tonvela"), text, buttons, parent);
+    for (const auto& [which, caption] : captions)
+        if (QAbstractButton* b = box.button(which)) b->setText(caption);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -22,6 +22,12 @@ public:
     virtual QMessageBox::StandardButton detailedMessage(QWidget* parent, QMessageBox::Icon icon,
                                                         const QString& text, const QString& details,
                                                         QMessageBox::StandardButtons buttons);
+    // A question whose buttons say what they do: each standard button of `buttons` named in
+    // `captions` shows that caption instead of its own ("Open what can be read"). Returns the
+    // standard button pressed.
+    virtual QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                                 QMessageBox::StandardButtons buttons,
+                                                 const QList<QPair<QMessageBox::StandardButton, QString>>& captions);
     // Empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& folder, const QString& filter);
     virtual QString saveFileName(QWidget* parent, const QString& folder, const QString& filter);

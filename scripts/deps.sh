@@ -6,6 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev libfluidsynth-dev libasound2-dev timgm6mb-soundfont
   qt6-base-dev qt6-base-dev-tools fonts-ipafont-gothic
+  qt6-tools-dev qt6-l10n-tools
 )
 if [ "${TONVELA_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

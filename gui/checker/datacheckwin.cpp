@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QColor>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,11 +16,22 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "appfolders.h"
 #include "checker/data_correct.h"
 #include "host/editor_context.h"
+#include "prompts.h"
+#include "settings/placeprefs.h"
+#include "settings/preffile.h"
 #include "song/song.h"
 
 using namespace tonvela;
+
+namespace {
+
+// The window's place and size.
+constexpr const char* kDataCheckPrefsName = "datacheck.prf";
+
+}  // namespace
 
 // ---- the list model ---------------------------------------------------------------------------
 
@@ -27,14 +39,57 @@ int FindingListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(report_.size());
 }
 
+namespace {
+
+// Follows a line that Correct left in the list.
+const char* const kNotCorrected = "   \u2190 not corrected: ";
+
+}  // namespace
+
+QString FindingListModel::shownText(size_t row) const {
+    const QString line = QString::fromStdString(report_[row].text());
+    return reasons_[row].empty() ? line : line + QString::fromUtf8(kNotCorrected) + QString::fromStdString(reasons_[row]);
+}
+
 QVariant FindingListModel::data(const QModelIndex& index, int role) const {
     const Finding* f = finding(index.row());
     if (!f) return {};
+    const auto row = static_cast<size_t>(index.row());
     switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole: return QString::fromStdString(f->text());
-    case Qt::CheckStateRole: return ticked_[static_cast<size_t>(index.row())] ? Qt::Checked : Qt::Unchecked;
+    case Qt::DisplayRole: return shownText(row);
+    case Qt::ToolTipRole:
+        return reasons_[row].empty() ? QString::fromStdString(f->text())
+                                     : QString::fromStdString(f->text()) + "\nNot corrected: " +
+                                           QString::fromStdString(reasons_[row]);
+    case Qt::ForegroundRole:
+        if (reasons_[row].empty()) return {};
+        return QColor(160, 0, 0);
+    case Qt::SizeHintRole:
+        // The check box, its margins and the longest line.
+        return QSize(static_cast<int>(widestLine_) * charWidth_ + lineHeight_ + 24, lineHeight_);
+    case Qt::CheckStateRole: return ticked_[row] ? Qt::Checked : Qt::Unchecked;
     default: return {};
+    }
+}
+
+const std::string& FindingListModel::reason(int row) const {
+    static const std::string none;
+    return row >= 0 && static_cast<size_t>(row) < reasons_.size() ? reasons_[static_cast<size_t>(row)] : none;
+}
+
+void FindingListModel::setLineMetrics(int charWidth, int lineHeight) {
+    charWidth_ = std::max(charWidth, 1);
+    lineHeight_ = std::max(lineHeight, 1);
+}
+
+void FindingListModel::measure() {
+    // Lines are made only to be measured here and when drawn; tens of thousands take a few
+    // milliseconds.
+    widestLine_ = 0;
+    for (size_t i = 0; i < report_.size(); ++i) {
+        size_t n = static_cast<size_t>(QString::fromStdString(report_[i].text()).size());
+        if (!reasons_[i].empty()) n += 24 + reasons_[i].size();
+        widestLine_ = std::max(widestLine_, n);
     }
 }
 
@@ -63,7 +118,9 @@ void FindingListModel::setReport(CheckReport report) {
     beginResetModel();
     report_ = std::move(report);
     ticked_.assign(report_.size(), true);
+    reasons_.assign(report_.size(), std::string());
     tickedCount_ = report_.size();
+    measure();
     endResetModel();
     Q_EMIT tickedCountChanged();
 }
@@ -71,20 +128,34 @@ void FindingListModel::setReport(CheckReport report) {
 void FindingListModel::removeLines(const std::vector<bool>& which) {
     beginResetModel();
     std::vector<bool> keptTicks;
+    std::vector<std::string> keptReasons;
     keptTicks.reserve(ticked_.size());
     for (size_t i = 0; i < ticked_.size(); ++i)
-        if (i >= which.size() || !which[i]) keptTicks.push_back(ticked_[i]);
+        if (i >= which.size() || !which[i]) {
+            keptTicks.push_back(ticked_[i]);
+            keptReasons.push_back(std::move(reasons_[i]));
+        }
     report_.erase(which);
     ticked_ = std::move(keptTicks);
+    reasons_ = std::move(keptReasons);
     tickedCount_ = static_cast<size_t>(std::count(ticked_.begin(), ticked_.end(), true));
+    measure();
     endResetModel();
     Q_EMIT tickedCountChanged();
+}
+
+void FindingListModel::applyCorrection(const std::vector<bool>& corrected, const std::vector<std::string>& reasons) {
+    for (size_t i = 0; i < reasons.size() && i < reasons_.size(); ++i)
+        if (!reasons[i].empty()) reasons_[i] = reasons[i];
+    removeLines(corrected);
 }
 
 void FindingListModel::clear() {
     beginResetModel();
     report_.clear();
     ticked_.clear();
+    reasons_.clear();
+    widestLine_ = 0;
     tickedCount_ = 0;
     endResetModel();
     Q_EMIT tickedCountChanged();
@@ -109,7 +180,8 @@ QPushButton* button(const QString& name, const QString& caption, QWidget* parent
 
 }  // namespace
 
-TDataCheckWindow::TDataCheckWindow(EditorContext& context, QWidget* parent) : ToolWindow(context, parent) {
+TDataCheckWindow::TDataCheckWindow(EditorContext& context, QWidget* parent)
+    : ToolWindow(context, parent), prefsPath_(context.folders().settings + kDataCheckPrefsName) {
     setObjectName("DataCheckWindow");
     setWindowTitle("Data Check");
 
@@ -122,9 +194,11 @@ TDataCheckWindow::TDataCheckWindow(EditorContext& context, QWidget* parent) : To
     CheckListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     CheckListBox1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // Wide enough for a whole line of the longest label with a note's description.
-    const int columns = 104;
-    CheckListBox1->setMinimumSize(CheckListBox1->fontMetrics().horizontalAdvance(QString(columns, '0')) + 48, 400);
+    // Long lines scroll sideways; none is cut short.
+    CheckListBox1->setTextElideMode(Qt::ElideNone);
+    const QFontMetrics metrics(CheckListBox1->font());
+    model_->setLineMetrics(metrics.horizontalAdvance('0'), metrics.height() + 2);
+    CheckListBox1->setMinimumSize(metrics.horizontalAdvance(QString(24, '0')), 120);
 
     GroupBox1 = new QGroupBox("Channel", this);
     GroupBox1->setObjectName("GroupBox1");
@@ -195,7 +269,34 @@ TDataCheckWindow::TDataCheckWindow(EditorContext& context, QWidget* parent) : To
     connect(Docorrect, &QAction::changed, this, [this] { CorrectButton1->setEnabled(Docorrect->isEnabled()); });
 
     updateActions();
-    setFixedSize(sizeHint());
+    // Without a remembered place: wide enough for a whole line of the longest label with a
+    // note's description.
+    resize(metrics.horizontalAdvance(QString(104, '0')) + 48 + side->sizeHint().width(), 520);
+    readPrefs();
+}
+
+TDataCheckWindow::~TDataCheckWindow() { writePrefs(); }
+
+void TDataCheckWindow::readPrefs() {
+    const auto lines = readPrefLines(prefsPath_.toStdString());
+    if (!lines) return;
+    const PlacePrefs prefs = readPlacePrefs(*lines);
+    if (prefs.status == PlacePrefsStatus::newerVersion) {
+        prompts().message(this, QMessageBox::Warning, kNewerPrefVersion, QMessageBox::Ok);
+        return;
+    }
+    if (!prefs.place) return;
+    const WindowPlace& p = *prefs.place;
+    move(p.left, p.top);
+    if (p.width > 0 && p.height > 0) resize(p.width, p.height);
+}
+
+void TDataCheckWindow::writePrefs() {
+    try {
+        writePrefLines(prefsPath_.toStdString(), formatPlacePrefs({y(), x(), width(), height()}));
+    } catch (const std::exception&) {
+        // The program is ending: a place that cannot be kept is lost for the next run only.
+    }
 }
 
 uint16_t TDataCheckWindow::channelMask() const {
@@ -255,10 +356,11 @@ void TDataCheckWindow::DocorrectExecute() {
     midiSong* song = context().song();
     if (!song || context().playing() || model_->tickedCount() == 0) return;
     std::vector<bool> corrected;
+    std::vector<std::string> reasons;
     {
         BusyCursor busy;
-        corrected = correctFindings(*song, model_->report(), model_->ticked());
-        model_->removeLines(corrected);
+        corrected = correctFindings(*song, model_->report(), model_->ticked(), &reasons);
+        model_->applyCorrection(corrected, reasons);
         parkCurrentLine();
     }
     CheckListBox1->setToolTip({});
@@ -277,7 +379,9 @@ void TDataCheckWindow::CheckListBox1Click() {
     if (!f) return;
     const std::string line = f->text();
     CheckListBox1->setToolTip(QString::fromStdString(line));
-    status(QString::fromUtf8(checkExplanation(checkNumberOfLine(line))));
+    // Japanese is the source text; other locales see its English translation. Copy Report keeps
+    // the lines as they are.
+    status(QCoreApplication::translate("DataCheck", checkExplanation(checkNumberOfLine(line))));
 }
 
 void TDataCheckWindow::CheckListBox1DblClick() {

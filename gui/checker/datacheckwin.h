@@ -5,6 +5,7 @@
 // ticked lines.
 
 #include <QAbstractListModel>
+#include <string>
 #include <vector>
 
 #include "checker/data_check.h"
@@ -33,7 +34,15 @@ public:
     void setReport(tonvela::CheckReport report);
     // Takes the flagged lines off; the others keep their ticks.
     void removeLines(const std::vector<bool>& which);
+    // After Correct: each non-empty reason (one per line, as correctFindings gives them) is kept
+    // with its line, which shows it; then the corrected lines go.
+    void applyCorrection(const std::vector<bool>& corrected, const std::vector<std::string>& reasons);
     void clear();
+    // Why a line stayed after Correct; "" when it was never refused.
+    const std::string& reason(int row) const;
+    // The width of one character of the list's fixed font and the height of a line: every line
+    // is laid out as wide as the longest one, so the list scrolls sideways instead of cutting.
+    void setLineMetrics(int charWidth, int lineHeight);
 
     const tonvela::CheckReport& report() const { return report_; }
     const std::vector<bool>& ticked() const { return ticked_; }
@@ -44,15 +53,23 @@ Q_SIGNALS:
     void tickedCountChanged();
 
 private:
+    QString shownText(size_t row) const;
+    void measure();
+
     tonvela::CheckReport report_;
     std::vector<bool> ticked_;
+    std::vector<std::string> reasons_;
     size_t tickedCount_ = 0;
+    size_t widestLine_ = 0;  // characters
+    int charWidth_ = 8, lineHeight_ = 16;
 };
 
 class TDataCheckWindow : public ToolWindow {
     Q_OBJECT
 public:
     explicit TDataCheckWindow(EditorContext& context, QWidget* parent = nullptr);
+    // Writes datacheck.prf.
+    ~TDataCheckWindow() override;
 
     void refreshFromEditor() override;
     void songReplaced() override;
@@ -89,6 +106,9 @@ private:
     void updateActions();
     void status(const QString& text);
     void parkCurrentLine();
+    void readPrefs();
+    void writePrefs();
 
     FindingListModel* model_;
+    QString prefsPath_;
 };

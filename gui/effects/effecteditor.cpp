@@ -164,6 +164,9 @@ TEffectEditor::TEffectEditor(EditorContext& context, QWidget* parent) : ToolWind
     ToBar = field("ToBar", 48);
     ToBeat = field("ToBeat", 32);
     ToTickEdit = field("ToTickEdit", 44);
+    for (auto [edit, caption] : {std::pair{FromBar, "From Bar"}, {FromBeat, "From Beat"}, {FromTickEdit, "From Tick"},
+                                 {ToBar, "To Bar"}, {ToBeat, "To Beat"}, {ToTickEdit, "To Tick"}})
+        setFieldCaption(edit, caption);
 
     PageControl = new QTabWidget;
     PageControl->setObjectName("PageControl");

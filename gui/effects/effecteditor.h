@@ -288,3 +288,8 @@ private:
     QWidget* buildQuickSlots();
     QPointer<QWidget> groupEditor_;
 };
+
+// What the re-entry dialog calls a number field of the editor ("Vel. max", "From Bar"); its
+// control name when it was given none.
+void setFieldCaption(QLineEdit* edit, const QString& caption);
+QString fieldCaption(const QLineEdit* edit);

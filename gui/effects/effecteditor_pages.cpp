@@ -38,10 +38,23 @@ QWidget* inRow(std::initializer_list<QWidget*> widgets, QWidget* parent = nullpt
 
 QLabel* label(const QString& text) { return new QLabel(text); }
 
-// Label and content as one grid row.
+void nameField(QLineEdit* edit, const QString& caption) { setFieldCaption(edit, caption); }
+
+// Label and content as one grid row. The row's number fields are named after its label, with
+// "min" or "max" when the field is one end of a range.
 void addRow(QGridLayout* grid, int row, const QString& caption, QWidget* content, int column = 0) {
     if (!caption.isEmpty()) grid->addWidget(label(caption), row, column);
     grid->addWidget(content, row, column + 1);
+    if (caption.isEmpty()) return;
+    QList<QLineEdit*> edits = content->findChildren<QLineEdit*>();
+    if (auto* e = qobject_cast<QLineEdit*>(content)) edits.prepend(e);
+    for (QLineEdit* e : edits) {
+        if (fieldCaption(e) != e->objectName()) continue;  // named already
+        const QString name = e->objectName().toLower();
+        const QString end = name.contains("min") ? " min" : name.contains("max") ? " max" : QString();
+        nameField(e, edits.size() > 1 && end.isEmpty() ? caption + " " + QString::number(edits.indexOf(e) + 1)
+                                                       : caption + end);
+    }
 }
 
 // An integer field with up and down buttons that step it within low..high; the field keeps
@@ -74,6 +87,19 @@ QSlider* slider(const QString& name, Qt::Orientation orientation, int low, int h
 }
 
 }  // namespace
+
+namespace {
+
+constexpr const char* kFieldCaption = "fieldCaption";
+
+}  // namespace
+
+void setFieldCaption(QLineEdit* edit, const QString& caption) { edit->setProperty(kFieldCaption, caption); }
+
+QString fieldCaption(const QLineEdit* edit) {
+    const QVariant caption = edit->property(kFieldCaption);
+    return caption.isValid() ? caption.toString() : edit->objectName();
+}
 
 QLineEdit* TEffectEditor::field(const QString& name, int width) {
     auto* e = new QLineEdit;
@@ -168,6 +194,7 @@ QWidget* TEffectEditor::buildAddEventPage() {
         addRow(grid, 4, "Time Offset", inRow({StartShift, label("Ticks")}));
         addRow(grid, 5, "Apply Range", inRow({ApplyRange, DurationPercent, label("%")}));
         addRow(grid, 6, "", inRow({ApplyTime, ApplyTimeUnit}));
+        nameField(ApplyTime, "Apply Range (time)");
         addRow(grid, 7, "Position", inRow({ApplyPosition}));
         addRow(grid, 8, "Func Source", inRow({FunctionSource1}));
         grid->addWidget(inRow({ReplaceEvent}), 9, 0, 1, 2);
@@ -249,6 +276,8 @@ QWidget* TEffectEditor::buildDeletePage() {
     DelValMax = field("DelValMax");
     DelNumel = field("DelNumel", 32);
     DelDenom = field("DelDenom", 32);
+    nameField(DelNumel, "Delete Every (count)");
+    nameField(DelDenom, "Delete Every (out of)");
 
     auto* group = new QGroupBox("Delete Item", page);
     group->setObjectName("DeleteItemGroup");
@@ -261,6 +290,7 @@ QWidget* TEffectEditor::buildDeletePage() {
         for (int k = 0; k < 3; ++k) {
             ExceptData[k] = check(QString("ExceptData%1").arg(k + 1), QString("Except %1").arg(k + 1));
             exceptval[k] = field(QString("exceptval%1").arg(k + 1));
+            nameField(exceptval[k], QString("Except %1").arg(k + 1));
             g->addWidget(ExceptData[k], k + 1, 0);
             g->addWidget(inRow({exceptval[k]}), k + 1, 1);
         }
@@ -367,6 +397,7 @@ QWidget* TEffectEditor::buildEchoPage() {
         EchoVol[k]->setFixedHeight(110);
         controls_.insert(EchoVol[k]->objectName(), EchoVol[k]);
         EditOct[k] = field(QString("EditOct%1").arg(k + 1), 36);
+        nameField(EditOct[k], QString("Note of repeat %1").arg(k + 1));
         rg->addWidget(EchoVol[k], 0, k + 1, Qt::AlignHCenter);
         rg->addWidget(EditOct[k], 1, k + 1, Qt::AlignHCenter);
     }
@@ -477,6 +508,8 @@ QWidget* TEffectEditor::buildChordPage() {
     Stroke = choice("Stroke", kStrokeItems);
     resStart = field("resStart", 44);
     resEnd = field("resEnd", 44);
+    nameField(resStart, "Range from");
+    nameField(resEnd, "Range to");
     auto* divisionLabel = label("Division(per quater)");
     divisionLabel->setObjectName("DivisionLabel");
     auto* grid = new QGridLayout;

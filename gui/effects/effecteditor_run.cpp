@@ -37,6 +37,9 @@ bool playPart(MidiDevice& device, midiSong& song, const Selection& part) {
     return device.playSelectedPart(song, part, PlayOptions{});
 }
 
+// The status when the user cancelled the re-entry of a field: nothing ran.
+QString cancelledText(const QString& field) { return "Cancelled: no number was entered for " + field + "."; }
+
 }  // namespace
 
 // ---- checks before a run ------------------------------------------------------------------------
@@ -58,9 +61,13 @@ bool TEffectEditor::normaliseFields() {
         }
         asked << name;
         QString text = edit->text();
-        const bool answered = b.kind == FieldKind::integer ? askIntegerOrCancel(text, this).has_value()
-                                                           : askDecimalOrCancel(text, this).has_value();
-        if (!answered) return false;
+        const QString caption = fieldCaption(edit);
+        const bool answered = b.kind == FieldKind::integer ? askIntegerOrCancel(text, this, caption).has_value()
+                                                           : askDecimalOrCancel(text, this, caption).has_value();
+        if (!answered) {
+            setStatus(cancelledText(caption));
+            return false;
+        }
         edit->setText(text);
     }
 }
@@ -78,8 +85,11 @@ bool TEffectEditor::prepareRun(RunPlan& plan) {
     QLineEdit* edits[6] = {FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit};
     for (int i = 0; i < 6; ++i) {
         QString text = edits[i]->text();
-        const std::optional<int> v = askIntegerOrCancel(text, this);
-        if (!v) return false;
+        const std::optional<int> v = askIntegerOrCancel(text, this, fieldCaption(edits[i]));
+        if (!v) {
+            setStatus(cancelledText(fieldCaption(edits[i])));
+            return false;
+        }
         edits[i]->setText(text);
         *targets[i] = *v;
     }
@@ -174,7 +184,7 @@ void TEffectEditor::LoadButtonClick() {
     for (const std::string& w : loaded.warnings) context().reportError(QString::fromStdString(w));
     showSettings(loaded.settings);
     lastEffectPath_ = path;
-    setStatus(QString());
+    setStatus("Effect loaded: " + path);
 }
 
 void TEffectEditor::SaveDataExecute() {
@@ -189,6 +199,7 @@ void TEffectEditor::SaveDataExecute() {
     }
     lastEffectPath_ = path;
     EffectName->setText(QFileInfo(path).completeBaseName());
+    setStatus("Effect saved: " + path);
 }
 
 // ---- preview ------------------------------------------------------------------------------------

@@ -15,6 +15,10 @@ public:
     std::string message() const { return what(); }
     // Extra context for logs and the command line (file offset, system error); may be empty.
     const std::string& detail() const { return detail_; }
+    // The message followed by the detail in brackets: what a failed load reports, so the user
+    // learns where a file broke ("Data chunk may be broken (data byte 3C without a status in
+    // track 1 at tick 480)").
+    std::string messageWithDetail() const { return detail_.empty() ? message() : message() + " (" + detail_ + ")"; }
 
 private:
     std::string detail_;

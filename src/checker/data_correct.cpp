@@ -53,10 +53,13 @@ public:
         }
     }
 
+    // Why the last line that correct() refused stays.
+    const std::string& why() const { return why_; }
+
     bool correct(const Finding& f) {
         if (f.check == 9) return true;  // nothing to repair: the line only goes
         const std::optional<Held> e = locate(f.event);
-        if (!e) return false;
+        if (!e) return refuse("the event is no longer in the song (check again)");
         switch (f.check) {
         case 1:
         case 3: return shortenPrevious(f, *e);
@@ -123,7 +126,7 @@ private:
     // 001/003: the latest earlier note of the key that still sounds when the listed one starts
     // ends one tick before it; it is only ever shortened.
     bool shortenPrevious(const Finding& f, const Held& e) {
-        if (f.event.event->kind() != kindNote) return false;
+        if (f.event.event->kind() != kindNote) return refuse(kChanged);
         const auto* on = static_cast<const NoteOnEvent*>(f.event.event);
         if (on->duration() <= 0) {
             // A note that ends where it starts is never heard, and its end would come before its
@@ -149,7 +152,7 @@ private:
         // Every note that sounded on was shortened or removed since the check (by the line of
         // an earlier note, typically): nothing overlaps any more. With none found at all, the
         // line stays.
-        return f.placeCount > 0;
+        return f.placeCount > 0 || refuse("no earlier note of this key sounds into it");
     }
 
     // 002: the line names a note whose end found its key silent already.
@@ -159,7 +162,7 @@ private:
             remove(e);
             return true;
         }
-        if (x->kind() != kindNote) return false;
+        if (x->kind() != kindNote) return refuse(kChanged);
         auto* note = static_cast<NoteOnEvent*>(x);
         if (note->duration() <= 0 || f.endDuration == 0) {
             remove(e);
@@ -169,7 +172,8 @@ private:
             edit(e).setDuration(note, f.endDuration);
             return true;
         }
-        return false;
+        return refuse(f.endDuration > 0 ? "the note ends there already (check again)"
+                                        : "nothing ends the note early (check again)");
     }
 
     static bool isRelease(const anyEvent* e) {
@@ -185,11 +189,11 @@ private:
     bool removeEarlier(const Finding& f, const Held& e) {
         if (f.usedBetween) {
             // The earlier changes are heard and stay; this one may repeat the last of them.
-            if (!f.redundant) return false;
+            if (!f.redundant) return refuse("an event between the changes uses the earlier value");
             remove(e);
             return true;
         }
-        if (!f.places) return false;
+        if (!f.places) return refuse(kChanged);
         const PlaceList& earlier = *f.places;
         Progress& done = progress_[&earlier];
         const anyEvent* last = f.event.event;
@@ -206,7 +210,7 @@ private:
                 done.releasesFound = true;
             }
             auto r = std::lower_bound(done.releases.begin(), done.releases.end(), done.next);
-            if (r != done.releases.end() && *r < f.placeCount) return false;
+            if (r != done.releases.end() && *r < f.placeCount) return refuse("no earlier free tick for the release");
         }
         for (size_t i = done.next; i < f.placeCount; ++i) {
             const EventPlace& p = earlier[i];
@@ -227,7 +231,7 @@ private:
     // 012/013: the control changes and pitch bends of the note's tick move before it. Lines of
     // one tick that move the same events share them; each is moved once.
     bool moveBeforeNote(const Finding& f) {
-        if (!f.movable) return false;
+        if (!f.movable) return refuse(whyNotMovable(f));
         auto moveOne = [this](const EventPlace& p) {
             const std::optional<Held> h = locate(p);
             // Gone, or moved already by the line of its note or of another event of the tick.
@@ -244,13 +248,33 @@ private:
 
     // 015: a switch is off or on; a value on the side it stood on already changes nothing.
     bool switchValue(const Finding& f, const Held& e) {
-        if (f.event.event->kind() != kindControl) return false;
+        if (f.event.event->kind() != kindControl) return refuse(kChanged);
         auto* c = static_cast<ControlChangeEvent*>(f.event.event);
         if (f.redundant)
             remove(e);
         else
             edit(e).setControlValue(c, c->value() >= 64 ? 127 : 0);
         return true;
+    }
+
+    static constexpr const char* kChanged = "the event changed since the check (check again)";
+
+    bool refuse(std::string why) {
+        why_ = std::move(why);
+        return false;
+    }
+
+    static std::string whyNotMovable(const Finding& f) {
+        if (f.event.time <= 0) return "no earlier tick (tick 0)";
+        auto modeMessage = [](const EventPlace& p) {
+            return p.event && p.event->kind() == kindControl &&
+                   static_cast<const ControlChangeEvent*>(p.event)->controller() >= 120;
+        };
+        if (modeMessage(f.event)) return "a channel mode message stays where it is";
+        if (f.places)
+            for (size_t i = 0; i < f.placeCount; ++i)
+                if (modeMessage((*f.places)[i])) return "a channel mode message stays where it is";
+        return "no earlier free tick";
     }
 
     // How far the lines sharing a list of events got with it in this run.
@@ -261,6 +285,7 @@ private:
     };
 
     midiSong& song_;
+    std::string why_;
     std::vector<bool> opened_, changed_, moved_;
     std::unordered_map<const anyEvent*, std::pair<int, int>> elsewhere_;
     std::unordered_map<const PlaceList*, Progress> progress_;
@@ -268,12 +293,15 @@ private:
 
 }  // namespace
 
-std::vector<bool> correctFindings(midiSong& song, const CheckReport& report, const std::vector<bool>& ticked) {
+std::vector<bool> correctFindings(midiSong& song, const CheckReport& report, const std::vector<bool>& ticked,
+                                  std::vector<std::string>* reasons) {
     std::vector<bool> corrected(report.size(), false);
+    if (reasons) reasons->assign(report.size(), std::string());
     Corrector corrector(song);
     corrector.prepare(report, ticked);
     for (size_t i = 0; i < report.size(); ++i) {
         if (i < ticked.size() && ticked[i]) corrected[i] = corrector.correct(report[i]);
+        if (reasons && i < ticked.size() && ticked[i] && !corrected[i]) (*reasons)[i] = corrector.why();
     }
     corrector.finish();
     return corrected;

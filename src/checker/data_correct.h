@@ -39,6 +39,9 @@ inline constexpr const char* kCorrectDoneText = "Correct Done.";
 // A line whose event is no longer in the song, or whose correction cannot be made, is not
 // corrected and the song is not changed for it. The changed tracks are packed once at the end,
 // and re-sorted when times changed. Linear in the song plus the number of lines.
-std::vector<bool> correctFindings(midiSong& song, const CheckReport& report, const std::vector<bool>& ticked);
+// With `reasons`, it is sized to the report and each ticked line that was not corrected gets why
+// ("no earlier free tick"); the others get "".
+std::vector<bool> correctFindings(midiSong& song, const CheckReport& report, const std::vector<bool>& ticked,
+                                  std::vector<std::string>* reasons = nullptr);
 
 }  // namespace tonvela

@@ -297,6 +297,7 @@ void addEvents(Run& run) {
                                  : static_cast<int64_t>(std::clamp(std::trunc(minDiffText), -1e18, 1e18));
     const AddValueMapping mapping = addValueMapping(p, run.bendRange);
     const NoteFilter filter = noteFilterFor(p, run.units);
+    MissTally misses = noteFilterTally(filter);
     const int source = std::min(choice(p.FunctionSource1), 2);
     const bool rangeMode = source != 0;
     const bool byTime = choice(p.ApplyRange) == 1;
@@ -366,7 +367,10 @@ void addEvents(Run& run) {
             auto* n = static_cast<const NoteOnEvent*>(e);
             if (lastProcessed && n->time == *lastProcessed) continue;  // the other notes of a chord
             prev = n;
-            if (!passesNoteFilter(track, i, filter)) continue;
+            if (const NoteFilterMiss miss = noteFilterMiss(track, i, filter); miss != NoteFilterMiss::none) {
+                misses.miss(tallyNumber(miss));
+                continue;
+            }
             ++run.counts.hits;
 
             const int channel = n->status & 0x0F;
@@ -554,6 +558,7 @@ void addEvents(Run& run) {
         closing.clear();
         track.sortEvents();
     }
+    run.missReason = misses.reason();
 }
 
 }  // namespace tonvela::effects

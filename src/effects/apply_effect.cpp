@@ -256,6 +256,7 @@ EffectResult applyEffect(midiSong& song, const EffectSettings& settings, const E
     for (midiTrack* t : run.marked) t->keepSinceMark();
     result.applied = true;
     result.counts = run.counts;
+    if (run.counts.hits == 0 && !run.counts.chordStroke) result.missReason = run.missReason;
     return result;
 }
 

@@ -69,8 +69,14 @@ struct EffectResult {
     // its name), else -1. With "Select TargetTrack after Proc." the editor selects its row.
     int echoTrack = -1;
     bool echoTrackCreated = false;
+    // A run that hit nothing because its filters turned every candidate away: which filter did
+    // ("every note overlaps another (Allow Overlap is off)"); empty otherwise.
+    std::string missReason;
 
-    std::string statusText() const { return counts.statusText(); }
+    // The counts' text, followed by ": " and the miss reason when there is one.
+    std::string statusText() const {
+        return missReason.empty() ? counts.statusText() : counts.statusText() + ": " + missReason;
+    }
 };
 
 // The nine operations and their undo labels.

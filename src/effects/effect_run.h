@@ -46,6 +46,9 @@ struct Run {
     UnitContext units;
     int bendRange = 2;  // pitch bend sensitivity of the current (first) track at scope.unitTime
     EffectCounts counts;
+    // Set by an operation whose filters turned candidates away (MissTally::reason); reported
+    // when the run hits nothing.
+    std::string missReason;
     const EffectProgress& progress;
     int64_t added = 0;
     std::vector<midiTrack*> marked;  // tracks this run marked before it changed them, in order

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "effects/effect_run.h"
+#include "effects/note_filter.h"
 #include "settings/numbertext.h"
 
 namespace tonvela::effects {
@@ -53,6 +54,10 @@ void deleteEvents(Run& run) {
     int except[3];
     for (int k = 0; k < 3; ++k) except[k] = intOf(p.exceptval[static_cast<size_t>(k)], 0);
     int64_t n = 1;  // shared by the tracks of the run: the pattern goes on from track to track
+    MissTally misses("value");
+    const std::string range = "Value " + std::to_string(lo) + " - " + std::to_string(hi);
+    const int outside = misses.add("every value lies outside " + range, "outside " + range);
+    const int exceptedValue = misses.add("every value is an Except value", "an Except value");
 
     forEachTrack(run, [&](midiTrack& track, int first, int last) {
         for (int i = first; i < last; ++i) {
@@ -68,16 +73,23 @@ void deleteEvents(Run& run) {
                 if (c->controller() != controller) continue;
                 value = c->value();
             }
-            if (value < lo || value > hi) continue;
+            if (value < lo || value > hi) {
+                misses.miss(outside);
+                continue;
+            }
             bool excepted = false;
             for (int k = 0; k < 3; ++k) excepted = excepted || (p.ExceptData[static_cast<size_t>(k)] && value == except[k]);
-            if (excepted) continue;
+            if (excepted) {
+                misses.miss(exceptedValue);
+                continue;
+            }
             ++run.counts.hits;
             if (numel >= n) track.removeEventAt(i);
             if (++n > denom) n = 1;
         }
         track.pack();
     });
+    run.missReason = misses.reason();
 }
 
 void modifyVelocity(Run& run) {
@@ -270,6 +282,12 @@ void modifyDuration(Run& run) {
     const int method = std::min(choice(p.durChangeMethod), 2);
     const int64_t percent = intOf(p.durPercent, 100), value = intOf(p.DurValue, 100), tenuto = intOf(p.TenutoPC, 100);
     const int64_t maxLimit = intOf(p.durMaxLimit, 9999), minLimit = intOf(p.durMinLimit, 1);
+    NoteFilter bounds;
+    bounds.keyMin = keyMin;
+    bounds.keyMax = keyMax;
+    bounds.durationMin = durMin;
+    bounds.durationMax = durMax;
+    MissTally misses = noteFilterTally(bounds);
 
     forEachTrack(run, [&](midiTrack& track, int first, int last) {
         NoteIndex notes(track, first);
@@ -278,7 +296,14 @@ void modifyDuration(Run& run) {
             run.examined();
             if (e->kind() != kindNote) continue;
             auto* n = static_cast<NoteOnEvent*>(e);
-            if (n->note() < keyMin || n->note() > keyMax || n->duration() < durMin || n->duration() > durMax) continue;
+            if (n->note() < keyMin || n->note() > keyMax) {
+                misses.miss(tallyNumber(NoteFilterMiss::key));
+                continue;
+            }
+            if (n->duration() < durMin || n->duration() > durMax) {
+                misses.miss(tallyNumber(NoteFilterMiss::duration));
+                continue;
+            }
             int64_t d;
             if (method == 0) {
                 d = percent * n->duration() / 100;
@@ -299,6 +324,7 @@ void modifyDuration(Run& run) {
             ++run.counts.hits;
         }
     });
+    run.missReason = misses.reason();
 }
 
 }  // namespace tonvela::effects

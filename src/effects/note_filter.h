@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "effects/effect_settings.h"
+#include "effects/miss_tally.h"
 #include "effects/units.h"
 
 namespace tonvela {
@@ -30,5 +31,13 @@ NoteFilter noteFilterFor(const AddEventPage& page, const UnitContext& units);
 // least 1.5 quarter notes before it) passes exactly when Independent is on; any other note
 // needs the box of its direction from the previous note (Flat, Ascending, Decending).
 bool passesNoteFilter(const midiTrack& track, int index, const NoteFilter& filter);
+
+// The first test a note fails, in the order passesNoteFilter makes them; none when it passes.
+enum class NoteFilterMiss { none, key, velocity, duration, pitchClass, overlap, independent, flat, ascending, descending };
+NoteFilterMiss noteFilterMiss(const midiTrack& track, int index, const NoteFilter& filter);
+// A tally whose filter numbers are the misses (key = 0, ... descending = 8), worded with the
+// filter's bounds as the Filter group shows them (durations in ticks).
+effects::MissTally noteFilterTally(const NoteFilter& filter);
+inline int tallyNumber(NoteFilterMiss miss) { return static_cast<int>(miss) - 1; }
 
 }  // namespace tonvela

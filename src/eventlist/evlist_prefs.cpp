@@ -1,33 +1,9 @@
 #include "eventlist/evlist_prefs.h"
 
-#include "settings/numbertext.h"
-
 namespace tonvela {
 
-EventListPrefs readEventListPrefs(const std::vector<std::string>& lines) {
-    EventListPrefs prefs;
-    if (lines.empty()) return prefs;
-    const auto version = readInteger(lines[0]);
-    if (!version) return prefs;
-    if (*version > 0) {
-        prefs.status = EventListPrefsStatus::newerVersion;
-        return prefs;
-    }
-    if (lines.size() < 5) return prefs;
-    int values[4];
-    for (size_t i = 0; i < 4; ++i) {
-        const auto v = readInteger(lines[i + 1]);
-        if (!v) return prefs;  // a damaged file changes nothing; it is rewritten at the end
-        values[i] = *v;
-    }
-    prefs.status = EventListPrefsStatus::read;
-    prefs.place = WindowPlace{values[0], values[1], values[2], values[3]};
-    return prefs;
-}
+EventListPrefs readEventListPrefs(const std::vector<std::string>& lines) { return readPlacePrefs(lines); }
 
-std::vector<std::string> formatEventListPrefs(const WindowPlace& place) {
-    return {"0000", std::to_string(place.top), std::to_string(place.left), std::to_string(place.width),
-            std::to_string(place.height)};
-}
+std::vector<std::string> formatEventListPrefs(const WindowPlace& place) { return formatPlacePrefs(place); }
 
 }  // namespace tonvela

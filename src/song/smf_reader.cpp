@@ -128,13 +128,16 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
             uint32_t delta = statusNext ? 0 : varLen();
             statusNext = false;
             // Beyond this no delta time could reach the next event when the song is written.
-            if (t + delta > kMaxTime) throw MidiError(kBrokenDelta, "time beyond the range of a song");
+            if (t + delta > kMaxTime)
+                throw MidiError(kBrokenDelta, "time beyond the range of a song in " + where + " after tick " + std::to_string(t));
             t += delta;
             const int32_t time = static_cast<int32_t>(t);
             uint8_t status = byte();
             if (status < 0x80) {
                 if (!(runningStatus & 0x80)) {
-                    if (!recover_) throw MidiError(kNoStatus);
+                    if (!recover_)
+                        throw MidiError(kNoStatus, "data byte " + hexByte(status) + " without a status in " + where +
+                                                       " at tick " + std::to_string(time));
                     repair(where + ": skipped data byte " + hexByte(status) + " without a status at tick " +
                            std::to_string(time));
                     continue;
@@ -292,6 +295,11 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
         finishTrack(static_cast<int32_t>(std::min<int64_t>(t, INT32_MAX)));
         return end_;
     } catch (const MidiError& e) {
+        // The message names no place of its own (a delta time too long): the track and tick say
+        // where the file broke.
+        if (!recover_ && (e.message() + " " + e.detail()).find(" in track ") == std::string::npos)
+            throw MidiError(e.message(), (e.detail().empty() ? "" : e.detail() + " ") + "in " + where + " after tick " +
+                                             std::to_string(std::min<int64_t>(t, INT32_MAX)));
         if (!recover_) throw;
         repair(where + ": " + e.message() + " The track ends at tick " + std::to_string(std::min<int64_t>(t, INT32_MAX)) + ".");
         finishTrack(static_cast<int32_t>(std::min<int64_t>(t, INT32_MAX)));
@@ -385,7 +393,9 @@ void midiSong::loadImpl(const uint8_t* data, size_t size, const LoadOptions& opt
         }
         if (!found) {
             if (!declared) break;
-            if (!recover) throw MidiError(kNoTrack);
+            if (!recover)
+                throw MidiError(kNoTrack, "track " + std::to_string(i) + " of the " + std::to_string(count) +
+                                              " the header announces, at byte " + std::to_string(pos));
             if (i == 0) {
                 report.repairs.push_back("the file holds no track chunk; an empty track was made");
                 break;

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -50,6 +52,7 @@ QStringList listed(const TDataCheckWindow& w) {
 class DataCheckWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        ctx.folders_.settings = settings.path() + "/";
         ctx.loadSong(songWithFindings());
         window = std::make_unique<TDataCheckWindow>(ctx);
         ctx.tools.push_back(window.get());
@@ -60,6 +63,7 @@ protected:
         window->model()->setData(window->model()->index(row), on ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
 
+    QTemporaryDir settings;
     FakeEditorContext ctx;
     std::unique_ptr<TDataCheckWindow> window;
 };
@@ -248,4 +252,60 @@ TEST_F(EditorTest, CtrlZInTheDataCheckerUndoesItsCorrectionInEveryTrack) {
     EXPECT_EQ(tonvela::dumpSong(*w->song()), before);
     ASSERT_TRUE(pressIn(check, Qt::Key_Y, Qt::ControlModifier));
     EXPECT_EQ(tonvela::dumpSong(*w->song()), after);
+}
+
+// ---- the window's size and the lines that stay --------------------------------------------
+
+TEST_F(DataCheckWindowTest, TheWindowResizesAndLongLinesScrollInsteadOfBeingCut) {
+    window->CheckButton1->click();
+    EXPECT_LT(window->minimumWidth(), 500);
+    window->resize(480, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->size(), QSize(480, 500));
+    // Every line keeps its whole text: the longest is as wide as its characters, and the list
+    // scrolls sideways to it.
+    EXPECT_EQ(window->CheckListBox1->textElideMode(), Qt::ElideNone);
+    const QFontMetrics fm(window->CheckListBox1->font());
+    const QRect line = window->CheckListBox1->visualRect(window->model()->index(3));
+    EXPECT_GE(line.width(), fm.horizontalAdvance(kLines[3]));
+    EXPECT_GT(window->CheckListBox1->horizontalScrollBar()->maximum(), 0);
+}
+
+TEST_F(DataCheckWindowTest, ALineCorrectLeavesSaysWhyAndCopyReportKeepsTheLine) {
+    // A control change and a note on tick 0: nothing can move before tick 0.
+    TrackWriter w;
+    w.control(0, 0, 10, 30).note(0, 0, 60, 100, 480);
+    ctx.loadSong(tonvela::test::smf(1, {conductor(2), w.bytes()}));
+    window->CheckButton1->click();
+    ASSERT_EQ(window->model()->rowCount(), 1);
+    const QString line = window->model()->index(0).data().toString();
+    window->CorrectButton1->click();
+    EXPECT_EQ(window->StatusBar1->currentMessage(), "Correct Done.");
+    ASSERT_EQ(window->model()->rowCount(), 1) << "the line stays";
+    EXPECT_EQ(window->model()->index(0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(window->model()->index(0).data().toString(),
+              line + QString::fromUtf8("   \u2190 not corrected: no earlier tick (tick 0)"));
+    EXPECT_EQ(window->model()->index(0).data(Qt::ToolTipRole).toString(),
+              line + "\nNot corrected: no earlier tick (tick 0)");
+    // Copy Report copies the report's own lines.
+    window->Button1->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), line + "\r\n");
+    // A new check starts afresh.
+    window->CheckButton1->click();
+    EXPECT_EQ(window->model()->index(0).data().toString(), line);
+}
+
+TEST_F(DataCheckWindowTest, ThePlaceAndSizeAreKeptInDatacheckPrf) {
+    window->move(60, 40);
+    window->resize(640, 500);
+    const QSize kept = window->size();
+    ctx.tools.clear();
+    window.reset();
+    QFile f(settings.path() + "/datacheck.prf");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("0000\r\n40\r\n60\r\n640\r\n500\r\n"));
+    f.close();
+    TDataCheckWindow again(ctx);
+    EXPECT_EQ(again.size(), kept);
+    EXPECT_EQ(again.pos(), QPoint(60, 40));
 }

@@ -5,11 +5,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QRadioButton>
 #include <QTest>
 #include <csignal>
 
 #include "gui_fixture.h"
+#include "logwin.h"
 #include "optiondialog.h"
 #include "radiogroup.h"
 #include "settings/preffile.h"
@@ -347,4 +349,121 @@ TEST_F(EditorTest, HelpThatCannotOpenTheManualSaysSo) {
     w->Help2->trigger();
     EXPECT_EQ(prompts.texts(), QStringList{"Could't open manual."});
     EXPECT_EQ(errorSounds, 1);
+}
+
+namespace {
+
+// Conductor, piano and a bass track whose chunk announces more bytes than the file holds: the
+// file ends inside the bass track's second note.
+Bytes songWithDamagedTrack() {
+    using tonvela::test::header;
+    using tonvela::test::trackChunk;
+    const Bytes piano = cat({trackName("Piano"), note(0, 0, 60, 480), note(0, 0, 62, 480)});
+    Bytes bass = trackChunk(cat({trackName("Bass"), note(0, 2, 36, 480), at(0, {0x92, 0x28})}), false);
+    bass[7] = static_cast<uint8_t>(bass[7] + 20);  // the chunk claims 20 bytes more
+    return cat({header(1, 3), trackChunk(conductor(4)), trackChunk(piano), bass});
+}
+
+int notesOf(const tonvela::midiTrack* track) {
+    int n = 0;
+    for (int i = 0; i < track->size(); ++i)
+        if (track->at(i) && track->at(i)->kind() == tonvela::kindNote) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(EditorTest, ADamagedFileSaysWhereItBrokeAndOpensWhatCanBeRead) {
+    const QString damaged = writeSong("damaged.mid", songWithDamagedTrack());
+    const QByteArray original = contents(damaged);
+    TMIDIPollimoMain* w = start();
+    prompts.answers = {QMessageBox::Open};
+    ASSERT_TRUE(w->openPath(damaged));
+
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.startsWith(damaged + ": The file ends inside an event in track 2."))
+        << prompts.asked[0].text.toStdString();
+    EXPECT_EQ(prompts.captionsShown, QStringList{"Open what can be read"});
+    EXPECT_EQ(errorSounds, 1);
+    // What was read before the damage is there: the piano's notes and the bass's first note.
+    ASSERT_NE(w->song(), nullptr);
+    ASSERT_EQ(w->song()->trackCount(), 3);
+    EXPECT_EQ(notesOf(w->song()->track(1)), 2);
+    EXPECT_EQ(notesOf(w->song()->track(2)), 1);
+    EXPECT_EQ(w->currentPath(), damaged);
+    EXPECT_EQ(statusText(), "File read:" + damaged);
+    // The repairs are in the log window.
+    const QString log = app->LogWindow()->text();
+    EXPECT_TRUE(app->LogWindow()->isVisible());
+    EXPECT_TRUE(log.contains("track 2: data ends inside an event")) << log.toStdString();
+
+    // The song counts as changed: leaving it asks, and Save writes a sound file beside the
+    // damaged one kept as the backup.
+    EXPECT_TRUE(w->songChanged());
+    prompts.answers = {QMessageBox::Cancel};
+    w->ExitExecute();
+    EXPECT_EQ(prompts.asked.back().text, "Data Changed. Save ?");
+    w->FileSave->trigger();
+    EXPECT_FALSE(w->songChanged());
+    EXPECT_EQ(contents(path("damaged.000")), original);
+    tonvela::midiSong reread;
+    ASSERT_NO_THROW(reread.load(damaged.toStdString()));
+    EXPECT_EQ(notesOf(reread.track(1)), 2);
+    EXPECT_EQ(notesOf(reread.track(2)), 1);
+}
+
+TEST_F(EditorTest, ADamagedFileLeftClosedLeavesNoSongAndTheFileAsItWas) {
+    const QString good = writeSong("good.mid", pianoAndBass());
+    const QString damaged = writeSong("damaged.mid", songWithDamagedTrack());
+    const QByteArray original = contents(damaged);
+    TMIDIPollimoMain* w = start(good);
+    prompts.answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(w->openPath(damaged));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_TRUE(prompts.asked[0].text.startsWith(damaged + ": "));
+    EXPECT_EQ(w->song(), nullptr);
+    EXPECT_FALSE(w->FileSave->isEnabled());
+    EXPECT_EQ(statusText(), "Read Error:" + damaged);
+    EXPECT_FALSE(app->LogWindow()->isVisible());
+    EXPECT_EQ(contents(damaged), original);
+    EXPECT_FALSE(QFileInfo::exists(path("damaged.000")));
+    // A good file afterwards opens without a word and without a pending change.
+    EXPECT_TRUE(w->openPath(good));
+    EXPECT_FALSE(w->songChanged());
+    EXPECT_EQ(prompts.asked.size(), 1u);
+}
+
+TEST_F(EditorTest, AFileNoRepairCanReadIsOnlyReportedWithItsPlace) {
+    const QString format2 = writeSong("three.mid", cat({tonvela::test::header(2, 1), tonvela::test::trackChunk({})}));
+    TMIDIPollimoMain* w = start();
+    EXPECT_FALSE(w->openPath(format2));
+    ASSERT_EQ(prompts.asked.size(), 1u);
+    EXPECT_EQ(prompts.asked[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(prompts.asked[0].text, format2 + ": Format2 is not supported");
+    EXPECT_TRUE(prompts.captionsShown.isEmpty());
+}
+
+TEST_F(EditorTest, OpenDialogListsEveryMidiFileName) {
+    TMIDIPollimoMain* w = start();
+    w->FileOpen->trigger();
+    ASSERT_FALSE(prompts.filters.isEmpty());
+    const QString filter = prompts.filters.last();
+    // The patterns of the first entry, matched as the file dialog does (case-sensitively).
+    const QString first = filter.section(";;", 0, 0);
+    const QStringList patterns = first.mid(first.indexOf('(') + 1).chopped(1).split(' ');
+    auto listed = [&](const QString& name) {
+        for (const QString& p : patterns)
+            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(p)).match(name).hasMatch()) return true;
+        return false;
+    };
+    for (const char* name : {"a.mid", "B.MID", "c.midi", "D.MIDI", "e.smf", "f.kar", "G.KAR", "h.rmi", "I.RMI"})
+        EXPECT_TRUE(listed(name)) << name;
+    EXPECT_FALSE(listed("notes.txt"));
+}
+
+TEST_F(EditorTest, SaveAsSaysWhereTheSongWasSaved) {
+    TMIDIPollimoMain* w = start(writeSong("old.mid", pianoAndBass()));
+    prompts.saveNames = {path("new.mid")};
+    w->FileSaveAs->trigger();
+    EXPECT_EQ(statusText(), "File saved:" + path("new.mid"));
 }

@@ -79,7 +79,16 @@ public:
         asked.back().details = details;
         return answer;
     }
-    QString openFileName(QWidget*, const QString&, const QString&) override {
+    QMessageBox::StandardButton question(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                         QMessageBox::StandardButtons buttons,
+                                         const QList<QPair<QMessageBox::StandardButton, QString>>& captions) override {
+        for (const auto& c : captions) captionsShown << c.second;
+        return message(parent, icon, text, buttons);
+    }
+    QStringList captionsShown;  // the renamed buttons of every question
+    QStringList filters;  // of every file dialog shown
+    QString openFileName(QWidget*, const QString&, const QString& filter) override {
+        filters << filter;
         if (openNames.empty()) return {};
         QString n = openNames.front();
         openNames.pop_front();

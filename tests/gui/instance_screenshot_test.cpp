@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
@@ -279,6 +280,31 @@ TEST_F(EditorTest, ScreenshotsOfThePianoRollOnALongSongAndDrawnBends) {
     EXPECT_EQ(w->song()->track(1)->undoLabel(), "Piano Roll <Bend>");
     QCoreApplication::processEvents();
     EXPECT_TRUE(roll->grab().toImage().save(out + "/piano_roll_bend_drawn.png"));
+}
+
+// The data checker made narrower than its lines, after a Correct that left lines saying why.
+TEST_F(EditorTest, ScreenshotOfTheDataCheckerResized) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->updateActions();
+    w->ActionDataChecker->trigger();
+    auto* check = w->tools().find<TDataCheckWindow>();
+    ASSERT_NE(check, nullptr);
+    check->CheckButton1->click();
+    check->CorrectButton1->click();
+    check->resize(640, 460);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(check->size(), QSize(640, 460));
+    // Scrolled to the ends of the lines, where the reasons stand.
+    QScrollBar* across = check->CheckListBox1->horizontalScrollBar();
+    EXPECT_GT(across->maximum(), 0);
+    across->setValue(across->maximum());
+    QCoreApplication::processEvents();
+    const QImage shot = check->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/data_check_resized.png"));
 }
 
 // The expression editors over the demo song: a phrase chosen in each note list.

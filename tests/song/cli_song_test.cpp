@@ -109,7 +109,10 @@ TEST(CliSong, RecoverReportsRepairs) {
     if (cliMissing()) GTEST_SKIP();
     TempDir dir;
     std::string f = dir.file("cut.mid", cat({header(1, 2), trackChunk({0x00, 0x90, 0x3C, 0x40})}));
-    EXPECT_EQ(cli("info " + f).code, 1);
+    CliRun broken = cli("info " + f);
+    EXPECT_EQ(broken.code, 1);
+    // Without --recover the message says where the file broke.
+    EXPECT_EQ(broken.err, f + ": Couldn't find MIDI Track block (track 1 of the 2 the header announces, at byte 30)\n");
     CliRun r = cli("info --recover " + f);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.err, f + ": repaired: the header announces 2 tracks; the file holds 1\n");

@@ -50,6 +50,41 @@ TEST(SmfReader, ErrorsForBrokenFiles) {
     }
 }
 
+// A damaged file says where it broke: the message stays the program's own text, the detail
+// names the track and the tick (or the chunk) so the user can judge the damage.
+TEST(SmfReader, BrokenTrackDataNamesItsPlace) {
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::string message;
+        std::string text;  // messageWithDetail()
+    };
+    const Bytes good = trackChunk({0x00, 0x90, 0x3C, 0x40, 0x60, 0x80, 0x3C, 0x00});
+    const std::vector<Case> cases = {
+        {"data byte without status", cat({header(1, 2), good, trackChunk({0x83, 0x60, 0x3C, 0x40})}),
+         "Data chunk may be broken", "Data chunk may be broken (data byte 3C without a status in track 1 at tick 480)"},
+        {"status byte inside a note", smf(0, {{0x10, 0x90, 0x3C, 0xB0, 0x07, 0x64}}), "Data chunk may be broken",
+         "Data chunk may be broken (status byte B0 inside a channel message in track 0 at tick 16)"},
+        {"delta of five bytes", cat({header(1, 2), good, trackChunk({0x20, 0xFF, 0x01, 0x00, 0x81, 0x80, 0x80, 0x80, 0x00})}),
+         "Data may have been broken.",
+         "Data may have been broken. (variable-length number longer than four bytes in track 1 after tick 32)"},
+        {"fewer tracks than announced", cat({header(1, 3), good, good}), "Couldn't find MIDI Track block",
+         "Couldn't find MIDI Track block (track 2 of the 3 the header announces, at byte 54)"},
+        {"illegal status", smf(0, {{0x10, 0xFE}}), "Illegal status byte FE in track 0 at tick 16",
+         "Illegal status byte FE in track 0 at tick 16"},
+    };
+    for (const auto& c : cases) {
+        midiSong song;
+        try {
+            load(song, c.bytes);
+            ADD_FAILURE() << c.name << ": loaded";
+        } catch (const MidiError& e) {
+            EXPECT_EQ(e.message(), c.message) << c.name;
+            EXPECT_EQ(e.messageWithDetail(), c.text) << c.name;
+        }
+    }
+}
+
 TEST(SmfReader, ResetMessagesBecomeFlags) {
     struct Case {
         Bytes sysex;
