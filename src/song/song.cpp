@@ -327,7 +327,7 @@ void midiSong::markDrumTracks() {
 // ---- files --------------------------------------------------------------------------------------
 
 LoadReport midiSong::load(const std::string& path, const LoadOptions& options) {
-    std::vector<uint8_t> bytes = readFileBytes(path);
+    const FileBytes bytes = readWholeFile(path);
     return loadBytes(bytes.data(), bytes.size(), path, options);
 }
 
