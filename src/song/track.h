@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/pages.h"
 #include "song/events.h"
 
 namespace tonvela {
@@ -171,6 +172,7 @@ private:
     void neutralise(const anyEvent* e);
 
     std::vector<anyEvent*> events_;
+    FaultAhead journalAhead_;
     int holes_ = 0;          // empty slots not yet packed
     bool maybeUnsorted_ = false;  // set by operations that can break time order
     uint64_t layout_ = 0;    // changes whenever slots may have moved
