@@ -60,6 +60,17 @@ private:
     const void* large_ = nullptr;
 };
 
+// Makes room for exactly `n` more elements that are about to be written in one go, their pages
+// faulted in at once (in huge pages where whole ones fit).
+template <typename Vector>
+void prepareToFill(Vector& v, size_t n) {
+    using T = typename Vector::value_type;
+    v.reserve(v.size() + n);
+    T* end = v.data() + v.size();
+    adviseHugePages(end, n * sizeof(T));
+    prefaultPages(end, n * sizeof(T));
+}
+
 // Makes room in a full vector that grows one element at a time, as push_back would (twice the
 // capacity), but faults in the new buffer's pages in one go before the elements move there (a
 // large one in huge pages).
