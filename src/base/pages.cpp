@@ -17,6 +17,7 @@ namespace {
 
 // Below this a buffer is cheap to fault in page by page, and a huge page would mostly be waste.
 constexpr size_t kLargeBuffer = kHugePageBytes / 2;
+constexpr size_t kFewPages = 16 * 1024;
 
 size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 
@@ -66,7 +67,7 @@ void adviseHugePages(void* p, size_t bytes) {
 
 void prefaultPages(void* p, size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    if (bytes == 0) return;
+    if (bytes < kFewPages) return;  // a call costs more than a few faults
     static const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
     const auto start = reinterpret_cast<uintptr_t>(p) / page * page;
     const uintptr_t stop = roundUp(reinterpret_cast<uintptr_t>(p) + bytes, page);

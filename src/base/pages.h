@@ -28,7 +28,8 @@ void freeHugeBlock(void* block, size_t bytes);
 void adviseHugePages(void* p, size_t bytes);
 
 // Faults in the pages of [p, p + bytes) in one go, memory the caller owns and is about to fill:
-// cheaper than a fault per page. Does nothing where the system cannot.
+// cheaper than a fault per page. Does nothing for a few pages, where a fault each is cheaper
+// than the call, or where the system cannot.
 void prefaultPages(void* p, size_t bytes);
 
 // For a vector filled front to back: faults its pages in a stretch (64 KB) at a time just ahead
