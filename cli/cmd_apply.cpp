@@ -28,7 +28,11 @@ std::pair<int, int> parseSpan(const std::string& text, const std::string& what) 
         int v = parseNumber(text, what);
         return {v, v};
     }
-    return {parseNumber(text.substr(0, dash), what), parseNumber(text.substr(dash + 1), what)};
+    const int first = parseNumber(text.substr(0, dash), what), last = parseNumber(text.substr(dash + 1), what);
+    if (first > last)
+        throw std::invalid_argument(what + " " + text + ": the range is reversed (write " + std::to_string(last) + "-" +
+                                    std::to_string(first) + ")");
+    return {first, last};
 }
 
 // "BAR:BEAT:TICK", bar and beat from 1.

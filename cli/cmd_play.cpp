@@ -38,7 +38,11 @@ std::pair<int, int> parseRange(const std::string& text, const std::string& what)
         int v = parseInt(text, what);
         return {v, v};
     }
-    return {parseInt(text.substr(0, dash), what), parseInt(text.substr(dash + 1), what)};
+    const int first = parseInt(text.substr(0, dash), what), last = parseInt(text.substr(dash + 1), what);
+    if (first > last)
+        throw std::invalid_argument(what + " " + text + ": the range is reversed (write " + std::to_string(last) + "-" +
+                                    std::to_string(first) + ")");
+    return {first, last};
 }
 
 void say(const std::string& text) {

@@ -1,9 +1,11 @@
 // Model-based test of the journal: a song loaded from the first part of the input is edited by
-// the operations the rest of the input names (additions, removals, moves, every journaled
-// setter, copyright and names, undo steps, undo, redo, save, reload). After each operation the
-// song's lists must name only events held by its tracks; an undo of a step must give back the
-// song as it was before the step, and a redo the song as it was after it, whenever nothing
-// else changed the song in between; every save must reload and save again to the same bytes
+// the operations the rest of the input names (additions, removals, moves, sorts, every journaled
+// setter, copyright and names, undo steps, undo, redo, save, reload, and runs that give up
+// part way). After each operation the song's lists must name only events held by its tracks;
+// an undo of a step must give back the song as it was before the step, and a redo the song as
+// it was after it, event order included, whenever nothing else changed the song in between; a
+// run that gives up must leave the song and every track's journal and redo steps as they were;
+// every save must reload and save again to the same bytes
 // (for songs shaped as a load leaves them: tempo events in the first track only, and no empty
 // track after it, since a load moves the one and drops the other).
 //
@@ -34,7 +36,8 @@ const uint8_t kDefaultSong[] = {
     'M', 'T', 'r', 'k', 0, 0, 0, 21, 0x00, 0xFF, 0x03, 0x01, 'A', 0x00, 0xB0, 0x07, 0x64, 0x00, 0x90, 0x3C, 0x64,
     0x83, 0x60, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
 
-// Every field the dump shows, hashed: the song's state without building its text.
+// Every field the dump shows and the identity of each event in list order, hashed: the song's
+// state without building its text (two events that look alike may not swap places).
 uint64_t fingerprint(const midiSong& song) {
     uint64_t h = 1469598103934665603ULL;
     auto mix = [&h](uint64_t v) {
@@ -45,6 +48,7 @@ uint64_t fingerprint(const midiSong& song) {
         mix(0xABCDEF00ULL + static_cast<uint64_t>(i));
         for (const anyEvent* e : song.track(i)->events()) {
             if (!e) continue;
+            mix(e->serial);
             mix(static_cast<uint32_t>(e->time));
             mix((static_cast<uint64_t>(static_cast<uint32_t>(e->bar)) << 32) | static_cast<uint32_t>(e->beat));
             mix((static_cast<uint64_t>(static_cast<uint32_t>(e->tick)) << 16) | (static_cast<uint64_t>(e->kind()) << 8) | e->status);
@@ -209,7 +213,7 @@ private:
     }
 
     void apply(Input& in) {
-        const uint8_t op = in.byte() % 18;
+        const uint8_t op = in.byte() % 20;
         // JOURNAL_OPS_TRACE=1 prints each operation and the song's dump after it, to read a finding.
         static const bool trace = std::getenv("JOURNAL_OPS_TRACE") != nullptr;
         if (trace) std::fprintf(stderr, "op %d\n", op);
@@ -283,6 +287,12 @@ private:
             if (anyEvent* e = eventFrom(t, in)) t.removeEvent(e);
             t.pack();
             break;
+        case 16:  // what the tools do: move events, then sort the track
+            for (int n = 1 + in.byte() % 3; n > 0; --n)
+                if (anyEvent* e = eventFrom(t, in)) t.moveEvent(e, in.s16());
+            t.sortEvents();
+            break;
+        case 17: return giveUp(in);
         default: return undo(t, k);
         }
         afterEdit();
@@ -388,6 +398,55 @@ private:
         if (exact && after != r.afterDump) fail("redo did not give back the song after the step");
         version_ = exact ? r.afterVersion : ++counter_;
         steps_[static_cast<size_t>(k)].push_back({beforeVersion, before, version_, true, exact});
+        syncSizes();
+    }
+
+    // A run over some tracks that gives up part way: each track is marked, edited (steps, edits,
+    // sorts), then returned to its mark. Nothing may differ afterwards.
+    void giveUp(Input& in) {
+        struct Before {
+            std::vector<std::string> journal;
+            int redoCount;
+            std::string redoLabel;
+        };
+        std::vector<Before> before;
+        for (int i = 0; i < song_->trackCount(); ++i) {
+            midiTrack& t = *song_->track(i);
+            before.push_back({t.journal, t.redoCount(), t.redoLabel()});
+        }
+        const uint64_t dump = fingerprint(*song_);
+        std::vector<midiTrack*> marked;
+        for (int n = 1 + in.byte() % 3; n > 0; --n) {
+            midiTrack& t = trackFrom(in);
+            if (!t.historyMarked()) {
+                t.markHistory();
+                marked.push_back(&t);
+            }
+            if (in.byte() % 2) t.beginUndoStep("Run");
+            for (int edits = in.byte() % 4; edits > 0; --edits) {
+                switch (in.byte() % 5) {
+                case 0: t.addEvent(makeEvent(in, trackIndex(t) == 0), true, true); break;
+                case 1:
+                    if (t.size() > 0) t.removeEventAt(in.u16() % t.size());
+                    break;
+                case 2:
+                    if (anyEvent* e = eventFrom(t, in)) t.moveEvent(e, in.s16());
+                    t.sortEvents();
+                    break;
+                case 3: setter(t, in); break;
+                default: t.beginUndoStep("Run more"); break;
+                }
+            }
+        }
+        for (auto it = marked.rbegin(); it != marked.rend(); ++it) (*it)->abandonToMark();
+        if (fingerprint(*song_) != dump) fail("a run that gave up changed the song");
+        for (int i = 0; i < song_->trackCount(); ++i) {
+            midiTrack& t = *song_->track(i);
+            const Before& b = before[static_cast<size_t>(i)];
+            if (t.journal != b.journal) fail("a run that gave up changed a journal", "track " + std::to_string(i));
+            if (t.redoCount() != b.redoCount || t.redoLabel() != b.redoLabel)
+                fail("a run that gave up changed what can be redone", "track " + std::to_string(i));
+        }
         syncSizes();
     }
 

@@ -533,6 +533,9 @@ void TMIDIPollimoMain::refreshGrid() {
     }
     MIDIDrawGrid11->setLabels(labels);
     MIDIDrawGrid11->setSummary(&summary_);
+    // An echo into a new track adds a row; undoing it takes the row away again.
+    if (MIDIDrawGrid11->rowCount() != std::max(song_->trackCount(), 2))
+        MIDIDrawGrid11->setGridSize(MIDIDrawGrid11->colCount(), song_->trackCount());
 }
 
 void TMIDIPollimoMain::refreshSelectionViews() {
@@ -663,9 +666,10 @@ void TMIDIPollimoMain::updateUndoItem() {
     ActionUndo->setEnabled(enabled);
     ActionUndo->setText(enabled ? QString("Undo <%1>").arg(QString::fromStdString(t->undoLabel()))
                                 : QString("Undo"));
-    const bool redo = song_ && !busy_ && t && t->canRedo();
+    const bool redo = song_ && !busy_ && t && song_->canRedoTrack(currentTrack());
     ActionRedo->setEnabled(redo);
-    ActionRedo->setText(redo ? QString("Redo <%1>").arg(QString::fromStdString(t->redoLabel())) : QString("Redo"));
+    ActionRedo->setText(redo ? QString("Redo <%1>").arg(QString::fromStdString(song_->redoLabelOfTrack(currentTrack())))
+                             : QString("Redo"));
 }
 
 void TMIDIPollimoMain::updateActions() {

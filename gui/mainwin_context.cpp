@@ -30,16 +30,15 @@ bool TMIDIPollimoMain::undo(int track) {
     if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
     midiTrack* t = song_->track(track);
     if (t->undoCount() == 0) return false;
-    t->undo();
+    song_->undoTrack(track);
     songEdited();
     return true;
 }
 
 bool TMIDIPollimoMain::redo(int track) {
     if (!song_ || busy_ || track < 0 || track >= song_->trackCount()) return false;
-    midiTrack* t = song_->track(track);
-    if (!t->canRedo()) return false;
-    t->redo();
+    if (!song_->canRedoTrack(track)) return false;
+    song_->redoTrack(track);
     songEdited();
     return true;
 }

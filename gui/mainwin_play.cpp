@@ -17,7 +17,6 @@
 #include "output/play_list.h"
 #include "radiogroup.h"
 #include "settings/options.h"
-#include "song/midispec.h"
 #include "song/song.h"
 #include "song/system_flags.h"
 #include "song/tempo_units.h"
@@ -98,8 +97,7 @@ void TMIDIPollimoMain::readChannelStates() {
         for (int ch = 0; ch < 16; ++ch) {
             const MidiChannel c = d->channelState(ch);
             ChannelSnapshot& s = channels_[static_cast<size_t>(ch)];
-            s.instrument = QString::fromStdString(c.isDrumChannel ? MIDISpec::drumKitName(c.program)
-                                                                  : MIDISpec::programName(c.program));
+            s.instrument = QString::fromStdString(c.programText());
             s.volume = c.controller(7);
             s.modulation = c.controller(1);
             s.pan = c.controller(10);

@@ -20,14 +20,14 @@ using namespace tonvela;
 void TMIDIPollimoMain::UndoExecute() {
     updateUndoItem();
     if (!ActionUndo->isEnabled()) return;
-    currentTrackObject()->undo();
+    song_->undoTrack(currentTrack());
     songEdited();
 }
 
 void TMIDIPollimoMain::RedoExecute() {
     updateUndoItem();
     if (!ActionRedo->isEnabled()) return;
-    currentTrackObject()->redo();
+    song_->redoTrack(currentTrack());
     summary_.build(*song_);
     refreshSelectionViews();
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <unordered_set>
 
 #include "song/song.h"
 #include "songtext.h"
@@ -61,6 +62,33 @@ void fillNoteList(QListWidget* list, const midiSong& song, int track, const Sele
         if (before && n == before) select = list->count() - 1;
     }
     if (list->count() > 0) list->setCurrentRow(select);
+}
+
+std::vector<const void*> rememberSelectedItems(const QListWidget* list) {
+    std::vector<const void*> items;
+    for (int r : selectedRows(list)) items.push_back(reinterpret_cast<const void*>(list->item(r)->data(ListItemRole).value<quintptr>()));
+    return items;
+}
+
+bool restoreSelectedItems(QListWidget* list, const std::vector<const void*>& items) {
+    if (items.empty()) return false;
+    const std::unordered_set<const void*> wanted(items.begin(), items.end());
+    std::vector<int> rows;
+    for (int r = 0; r < list->count(); ++r)
+        if (wanted.count(reinterpret_cast<const void*>(list->item(r)->data(ListItemRole).value<quintptr>()))) rows.push_back(r);
+    if (rows.empty()) return false;
+    list->clearSelection();
+    list->setCurrentRow(rows.front(), QItemSelectionModel::ClearAndSelect);
+    for (int r : rows) list->item(r)->setSelected(true);
+    list->scrollToItem(list->item(rows.front()));
+    return true;
+}
+
+std::vector<int> selectedRows(const QListWidget* list) {
+    std::vector<int> rows;
+    for (int r = 0; r < list->count(); ++r)
+        if (list->item(r)->isSelected()) rows.push_back(r);
+    return rows;
 }
 
 void fillTrackNames(QComboBox* box, const midiSong& song) {

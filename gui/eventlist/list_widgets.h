@@ -6,6 +6,7 @@
 
 #include <Qt>
 #include <functional>
+#include <vector>
 
 #include "eventlist/list_helpers.h"
 
@@ -27,6 +28,14 @@ void restoreListSelection(QAbstractItemView* list, const tonvela::ListSelection&
 // each (tonvela::noteLine). In a single-selection list the note selected before is selected
 // again; otherwise, or when it is no longer listed, the first line.
 void fillNoteList(QListWidget* list, const tonvela::midiSong& song, int track, const tonvela::Selection& bars);
+
+// Lists with several selected lines (a phrase of notes): the items of the selected lines, and
+// after a rebuild the same items selected again, the first of them current. False, with nothing
+// changed, when none of them is listed any more.
+std::vector<const void*> rememberSelectedItems(const QListWidget* list);
+bool restoreSelectedItems(QListWidget* list, const std::vector<const void*>& items);
+// The rows of the selected lines, in ascending order.
+std::vector<int> selectedRows(const QListWidget* list);
 
 // Fills the box with the names of all tracks in track order (decoded for display); the current
 // index is left to the caller.

@@ -39,6 +39,7 @@ ToolWindow* ToolHost::open(const QString& id) {
     if (!e) return nullptr;
     if (!e->window) e->window = e->make(context_, parentWindow_);
     if (!e->window) return nullptr;
+    e->window->opening(id);
     // showEvent refreshes a hidden window; a visible one is refreshed here.
     if (e->window->isVisible()) e->window->refreshFromEditor();
     e->window->show();
@@ -52,19 +53,28 @@ ToolWindow* ToolHost::window(const QString& id) const {
     return e ? e->window : nullptr;
 }
 
+bool ToolHost::firstEntryOf(const Entry& entry) const {
+    // A window opened by several commands is registered once per command.
+    for (const Entry& e : tools_) {
+        if (&e == &entry) return true;
+        if (e.window == entry.window) return false;
+    }
+    return true;
+}
+
 void ToolHost::refreshVisible() {
     for (Entry& e : tools_)
-        if (e.window && e.window->isVisible()) e.window->refreshFromEditor();
+        if (e.window && e.window->isVisible() && firstEntryOf(e)) e.window->refreshFromEditor();
 }
 
 void ToolHost::songReplaced() {
     for (Entry& e : tools_)
-        if (e.window) e.window->songReplaced();
+        if (e.window && firstEntryOf(e)) e.window->songReplaced();
 }
 
 void ToolHost::locateEvent(const tonvela::anyEvent* event) {
     for (Entry& e : tools_)
-        if (e.window) e.window->locateEvent(event);
+        if (e.window && firstEntryOf(e)) e.window->locateEvent(event);
 }
 
 void ToolHost::updateActions(bool hasSong, bool playing) {

@@ -35,7 +35,8 @@ public:
     ~ToolHost() override;
 
     // Registers a tool under an id; its action (may be nullptr) opens it. The window is made by
-    // `make` on first open, as a child window of the parent window.
+    // `make` on first open, as a child window of the parent window. Several ids may share one
+    // window (their factories return it): it is told which one opens it (ToolWindow::opening).
     void add(const QString& id, QAction* action, Factory make, ToolRules rules = ToolRules());
     bool has(const QString& id) const;
     bool owns(const QAction* action) const;
@@ -72,6 +73,7 @@ private:
     };
     Entry* entry(const QString& id);
     const Entry* entry(const QString& id) const;
+    bool firstEntryOf(const Entry& entry) const;
 
     EditorContext& context_;
     QWidget* parentWindow_;

@@ -24,6 +24,9 @@ public:
     virtual void songReplaced() {}
     // Another window asked to show this event (EditorContext::locateEvent).
     virtual void locateEvent(const tonvela::anyEvent* event) { (void)event; }
+    // The command registered under `id` is opening the window (before it is refreshed and
+    // shown); a window opened by several commands learns which one.
+    virtual void opening(const QString& id) { (void)id; }
 
 protected:
     EditorContext& context() const { return context_; }

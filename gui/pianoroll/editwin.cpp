@@ -24,6 +24,7 @@
 
 #include "appfolders.h"
 #include "host/editor_context.h"
+#include "host/selection_steps.h"
 #include "output/midi_device.h"
 #include "pianoroll/keyruler.h"
 #include "pianoroll/pnroll_prefs.h"
@@ -81,20 +82,13 @@ void TEditWindow::buildControls() {
     ToolBar1->addWidget(Button1);
     ToolBar1->addWidget(Button2);
     ToolBar1->addSeparator();
-    auto step = [this](const char* name, const QString& text, const QString& hint, SelectionStep s) {
-        auto* a = new QAction(text, this);
-        a->setObjectName(name);
-        a->setToolTip(hint);
-        ToolBar1->addAction(a);
-        connect(a, &QAction::triggered, this, [this, s] { stepSelection(s); });
-        return a;
-    };
-    ActionSelLeft = step("ActionSelLeft", "\u2190+", "Widen the selection by a bar to the left", SelectionStep::extendLeft);
-    ActionSelRight = step("ActionSelRight", "+\u2192", "Widen the selection by a bar to the right", SelectionStep::extendRight);
-    ActionMoveLeft = step("ActionMoveLeft", "\u2190", "Move the selection a bar to the left", SelectionStep::shiftLeft);
-    ActionMoveRight = step("ActionMoveRight", "\u2192", "Move the selection a bar to the right", SelectionStep::shiftRight);
-    ActionShrinkLeft = step("ActionShrinkLeft", "\u2192\u2212", "Narrow the selection by a bar from the left", SelectionStep::shrinkLeft);
-    ActionShrinkRight = step("ActionShrinkRight", "\u2212\u2190", "Narrow the selection by a bar from the right", SelectionStep::shrinkRight);
+    const SelectionStepActions steps = addSelectionStepActions(ToolBar1, this, context());
+    ActionSelLeft = steps.selLeft;
+    ActionSelRight = steps.selRight;
+    ActionMoveLeft = steps.moveLeft;
+    ActionMoveRight = steps.moveRight;
+    ActionShrinkLeft = steps.shrinkLeft;
+    ActionShrinkRight = steps.shrinkRight;
     ToolBar1->addSeparator();
     ShowGrid = new QCheckBox("Show Grid", ToolBar1);
     ShowGrid->setObjectName("ShowGrid");
@@ -391,14 +385,6 @@ void TEditWindow::choose(const std::vector<RollNote>& notes) {
     for (const RollNote& n : notes) state_.chosen.emplace(n.note, n.track);
     redraw();
     updateControls();
-}
-
-void TEditWindow::stepSelection(SelectionStep step) {
-    midiSong* song = context().song();
-    if (!song) return;
-    const Selection now = context().selection();
-    const Selection next = tonvela::stepSelection(*song, now, step);
-    if (next != now) context().setSelection(next);
 }
 
 // ---- playing ----------------------------------------------------------------------------------

@@ -106,7 +106,6 @@ private:
     void updateScrollBars();
     void redraw();
     void laneChanged();
-    void stepSelection(tonvela::SelectionStep step);
     void planeKey(QKeyEvent* event);
     // Runs an edit of these tracks; the tracks whose journal grew are remembered for Undo and
     // every view is refreshed.

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdlib>
 #include <cstdio>
+#include <unordered_map>
 #include <utility>
 
 #include "settings/options.h"
@@ -169,12 +171,20 @@ struct TickItem {
     int position;
 };
 
-// A control change or pitch bend of the tick being checked.
-struct TickEvent {
-    EventPlace place;
-    int controller;  // -1 for a pitch bend
-    uint32_t seq;    // when it was met
+// The changes of one controller (or the pitch bends) on the tick being checked.
+struct TickGroup {
+    int count = 0;                      // changes so far
+    EventPlace first{};                 // the first of them
+    uint32_t firstSeq = 0;              // when it was met
+    int valueBefore = -1;               // the value in force before it
+    int firstCheck = 0;                 // the check listed for it (0 for none)
+    int lastValue = -1;                 // of the latest change
+    bool sameSide = true;               // switches: every change on the side of valueBefore
+    int64_t lastFinding = -1;           // the 010/011 line of the latest change, if listed
+    std::shared_ptr<PlaceList> places;  // every change so far, from the second one on
 };
+
+constexpr int kBendGroup = 128;
 
 // The check of one channel: feeds the merged list to a MidiChannel and turns its answers into
 // findings, with what each correction needs to know.
@@ -182,7 +192,7 @@ class ChannelCheck {
 public:
     // Appends its findings to `out`; the caller takes the references once the channel is done.
     ChannelCheck(const midiSong& song, const Options& options, int channel, std::vector<Finding>& out)
-        : song_(song), options_(options), channelIndex_(channel), findings_(out) {
+        : song_(song), options_(options), channelIndex_(channel), findings_(out), first_(out.size()) {
         channel_.checkMode = true;
         channel_.checkRules = {options.deleteDuplicatedNote, options.detectShortDuraion, options.minimumDur,
                                options.detectIllegalVel,     options.illegalVeloMin,     options.illegalVeloMax};
@@ -191,14 +201,11 @@ public:
     }
 
     // Called first for every tick that has events.
-    void beginTick(int32_t t) {
-        if (t == tick_) return;
-        endTick();
-        tick_ = t;
-    }
+    void beginTick(int32_t t) { tick_ = t; }
 
     void madeOff(const MadeOff& off) {
         ++seq_;
+        noteEndTicks_.mark(off.time);
         // The end of a note of duration 0 comes before its start, and the end of a note that an
         // All Notes Off silenced comes after its key fell silent: either ends nothing, and must
         // not end another note of the key in the count.
@@ -214,13 +221,23 @@ public:
         const EventPlace here{e, track, position, e->time, 0};
         switch (e->kind()) {
         case kindNote: noteOn(static_cast<NoteOnEvent*>(e), here); break;
-        case kindNoteOff: noteOff(e->time, static_cast<NoteOnEvent*>(e)->note(), track, &here, nullptr); break;
+        case kindNoteOff:
+            noteEndTicks_.mark(e->time);
+            noteOff(e->time, static_cast<NoteOnEvent*>(e)->note(), track, &here, nullptr);
+            break;
         case kindControl: control(static_cast<ControlChangeEvent*>(e), here); break;
         case kindPitchBend: bend(static_cast<PitchBendEvent*>(e), here); break;
         case kindProgram:
             channel_.update(*e);
-            tickUsers_.push_back({seq_, kindProgram});
+            programSeq_ = seq_;
             break;
+        case kindSysex: {
+            // Only the part mode messages of this channel are gathered.
+            const auto& x = static_cast<const sysexEvent&>(*e);
+            if (const auto change = partModeChange(x.sysexData.data(), x.sysexData.size()))
+                channel_.partMode = change->mode;
+            break;
+        }
         default: break;
         }
     }
@@ -229,7 +246,14 @@ public:
     // comes up, ahead of the tick's other events.
     std::vector<MadeOff>& offs() { return offs_; }
 
-    void finish() { endTick(); }
+    void finish() {
+        // Lines that turned out to have nothing to say: of muted notes that are heard, of drum hits
+    // of duration 0.
+        if (placeholders_)
+            findings_.erase(std::remove_if(findings_.begin() + static_cast<std::ptrdiff_t>(first_), findings_.end(),
+                                           [](const Finding& f) { return f.check == 0; }),
+                            findings_.end());
+    }
 
 private:
     struct LiveNote {
@@ -237,33 +261,82 @@ private:
         int64_t end;
     };
 
+    // A note on at volume or expression 0 whose line says 014 until the note turns out to be
+    // heard.
+    struct MutedNote {
+        size_t finding;
+        int other;    // the check the note has otherwise (0 for none)
+        int64_t end;  // the note's end
+    };
+
     void noteOn(NoteOnEvent* n, const EventPlace& here) {
         const int key = n->note();
+        const auto k = static_cast<size_t>(key);
         const int32_t t = n->time;
         // The notes of this key that still sound at t, oldest first.
-        auto& live = liveNotes_[static_cast<size_t>(key)];
+        auto& live = liveNotes_[k];
         live.erase(std::remove_if(live.begin(), live.end(), [t](const LiveNote& l) { return l.end < t; }), live.end());
 
+        const int32_t duration = std::max<int32_t>(n->duration(), 0);
+        const int32_t onBefore = channel_.keyOnTime[k], offBefore = channel_.keyOffTime[k];
+        const int32_t bendRun = channel_.bendRun;
         const int code = channel_.noteEvent(t, key, n->velocity());
+        if (duration == 0) {
+            // A note that ends where it starts sounds for no time: it ends at once (its end is
+            // listed 002 at the head of the tick, and goes with that line), leaves its key as it
+            // found it, and the bends around it stay bends while no note sounds.
+            channel_.noteEvent(t, key, 0);
+            channel_.keyOnTime[k] = onBefore;
+            channel_.keyOffTime[k] = offBefore;
+            channel_.bendRun = bendRun;
+            // On a drum part it is a hit like any other (the module plays the whole sound), not
+            // an extra note off to take away.
+            auto line = emptyNoteLines_.find(n);
+            if (line != emptyNoteLines_.end() && channel_.drumPart()) {
+                findings_[line->second].check = 0;
+                placeholders_ = true;
+            }
+        }
         const int check = checkOfCode(code);
         noteOnTicks_.mark(t);
-        if (check && listed(check, options_)) {
-            Finding f = finding(check, here.track, t, here);
-            if (check == 1 || check == 3) {
-                for (auto it = live.rbegin(); it != live.rend(); ++it) f.related.push_back(it->place);
+        const bool muted = check == 14;
+        const int other = muted ? checkOfCode(channel_.shadowedFinding) : check;
+        const int shown = muted ? (listed(14, options_) ? 14 : 0) : (listed(check, options_) ? check : 0);
+        if (shown || (muted && other && listed(other, options_))) {
+            Finding f = finding(other ? other : check, here.track, t, here);
+            f.check = shown;
+            if (other == 1 || other == 3) {
+                if (!live.empty()) {
+                    f.places = std::make_shared<PlaceList>();
+                    for (auto it = live.rbegin(); it != live.rend(); ++it) f.places->add(it->place);
+                    f.placeCount = live.size();
+                }
             }
-            if (check == 12 || check == 13) pendingMoves_.push_back({findings_.size(), kNoteMove});
+            if (other == 12 || other == 13) pendingMoves_.push_back({findings_.size(), kNoteMove});
+            if (muted) mutedNotes_.push_back({findings_.size(), other, static_cast<int64_t>(t) + duration});
+            placeholders_ = placeholders_ || !shown;
             findings_.push_back(std::move(f));
         }
-        lastNoteOn_[static_cast<size_t>(key)] = here;
-        tickUsers_.push_back({seq_, kindNote});
-        const int32_t duration = std::max<int32_t>(n->duration(), 0);
-        live.push_back({here, static_cast<int64_t>(t) + duration});
+        noteSeq_ = seq_;
         if (duration > 0) {
+            lastNoteOn_[k] = here;
+            live.push_back({here, static_cast<int64_t>(t) + duration});
             offs_.push_back({static_cast<int32_t>(std::min<int64_t>(static_cast<int64_t>(t) + duration, INT32_MAX)),
                              here.track, here.position, seq_, n});
             std::push_heap(offs_.begin(), offs_.end(), [](const MadeOff& a, const MadeOff& b) { return a.after(b); });
         }
+    }
+
+    // Volume and expression are both above 0 at t: the muted notes still sounding are heard,
+    // and their lines say what they would have said otherwise. Those that ended keep 014.
+    void heard(int32_t t) {
+        for (const MutedNote& m : mutedNotes_) {
+            if (m.end <= t) continue;
+            Finding& f = findings_[m.finding];
+            f.check = m.other && listed(m.other, options_) ? m.other : 0;
+            placeholders_ = placeholders_ || f.check == 0;
+        }
+        mutedNotes_.clear();
     }
 
     bool clearedSince(uint32_t noteSeq) const { return !clears_.empty() && clears_.back().second > noteSeq; }
@@ -275,6 +348,7 @@ private:
         Finding f = finding(2, off.track, off.time, note, true);
         f.describesNoteOff = true;
         f.endDuration = off.note->duration() <= 0 ? 0 : durationEndedByClear(off);
+        if (off.note->duration() <= 0) emptyNoteLines_.emplace(off.note, findings_.size());
         findings_.push_back(std::move(f));
     }
 
@@ -306,8 +380,57 @@ private:
         if (it == clears_.end()) return -1;
         const int64_t d = static_cast<int64_t>(it->first) - off.note->time;
         if (d <= 0) return 0;
-        const bool tooShort = !channel_.isDrumChannel && options_.detectShortDuraion && d <= options_.minimumDur;
+        const bool tooShort = !channel_.drumPart() && options_.detectShortDuraion && d <= options_.minimumDur;
         return tooShort ? 0 : static_cast<int32_t>(d);
+    }
+
+    // The group of the controller (kBendGroup: pitch bends) on this tick, opened by its first
+    // change with the value in force before it.
+    TickGroup& group(int controller, int valueBefore) {
+        TickGroup& g = groups_[static_cast<size_t>(controller)];
+        if (g.count == 0) {
+            g.valueBefore = valueBefore;
+            touched_.push_back(controller);
+        }
+        return g;
+    }
+
+    // After the finding of a change is made: the change joins its group.
+    void joinGroup(TickGroup& g, const EventPlace& here, int value, int check) {
+        if (g.count == 0) {
+            g.first = here;
+            g.firstSeq = seq_;
+            g.firstCheck = check;
+        } else {
+            if (!g.places) {
+                g.places = std::make_shared<PlaceList>();
+                g.places->add(g.first);
+            }
+            g.places->add(here);
+        }
+        g.lastValue = value;
+        ++g.count;
+    }
+
+    // 010/011: the line names the earlier changes of its group. When an event that uses the
+    // value (a note on; All Notes Off for the sustain and sostenuto pedals; data entry for the
+    // parameter numbers; a program change for bank select) stands between them, each change is
+    // heard and none may go.
+    void shareEarlier(Finding& f, TickGroup& g, int controller) {
+        if (!g.places) {
+            g.places = std::make_shared<PlaceList>();
+            g.places->add(g.first);
+        }
+        f.places = g.places;
+        f.placeCount = g.places->size();
+        f.usedBetween = usedAfter(g.firstSeq, controller);
+        g.lastFinding = static_cast<int64_t>(findings_.size());
+    }
+    bool usedAfter(uint32_t seq, int controller) const {
+        if (noteSeq_ > seq) return true;
+        if ((controller == 0 || controller == 32) && programSeq_ > seq) return true;
+        if ((controller == 64 || controller == 66) && notesOffSeq_ > seq) return true;
+        return controller >= 98 && controller <= 101 && dataEntrySeq_ > seq;
     }
 
     void control(ControlChangeEvent* c, const EventPlace& here) {
@@ -320,26 +443,31 @@ private:
         const int check = checkOfCode(code);
         if (n == 120 || n == 126 || n == 127 || ((n == 123 || n == 124) && pedalsUp)) clears_.emplace_back(t, seq_);
 
-        if (check && listed(check, options_)) {
+        TickGroup& g = group(n, before);
+        if (isSwitch(n)) g.sameSide = g.sameSide && (v >= 64) == (g.valueBefore >= 64);
+        g.lastFinding = -1;
+        const bool listedHere = check && listed(check, options_);
+        if (listedHere) {
             Finding f = finding(check, here.track, t, here);
             if (check == 10) {
-                earlierOnTick(f, n);
+                shareEarlier(f, g, n);
+                f.redundant = f.usedBetween && repeats(n, before, v);
                 // A switch released and pressed again on the tick keeps its release a tick
                 // earlier, where nothing of the switch or of the notes may stand.
-                if (n >= 64 && n <= 67)
+                if (isSwitch(n))
                     f.movable = t > 0 && controlTicks_[static_cast<size_t>(n)].before(t) < t - 1 &&
                                 noteOnTicks_.before(t) < t - 1 && resetTicks_.last < t - 1;
             } else if (check == 12) {
                 f.event.move = n == 64 ? -5 : -1;
                 // Bank select, parameter numbers and data entry keep their order: the earlier
                 // ones of this tick move along.
-                if (inParameterGroup(n)) {
-                    for (const TickEvent& te : tickEvents_) {
-                        if (te.controller < 0 || !inParameterGroup(te.controller)) continue;
-                        EventPlace p = te.place;
-                        p.move = -1;
-                        f.related.push_back(p);
+                if (inParameterGroup(n) && !tickParams_.empty()) {
+                    if (!tickParamPlaces_) {
+                        tickParamPlaces_ = std::make_shared<PlaceList>();
+                        for (const EventPlace& p : tickParams_) tickParamPlaces_->add(p);
                     }
+                    f.places = tickParamPlaces_;
+                    f.placeCount = tickParamPlaces_->size();
                 }
                 pendingMoves_.push_back({findings_.size(), n});
             } else if (check == 15) {
@@ -347,17 +475,30 @@ private:
             }
             findings_.push_back(std::move(f));
         }
+        joinGroup(g, here, v, listedHere ? check : 0);
         controlTicks_[static_cast<size_t>(n)].mark(t);
-        if (inParameterGroup(n)) groupTicks_.mark(t);
+        if (inParameterGroup(n)) {
+            groupTicks_.mark(t);
+            EventPlace p = here;
+            p.move = -1;
+            tickParams_.push_back(p);
+            if (tickParamPlaces_) tickParamPlaces_->add(p);
+        }
         if (n == 121) resetTicks_.mark(t);
-        tickEvents_.push_back({here, n, seq_});
+        if (n == 123 || n == 124) notesOffSeq_ = seq_;
+        if (n == 6 || n == 38 || n == 96 || n == 97) dataEntrySeq_ = seq_;
+        if (!mutedNotes_.empty() && channel_.controllerValue[7] != 0 && channel_.controllerValue[11] != 0) heard(t);
     }
 
     void bend(PitchBendEvent* b, const EventPlace& here) {
         const int32_t t = b->time;
+        const int before = channel_.bend;
         const int code = channel_.bendEvent(t, b->rawBend());
         const int check = checkOfCode(code);
-        if (check && listed(check, options_)) {
+        TickGroup& g = group(kBendGroup, before);
+        g.lastFinding = -1;
+        const bool listedHere = check && listed(check, options_);
+        if (listedHere) {
             if (check == 16) {
                 // The earlier of two silent bends: the later one overrides it before any note.
                 if (lastBend_.event)
@@ -365,7 +506,8 @@ private:
             } else {
                 Finding f = finding(check, here.track, t, here);
                 if (check == 11) {
-                    earlierOnTick(f, -1);
+                    shareEarlier(f, g, -1);
+                    f.redundant = f.usedBetween && repeats(kBendGroup, before, b->rawBend());
                 } else if (check == 13) {
                     f.event.move = -1;
                     pendingMoves_.push_back({findings_.size(), -1});
@@ -373,43 +515,49 @@ private:
                 findings_.push_back(std::move(f));
             }
         }
+        joinGroup(g, here, b->rawBend(), listedHere ? check : 0);
         lastBend_ = here;
         bendTicks_.mark(t);
-        tickEvents_.push_back({here, -1, seq_});
     }
 
-    // 010/011: the earlier changes of the controller (-1: pitch bends) on the tick. When an event
-    // that uses the value stands between them (a note on; All Notes Off for the sustain and
-    // sostenuto pedals; data entry for the parameter numbers; a program change for bank
-    // select), each change is heard and none may go.
-    void earlierOnTick(Finding& f, int controller) {
-        for (const TickEvent& te : tickEvents_) {
-            if (te.controller != controller) continue;
-            if (f.related.empty()) f.usedBetween = usedAfter(te.seq, controller);
-            f.related.push_back(te.place);
-        }
+    static bool isSwitch(int controller) { return controller >= 64 && controller <= 67; }
+
+    // A change (kBendGroup: a pitch bend) to `value` where `before` is in force would be listed
+    // 005, 008 or 017 if it stood alone.
+    bool repeats(int controller, int before, int value) const {
+        if (controller == kBendGroup)
+            return (options_.detectSameBendValue && value == before) ||
+                   (options_.ineffectivePitchbend && value != before && std::abs(value - before) < channel_.bendStep);
+        if (!options_.detectSameControlValue || controller == 84 || inParameterGroup(controller) || controller >= 120)
+            return false;
+        return isSwitch(controller) ? (value >= 64) == (before >= 64) : value == before;
     }
-    bool usedAfter(uint32_t seq, int controller) const {
-        for (const TickUser& u : tickUsers_)
-            if (u.seq > seq && (u.kind == kindNote || (u.kind == kindProgram && (controller == 0 || controller == 32))))
-                return true;
-        for (const TickEvent& te : tickEvents_) {
-            if (te.seq <= seq) continue;
-            const int c = te.controller;
-            if ((controller == 64 || controller == 66) && (c == 123 || c == 124)) return true;
-            if (controller >= 98 && controller <= 101 && (c == 6 || c == 38 || c == 96 || c == 97)) return true;
-        }
-        return false;
+
+    // The last change of a group sets again the value in force before the tick. For switches
+    // every change of the tick must stay on that side: a release and a press on one tick are a
+    // re-pedal.
+    bool lastRestoresValue(int controller, const TickGroup& g) const {
+        // A bend listed 016 at the head of the tick takes away the bend before it, and with it
+        // the value the last one gives back.
+        if (controller == kBendGroup && g.firstCheck == 16) return false;
+        if (isSwitch(controller) && !g.sameSide) return false;
+        return repeats(controller, g.valueBefore, g.lastValue);
     }
 
     // Moving to t - d (not below 0) passes no note on of the channel and no event whose order
     // with this one matters, and leaves no other change of the same controller on the tick
     // (010 repairs those; a move would take them along unevenly).
-    bool controlMovable(int n, int32_t t, int32_t d) const {
+    bool controlMovable(int n, int value, int32_t t, int32_t d) const {
         const int32_t to = std::max<int32_t>(t - d, 0);
         if (t <= 0 || noteOnTicks_.before(t) >= to || controlTicks_[static_cast<size_t>(n)].before(t) >= to) return false;
         if (resetTicks_.last >= to) return false;  // never past a Reset All Controllers
         if (tickCount(n) > 1) return false;
+        if (isSwitch(n)) {
+            // A pedal pressed before a note ends would hold it, one released before would let it
+            // go early. A release may pass the ends on its own tick: it comes after them there.
+            const int32_t lastEnd = value >= 64 ? noteEndTicks_.last : noteEndTicks_.before(t);
+            if (lastEnd > to) return false;
+        }
         return !inParameterGroup(n) || groupTicks_.before(t) < to;
     }
     bool bendMovable(int32_t t) const {
@@ -418,42 +566,69 @@ private:
     }
     // Changes of a controller (-1: pitch bends) on the tick.
     int tickCount(int controller) const {
-        return static_cast<int>(std::count_if(tickEvents_.begin(), tickEvents_.end(),
-                                              [controller](const TickEvent& te) { return te.controller == controller; }));
+        return groups_[static_cast<size_t>(controller < 0 ? kBendGroup : controller)].count;
     }
     // Channel mode messages (All Sound Off, Reset All Controllers, All Notes Off, ...) stay
     // where they are: notes are cut, and shortened by 002, exactly there.
-    bool placeMovable(const EventPlace& p, int controller) const {
-        if (controller >= 120) return false;
-        return controller < 0 ? bendMovable(tick_) : controlMovable(controller, tick_, -p.move);
+    bool placeMovable(const EventPlace& p) const {
+        if (p.event->kind() != kindControl) return bendMovable(tick_);
+        const auto* c = static_cast<const ControlChangeEvent*>(p.event);
+        return c->controller() < 120 && controlMovable(c->controller(), c->value(), tick_, -p.move);
     }
 
-    // The moves of 012/013 are settled once the whole tick is known: a note on moves every
-    // control change and pitch bend of its tick.
-    void endTick() {
+public:
+    // Called last for every tick that has events, with its real events. The moves of 012/013
+    // are settled once the whole tick is known: a note on moves every control change and pitch
+    // bend of its tick.
+    void endTick(const std::vector<TickItem>& items) {
+        std::shared_ptr<PlaceList> tickMoves;
+        bool tickMovable = false;
+        std::vector<bool> paramsMovable;  // of the first i parameter events of the tick
         for (const PendingMove& m : pendingMoves_) {
             Finding& f = findings_[m.finding];
             if (m.controller == kNoteMove) {
-                f.movable = tick_ > 0;
-                for (const TickEvent& te : tickEvents_) {
-                    EventPlace p = te.place;
-                    p.move = te.controller == 64 ? -5 : -1;
-                    f.movable = f.movable && placeMovable(p, te.controller);
-                    f.related.push_back(p);
+                if (!tickMoves) {
+                    tickMoves = std::make_shared<PlaceList>();
+                    tickMovable = tick_ > 0;
+                    for (const TickItem& it : items) {
+                        const int kind = it.event->kind();
+                        if (kind != kindControl && kind != kindPitchBend) continue;
+                        const bool sustain =
+                            kind == kindControl && static_cast<const ControlChangeEvent*>(it.event)->controller() == 64;
+                        const EventPlace p{it.event, it.track, it.position, it.event->time, sustain ? -5 : -1};
+                        tickMovable = tickMovable && placeMovable(p);
+                        tickMoves->add(p);
+                    }
                 }
+                f.places = tickMoves;
+                f.placeCount = tickMoves->size();
+                f.movable = tickMovable;
             } else {
-                f.movable = placeMovable(f.event, m.controller);
-                for (const EventPlace& p : f.related) {
-                    const int c = p.event->kind() == kindControl ? static_cast<ControlChangeEvent*>(p.event)->controller() : -1;
-                    f.movable = f.movable && placeMovable(p, c);
+                if (paramsMovable.empty()) {
+                    paramsMovable.push_back(true);
+                    for (const EventPlace& p : tickParams_)
+                        paramsMovable.push_back(paramsMovable.back() && placeMovable(p));
                 }
+                f.movable = placeMovable(f.event) && paramsMovable[f.placeCount];
             }
         }
+        for (int controller : touched_) {
+            TickGroup& g = groups_[static_cast<size_t>(controller)];
+            if (g.count > 1 && g.lastFinding >= 0) {
+                Finding& last = findings_[static_cast<size_t>(g.lastFinding)];
+                if (!last.usedBetween && lastRestoresValue(controller, g)) last.redundant = true;
+            }
+            g = TickGroup{};
+        }
+        touched_.clear();
         pendingMoves_.clear();
-        tickEvents_.clear();
-        tickUsers_.clear();
+        emptyNoteLines_.clear();
+        tickParams_.clear();
+        tickParamPlaces_.reset();
+        noteSeq_ = programSeq_ = notesOffSeq_ = dataEntrySeq_ = 0;
     }
 
+private:
     // `fresh`: the place is computed from the time (the event shown may be a made note off).
     Finding finding(int check, int track, int32_t time, const EventPlace& event, bool fresh = false) const {
         Finding f;
@@ -477,24 +652,29 @@ private:
     uint32_t seq_ = 0;
     int32_t tick_ = -1;
     std::vector<Finding>& findings_;
+    const size_t first_;         // this channel's first line in findings_
+    bool placeholders_ = false;  // some lines of this channel say nothing (check 0)
     std::vector<MadeOff> offs_;  // min-heap by MadeOff::after
     std::array<std::vector<LiveNote>, 128> liveNotes_;
     std::array<EventPlace, 128> lastNoteOn_{};
     EventPlace lastBend_{};
     std::vector<std::pair<int32_t, uint32_t>> clears_;  // effective all-notes-offs: time, seq
-    std::vector<TickEvent> tickEvents_;
-    struct TickUser {
-        uint32_t seq;
-        int kind;  // kindNote or kindProgram
-    };
-    std::vector<TickUser> tickUsers_;  // the note ons and program changes of the tick
+    std::vector<MutedNote> mutedNotes_;
+    // The tick being checked.
+    std::array<TickGroup, 129> groups_{};         // per controller, then the pitch bends
+    std::vector<int> touched_;                    // the groups with changes
+    std::unordered_map<const anyEvent*, size_t> emptyNoteLines_;  // 002 lines of notes of duration 0
+    std::vector<EventPlace> tickParams_;          // bank select, parameter numbers and data entry
+    std::shared_ptr<PlaceList> tickParamPlaces_;  // the same, once a line names them
+    // When the tick's latest note on, program change, All Notes Off and data entry were met.
+    uint32_t noteSeq_ = 0, programSeq_ = 0, notesOffSeq_ = 0, dataEntrySeq_ = 0;
     static constexpr int kNoteMove = -2;
     struct PendingMove {
         size_t finding;
         int controller;  // of the control change that moves; -1 a pitch bend; kNoteMove a note on
     };
     std::vector<PendingMove> pendingMoves_;
-    TickHistory noteOnTicks_, groupTicks_, bendTicks_, resetTicks_;
+    TickHistory noteOnTicks_, noteEndTicks_, groupTicks_, bendTicks_, resetTicks_;
     std::array<TickHistory, 128> controlTicks_{};
 };
 
@@ -506,20 +686,28 @@ bool zeroLengthNote(const anyEvent* e) {
 
 // Merges the channel's events of every track (each already in time order) with the note offs
 // made from the durations, tick by tick: at one tick the note offs come first, then the events
-// by creation. Nothing is sorted but the events of one tick that come from several tracks.
+// by creation. The tracks wait in a heap by their next tick, so the merge takes time in
+// proportion to the events, however many tracks share the channel; nothing is sorted but the
+// events of one tick that come from several tracks.
 void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
     auto offAfter = [](const MadeOff& a, const MadeOff& b) { return a.after(b); };
+    // Sources are in track order, so their index breaks ties of time in track order.
+    auto sourceAfter = [&sources](size_t a, size_t b) {
+        const int32_t ta = sources[a].nextTime(), tb = sources[b].nextTime();
+        return ta != tb ? ta > tb : a > b;
+    };
+    std::vector<size_t> waiting;
+    for (size_t i = 0; i < sources.size(); ++i)
+        if (!sources[i].done()) waiting.push_back(i);
+    std::make_heap(waiting.begin(), waiting.end(), sourceAfter);
+
     std::vector<MadeOff>& offs = check.offs();
     std::vector<TickItem> items;
+    std::vector<size_t> atTick;
     while (true) {
         int32_t t = INT32_MAX;
-        bool real = false;
-        for (const Source& s : sources) {
-            if (!s.done() && s.nextTime() < t) {
-                t = s.nextTime();
-                real = true;
-            }
-        }
+        bool real = !waiting.empty();
+        if (real) t = sources[waiting.front()].nextTime();
         if (!offs.empty() && offs.front().time < t) {
             t = offs.front().time;
             real = false;
@@ -527,17 +715,25 @@ void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
             break;
         }
         items.clear();
-        int sourcesAtTick = 0;
         if (real) {
-            for (Source& s : sources) {
-                const size_t before = items.size();
+            atTick.clear();
+            while (!waiting.empty() && sources[waiting.front()].nextTime() == t) {
+                std::pop_heap(waiting.begin(), waiting.end(), sourceAfter);
+                atTick.push_back(waiting.back());
+                waiting.pop_back();
+            }
+            for (size_t i : atTick) {  // popped in track order
+                Source& s = sources[i];
                 while (!s.done() && s.nextTime() == t) {
                     items.push_back({s.at(s.next), s.track, (*s.positions)[s.next]});
                     s.step();
                 }
-                sourcesAtTick += items.size() > before;
+                if (!s.done()) {
+                    waiting.push_back(i);
+                    std::push_heap(waiting.begin(), waiting.end(), sourceAfter);
+                }
             }
-            if (sourcesAtTick > 1) {
+            if (atTick.size() > 1) {
                 std::stable_sort(items.begin(), items.end(), [](const TickItem& a, const TickItem& b) {
                     return a.event->serial < b.event->serial;
                 });
@@ -557,6 +753,7 @@ void runChannel(ChannelCheck& check, std::vector<Source>& sources) {
             check.madeOff(off);
         }
         for (const TickItem& it : items) check.realEvent(it.event, it.track, it.position);
+        check.endTick(items);
     }
 }
 
@@ -570,7 +767,6 @@ void drop(anyEvent* e) {
 
 void dropAll(Finding& f) {
     drop(f.event.event);
-    for (EventPlace& p : f.related) drop(p.event);
 }
 
 }  // namespace
@@ -609,6 +805,15 @@ std::string checkDoneText(size_t found) { return "Check Done ( " + std::to_strin
 
 // ---- the report -------------------------------------------------------------------------------
 
+PlaceList::~PlaceList() {
+    for (EventPlace& p : places_) drop(p.event);
+}
+
+void PlaceList::add(const EventPlace& place) {
+    holdEvent(place.event);
+    places_.push_back(place);
+}
+
 CheckReport::~CheckReport() { release(); }
 
 CheckReport::CheckReport(CheckReport&& other) noexcept : findings_(std::move(other.findings_)) {
@@ -631,7 +836,6 @@ void CheckReport::add(Finding finding) {
 
 void CheckReport::hold(const Finding& f) {
     holdEvent(f.event.event);
-    for (const EventPlace& p : f.related) holdEvent(p.event);
 }
 
 void CheckReport::erase(const std::vector<bool>& which) {
@@ -671,51 +875,65 @@ std::string CheckReport::text(std::string_view lineEnd) const {
 CheckReport checkSong(const midiSong& song, const Options& options, uint16_t channels, const CheckProgress& progress) {
     CheckReport report;
     const int trackCount = song.trackCount();
-    // Positions of each channel's events in each track, in (time, serial) order. A track whose
-    // order was broken by an edit is sorted here, in this scratch list; the song stays as it is.
-    std::vector<std::array<std::vector<int32_t>, 16>> positions(static_cast<size_t>(trackCount));
+    // Positions of each channel's events in each track that has any, in (time, serial) order. A
+    // track whose order was broken by an edit is sorted here, in this scratch list; the song
+    // stays as it is.
+    struct TrackList {
+        int track;
+        std::vector<int32_t> positions;
+    };
+    std::array<std::vector<TrackList>, 16> byChannel;
     for (int t = 0; t < trackCount; ++t) {
         const std::vector<anyEvent*>& events = song.track(t)->events();
-        auto& lists = positions[static_cast<size_t>(t)];
+        std::array<std::vector<int32_t>*, 16> lists{};
         std::array<bool, 16> disordered{};
         for (size_t p = 0; p < events.size(); ++p) {
             if (p + Source::kFetchAhead < events.size()) __builtin_prefetch(events[p + Source::kFetchAhead]);
             const anyEvent* e = events[p];
-            if (!e || e->status >= 0xF0) continue;
-            const int c = e->status & 0x0F;
+            if (!e || e->status == 0xFF) continue;
+            int c = e->status & 0x0F;
+            if (e->status >= 0xF0) {
+                // System exclusive that makes a part a drum part belongs to the part's channel.
+                if (e->kind() != kindSysex) continue;
+                const auto& x = static_cast<const sysexEvent&>(*e);
+                const auto change = partModeChange(x.sysexData.data(), x.sysexData.size());
+                if (!change) continue;
+                c = change->channel;
+            }
             if (!(channels >> c & 1)) continue;
-            auto& list = lists[static_cast<size_t>(c)];
-            if (!list.empty()) {
-                const anyEvent* previous = events[static_cast<size_t>(list.back())];
+            std::vector<int32_t>*& list = lists[static_cast<size_t>(c)];
+            if (!list) {
+                byChannel[static_cast<size_t>(c)].push_back({t, {}});
+                list = &byChannel[static_cast<size_t>(c)].back().positions;
+            } else {
+                const anyEvent* previous = events[static_cast<size_t>(list->back())];
                 if (e->time < previous->time || (e->time == previous->time && e->serial <= previous->serial &&
                                                  eventLess(e, previous)))
                     disordered[static_cast<size_t>(c)] = true;
             }
-            list.push_back(static_cast<int32_t>(p));
+            list->push_back(static_cast<int32_t>(p));
         }
-        for (int c = 0; c < 16; ++c) {
-            if (!disordered[static_cast<size_t>(c)]) continue;
-            std::stable_sort(lists[static_cast<size_t>(c)].begin(), lists[static_cast<size_t>(c)].end(),
-                             [&events](int32_t a, int32_t b) {
-                                 return eventLess(events[static_cast<size_t>(a)], events[static_cast<size_t>(b)]);
-                             });
+        for (size_t c = 0; c < 16; ++c) {
+            if (!disordered[c]) continue;
+            std::stable_sort(lists[c]->begin(), lists[c]->end(), [&events](int32_t a, int32_t b) {
+                return eventLess(events[static_cast<size_t>(a)], events[static_cast<size_t>(b)]);
+            });
         }
     }
 
     for (int c = 0; c < 16; ++c) {
         if (!(channels >> c & 1)) continue;
         if (progress) progress(c, report.size());
+        std::vector<TrackList>& lists = byChannel[static_cast<size_t>(c)];
         std::vector<Source> sources;
-        for (int t = 0; t < trackCount; ++t) {
-            const auto& list = positions[static_cast<size_t>(t)][static_cast<size_t>(c)];
-            if (!list.empty()) sources.push_back({&song.track(t)->events(), &list, 0, t});
-        }
+        sources.reserve(lists.size());
+        for (const TrackList& l : lists) sources.push_back({&song.track(l.track)->events(), &l.positions, 0, l.track});
         const size_t first = report.findings_.size();
         ChannelCheck check(song, options, c, report.findings_);
         runChannel(check, sources);
         check.finish();
         for (size_t i = first; i < report.findings_.size(); ++i) report.hold(report.findings_[i]);
-        for (auto& lists : positions) std::vector<int32_t>().swap(lists[static_cast<size_t>(c)]);
+        std::vector<TrackList>().swap(lists);
     }
     return report;
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,25 @@ struct EventPlace {
     int32_t move = 0;  // 012/013: ticks the correction moves it by (negative)
 };
 
+// Events a line names besides its own. The lines of one tick share one list where they name
+// the same events (the changes of one controller on the tick, the events that move with a
+// note), so a tick of thousands of findings costs memory and time in proportion to them. Holds
+// a reference (refCount) on every event it names.
+class PlaceList {
+public:
+    PlaceList() = default;
+    ~PlaceList();
+    PlaceList(const PlaceList&) = delete;
+    PlaceList& operator=(const PlaceList&) = delete;
+
+    void add(const EventPlace& place);
+    size_t size() const { return places_.size(); }
+    const EventPlace& operator[](size_t i) const { return places_[i]; }
+
+private:
+    std::vector<EventPlace> places_;
+};
+
 // One line of the report.
 struct Finding {
     int check = 0;     // 1..17
@@ -54,10 +74,12 @@ struct Finding {
     // an event of the song (for an extra note off that the checker made from a duration, the
     // note whose end it is).
     EventPlace event;
-    // By check: 001/003 the earlier notes of the key that still sound at the note on (latest
-    // first); 010/011 the earlier changes of that controller or the earlier pitch bends on the
-    // tick; 012/013 the other events that move with it.
-    std::vector<EventPlace> related;
+    // The first `placeCount` places of `places`, by check: 001/003 the earlier notes of the key
+    // that still sound at the note on (latest first); 010/011 the earlier changes of that
+    // controller or the earlier pitch bends on the tick; 012/013 the other events that move with
+    // it (for a note on, every control change and pitch bend of its tick).
+    std::shared_ptr<PlaceList> places;
+    size_t placeCount = 0;
     // 002: the duration that ends the note where an All Notes Off or All Sound Off of its channel
     // already ended it; 0 when that leaves nothing worth keeping; -1 when nothing ended it.
     int32_t endDuration = -1;
@@ -65,7 +87,10 @@ struct Finding {
     // note on or the same controller stands in the way). 010 of a switch: a release on the tick
     // can move a tick earlier the same way.
     bool movable = false;
-    // 015: the switch stood on the same side of 64 already, so the value changes nothing.
+    // The event changes nothing and goes. 015: the switch stood on that side of 64 already.
+    // 010/011: it repeats the value in force just before it, where the earlier changes are used
+    // and stay; or, as the last change of the tick, it gives back the value in force before the
+    // tick, and goes with the earlier ones.
     bool redundant = false;
     // 010/011: an event that uses the value (a note on, All Notes Off for a pedal, data entry
     // for a parameter number, a program change for bank select) stands between the changes on

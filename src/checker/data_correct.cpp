@@ -1,5 +1,6 @@
 #include "checker/data_correct.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -33,7 +34,13 @@ public:
         for (size_t i = 0; i < report.size(); ++i) {
             if (i >= ticked.size() || !ticked[i]) continue;
             want(report[i].event);
-            for (const EventPlace& p : report[i].related) want(p);
+            // Lines of one tick share their lists: each list is looked at once. The notes that
+            // 001 and 003 name are theirs alone.
+            const PlaceList* list = report[i].places.get();
+            if (!list) continue;
+            const bool own = report[i].check == 1 || report[i].check == 3;
+            if (own || progress_.emplace(list, Progress{}).second)
+                for (size_t k = 0; k < list->size(); ++k) want((*list)[k]);
         }
         if (elsewhere_.empty()) return;
         for (int t = 0; t < song_.trackCount(); ++t) {
@@ -124,7 +131,8 @@ private:
             remove(e);
             return true;
         }
-        for (const EventPlace& c : f.related) {
+        for (size_t i = 0; i < f.placeCount; ++i) {
+            const EventPlace& c = (*f.places)[i];
             const std::optional<Held> h = locate(c);
             if (!h || c.event->kind() != kindNote) continue;
             auto* previous = static_cast<NoteOnEvent*>(c.event);
@@ -141,7 +149,7 @@ private:
         // Every note that sounded on was shortened or removed since the check (by the line of
         // an earlier note, typically): nothing overlaps any more. With none found at all, the
         // line stays.
-        return !f.related.empty();
+        return f.placeCount > 0;
     }
 
     // 002: the line names a note whose end found its key silent already.
@@ -164,53 +172,73 @@ private:
         return false;
     }
 
+    static bool isRelease(const anyEvent* e) {
+        return e->kind() == kindControl && static_cast<const ControlChangeEvent*>(e)->value() < 64;
+    }
+
     // 010/011: of several changes on one tick the last takes effect; the earlier ones go. A
     // switch released and pressed again on one tick is a re-pedal: the release moves a tick
-    // earlier instead.
-    bool removeEarlier(const Finding& f, const Held&) {
-        if (f.usedBetween) return false;
+    // earlier instead. When the last one gives back the value in force before the tick, it goes
+    // too. Where a note on or the like uses the earlier ones, they stay, and only a change that
+    // repeats the value before it goes. The lines of one tick share their list of changes; each
+    // change is dealt with once.
+    bool removeEarlier(const Finding& f, const Held& e) {
+        if (f.usedBetween) {
+            // The earlier changes are heard and stay; this one may repeat the last of them.
+            if (!f.redundant) return false;
+            remove(e);
+            return true;
+        }
+        if (!f.places) return false;
+        const PlaceList& earlier = *f.places;
+        Progress& done = progress_[&earlier];
         const anyEvent* last = f.event.event;
         bool press = false;
         if (f.check == 10 && last->kind() == kindControl) {
             const auto* c = static_cast<const ControlChangeEvent*>(last);
             press = c->controller() >= 64 && c->controller() <= 67 && c->value() >= 64;
         }
-        struct Step {
-            Held at;
-            anyEvent* event;
-            bool release;
-        };
-        std::vector<Step> steps;
-        for (const EventPlace& p : f.related) {
+        if (press && !f.movable) {
+            // A release among the earlier ones has no earlier tick free to keep it on.
+            if (!done.releasesFound) {
+                for (size_t i = 0; i < earlier.size(); ++i)
+                    if (isRelease(earlier[i].event)) done.releases.push_back(i);
+                done.releasesFound = true;
+            }
+            auto r = std::lower_bound(done.releases.begin(), done.releases.end(), done.next);
+            if (r != done.releases.end() && *r < f.placeCount) return false;
+        }
+        for (size_t i = done.next; i < f.placeCount; ++i) {
+            const EventPlace& p = earlier[i];
             const std::optional<Held> h = locate(p);
             // Gone, or no longer on the tick of the one in effect (the line of a note on that
             // tick may have moved both).
             if (!h || p.event->time != last->time) continue;
-            const bool release = press && static_cast<const ControlChangeEvent*>(p.event)->value() < 64;
-            if (release && !f.movable) return false;  // no earlier tick free to keep it on
-            steps.push_back({*h, p.event, release});
-        }
-        for (const Step& s : steps) {
-            if (s.release)
-                move(s.at, s.event, -1);
+            if (press && isRelease(p.event))
+                move(*h, p.event, -1);
             else
-                remove(s.at);
+                remove(*h);
         }
+        done.next = std::max(done.next, f.placeCount);
+        if (f.redundant) remove(e);
         return true;
     }
 
-    // 012/013: the control changes and pitch bends of the note's tick move before it.
+    // 012/013: the control changes and pitch bends of the note's tick move before it. Lines of
+    // one tick that move the same events share them; each is moved once.
     bool moveBeforeNote(const Finding& f) {
         if (!f.movable) return false;
-        std::vector<const EventPlace*> moving;
-        if (f.event.event->kind() != kindNote) moving.push_back(&f.event);
-        for (const EventPlace& p : f.related) moving.push_back(&p);
-        for (const EventPlace* p : moving) {
-            const std::optional<Held> h = locate(*p);
+        auto moveOne = [this](const EventPlace& p) {
+            const std::optional<Held> h = locate(p);
             // Gone, or moved already by the line of its note or of another event of the tick.
-            if (!h || p->event->time != p->time) continue;
-            move(*h, p->event, p->move);
+            if (h && p.event->time == p.time) move(*h, p.event, p.move);
+        };
+        if (f.places) {
+            Progress& done = progress_[f.places.get()];
+            for (size_t i = done.next; i < f.placeCount; ++i) moveOne((*f.places)[i]);
+            done.next = std::max(done.next, f.placeCount);
         }
+        if (f.event.event->kind() != kindNote) moveOne(f.event);
         return true;
     }
 
@@ -225,9 +253,17 @@ private:
         return true;
     }
 
+    // How far the lines sharing a list of events got with it in this run.
+    struct Progress {
+        size_t next = 0;               // the places before it are dealt with
+        bool releasesFound = false;    // `releases` is filled
+        std::vector<size_t> releases;  // the places of switch releases, in order
+    };
+
     midiSong& song_;
     std::vector<bool> opened_, changed_, moved_;
     std::unordered_map<const anyEvent*, std::pair<int, int>> elsewhere_;
+    std::unordered_map<const PlaceList*, Progress> progress_;
 };
 
 }  // namespace

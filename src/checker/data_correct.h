@@ -11,12 +11,14 @@
 //             remove the event
 //   009       nothing (the line is only taken off the list)
 //   010, 011  remove the earlier changes of that tick (the last one is the one that takes
-//             effect), unless an event that uses the value stands between them; a switch
-//             released and pressed on one tick keeps its release, a tick earlier
+//             effect), and the last one too when it gives back the value in force before the
+//             tick; where an event that uses the value stands between them, only a change that
+//             repeats the value before it goes; a switch released and pressed on one tick keeps
+//             its release, a tick earlier
 //   012, 013  move the control changes and pitch bends of the note's tick earlier (1 tick, the
 //             sustain pedal 5), when that passes nothing whose order matters (never a channel
 //             mode message, never past a note on, a Reset All Controllers or a change of the
-//             same controller)
+//             same controller, never a pedal past the end of a note)
 //   015       set the switch to 0 or 127, or remove it when it stood on that side already
 // Every change goes through the journal of the track that holds the changed event, under one
 // undo step per changed track.

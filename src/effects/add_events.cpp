@@ -87,17 +87,32 @@ public:
         }
     }
 
+    struct Removed {
+        int position;
+        int32_t time;
+        int channel;
+    };
+    // The candidates removed so far, in list order.
+    std::vector<Removed> removed() const {
+        std::vector<Removed> out;
+        for (const Candidate& c : candidates_)
+            if (c.removed) out.push_back({c.position, c.time, c.channel});
+        return out;
+    }
+
 private:
     struct Candidate {
         int position;
         int32_t time;
         bool removed;
+        int channel;
     };
 
     void consider(const anyEvent* e, int position) {
         const int k = e->kind();
         if (pitchBend_) {
-            if (k == kindPitchBend && position >= firstCandidate_) candidates_.push_back({position, e->time, false});
+            if (k == kindPitchBend && position >= firstCandidate_)
+                candidates_.push_back({position, e->time, false, e->status & 0x0F});
             return;
         }
         if (k != kindControl) return;
@@ -113,11 +128,11 @@ private:
             // Only data entries under non-registered parameter 1, 32 of their channel: never the
             // pitch bend sensitivity or another registered parameter.
             if (c->controller() == 6 && nrpn_[ch] && msb_[ch] == 1 && lsb_[ch] == 32 && position >= firstCandidate_)
-                candidates_.push_back({position, e->time, false});
+                candidates_.push_back({position, e->time, false, static_cast<int>(ch)});
             return;
         }
         if (c->controller() == controller_ && position >= firstCandidate_)
-            candidates_.push_back({position, e->time, false});
+            candidates_.push_back({position, e->time, false, static_cast<int>(ch)});
     }
 
     midiTrack& track_;
@@ -130,6 +145,138 @@ private:
     std::array<int, 16> msb_, lsb_;
     std::array<bool, 16> nrpn_;
 };
+
+// A data-entry bracket the run writes: 99 = 1 and 98 = LSB before `first`, 101 = 127 and 100 = 127
+// after `last` unless `close` is off.
+struct NewBracket {
+    int channel;
+    int64_t first, last;
+    bool close = true;
+};
+
+// OverWrite of data entries, once the old entries in the windows are gone: the parameter brackets
+// that held only removed entries go too (when nothing after them relies on their registers), a
+// parameter close left inside a new bracket goes (when no data entry after it relies on it),
+// and a new bracket is not closed where kept events after it still need the parameter. So every
+// entry the run writes lies under its parameter and every kept entry keeps the one it had.
+void settleBrackets(midiTrack& track, const std::vector<Removable::Removed>& removed, int lsb,
+                    std::vector<NewBracket>& brackets) {
+    struct Item {
+        int position;
+        int32_t time;
+        int controller;  // 98..101 parameter numbers; 6, 38, 96, 97 data entries
+        int value;
+        bool removed;    // an entry the overwrite removed
+        bool dropped = false;
+    };
+    std::array<std::vector<Item>, 16> items;
+    size_t r = 0;
+    for (int pos = 0; pos < track.size(); ++pos) {
+        const anyEvent* e = track.at(pos);
+        if (!e) {
+            while (r < removed.size() && removed[r].position < pos) ++r;
+            if (r < removed.size() && removed[r].position == pos)
+                items[static_cast<size_t>(removed[r].channel)].push_back({pos, removed[r].time, 6, 0, true});
+            continue;
+        }
+        if (e->kind() != kindControl) continue;
+        const int c = static_cast<const ControlChangeEvent*>(e)->controller();
+        if (c == 6 || c == 38 || c == 96 || c == 97 || (c >= 98 && c <= 101))
+            items[e->status & 0x0F].push_back({pos, e->time, c, static_cast<const ControlChangeEvent*>(e)->value(), false});
+    }
+    auto isParam = [](const Item& i) { return !i.dropped && i.controller >= 98; };
+    auto isKeptEntry = [](const Item& i) { return !i.removed && i.controller < 98; };
+    constexpr size_t none = SIZE_MAX;
+    std::vector<int> drops;
+
+    for (size_t ch = 0; ch < 16; ++ch) {
+        std::vector<Item>& v = items[ch];
+        auto nextParam = [&](size_t from) {
+            for (size_t i = from; i < v.size(); ++i)
+                if (isParam(v[i])) return i;
+            return none;
+        };
+        // Nothing after `from` relies on the registers a pair of these numbers set: the next
+        // such numbers come as a full pair again, or never.
+        auto pairFollows = [&](size_t from, int msbNumber, int lsbNumber) {
+            size_t k = nextParam(from);
+            while (k != none && v[k].controller != msbNumber && v[k].controller != lsbNumber) k = nextParam(k + 1);
+            if (k == none) return true;
+            const size_t k2 = nextParam(k + 1);
+            return v[k].controller == msbNumber && k2 != none && v[k2].controller == lsbNumber;
+        };
+        auto keptEntriesBetween = [&](size_t a, size_t b) {
+            for (size_t i = a; i < std::min(b, v.size()); ++i)
+                if (isKeptEntry(v[i])) return true;
+            return false;
+        };
+        // A parameter close (101 = 127, 100 = 127) at k goes when no kept entry after it relies on it.
+        auto dropClose = [&](size_t k) {
+            const size_t k2 = nextParam(k + 1);
+            if (k2 == none || v[k2].controller != 100 || v[k2].value != 127) return;
+            const size_t after = nextParam(k2 + 1);
+            if (keptEntriesBetween(k + 1, after == none ? v.size() : after) || !pairFollows(k2 + 1, 101, 100)) return;
+            v[k].dropped = v[k2].dropped = true;
+            drops.push_back(v[k].position);
+            drops.push_back(v[k2].position);
+        };
+        auto isClose = [&](size_t k) { return v[k].controller == 101 && v[k].value == 127; };
+
+        // Brackets whose every entry was removed.
+        for (size_t i = 0; i < v.size(); ++i) {
+            if (!isParam(v[i]) || v[i].controller != 99 || v[i].value != 1) continue;
+            const size_t j = nextParam(i + 1);
+            if (j == none || v[j].controller != 98 || v[j].value != lsb) continue;
+            const size_t k = nextParam(j + 1);
+            bool anyRemoved = false, anyKept = false;
+            for (size_t x = j + 1; x < (k == none ? v.size() : k); ++x) {
+                anyRemoved = anyRemoved || v[x].removed;
+                anyKept = anyKept || isKeptEntry(v[x]);
+            }
+            if (!anyRemoved || anyKept) continue;
+            if (pairFollows(j + 1, 99, 98)) {
+                v[i].dropped = v[j].dropped = true;
+                drops.push_back(v[i].position);
+                drops.push_back(v[j].position);
+            }
+            if (k != none && isClose(k)) dropClose(k);
+        }
+        // Closes left inside a new bracket of this channel (the brackets come in time order).
+        size_t k = 0;
+        for (const NewBracket& b : brackets) {
+            if (b.channel != static_cast<int>(ch)) continue;
+            for (; k < v.size() && v[k].time <= b.last; ++k) {
+                if (!isParam(v[k]) || !isClose(k)) continue;
+                const size_t k2 = nextParam(k + 1);
+                if ((k2 == none ? v[k].time : v[k2].time) >= b.first) dropClose(k);
+            }
+        }
+        // A new bracket is not closed where the close would change what kept events after it
+        // play under: kept entries right after it under this parameter, or kept events within
+        // the two ticks of the close (they would fall between its messages).
+        int msb = -1, l = -1;
+        bool nrpn = false;
+        k = 0;
+        for (NewBracket& b : brackets) {
+            if (b.channel != static_cast<int>(ch)) continue;
+            for (; k < v.size() && v[k].time <= b.last; ++k) {
+                if (!isParam(v[k])) continue;
+                if (v[k].controller == 99)
+                    msb = v[k].value, nrpn = true;
+                else if (v[k].controller == 98)
+                    l = v[k].value, nrpn = true;
+                else
+                    nrpn = false;
+            }
+            size_t next = k;
+            while (next < v.size() && (v[next].removed || v[next].dropped)) ++next;
+            if (next < v.size() && (v[next].time <= b.last + 2 || (nrpn && msb == 1 && l == lsb && isKeptEntry(v[next]))))
+                b.close = false;
+        }
+    }
+    std::sort(drops.begin(), drops.end());
+    for (int pos : drops) track.removeEventAt(pos);
+}
 
 }  // namespace
 
@@ -186,8 +333,8 @@ void addEvents(Run& run) {
 
     for (int t = run.scope.firstTrack; t <= run.scope.lastTrack; ++t) {
         midiTrack& track = *run.song.track(t);
-        prepareTrack(track);
         run.begin(track);
+        prepareTrack(track);
         auto [first, last] = rangePositions(track, range);
         // No window starts earlier than the range start shifted by the time offset.
         const int64_t earliest = rangeStart + std::min<int64_t>(startShift, 0);
@@ -231,8 +378,55 @@ void addEvents(Run& run) {
             if (length != duration && position == 1) start = n->time + (duration - length) / 2;
             if (length != duration && position == 2) start = n->time + duration - length;
 
-            // The curve points.
+            // The note's events in the order the tidy-up leaves them (time, then creation: the
+            // curve points, then the post-process value, then the pre-process value), made only
+            // when the tidy-up keeps them, so memory follows the events written, not the points
+            // computed.
             work.clear();
+            struct Extra {
+                int32_t time;
+                int raw;
+                int64_t value;
+            };
+            Extra extras[2];
+            int extraCount = 0;
+            auto rawOf = [&](int64_t value) {
+                return static_cast<int>(bend ? std::clamp<int64_t>(value + 8192, 0, 16383) : std::clamp<int64_t>(value, 0, 127));
+            };
+            if (source == 0 && p.PostProcess) {
+                int m = notes.nextNoteFrom(static_cast<int64_t>(n->time) + duration, i);
+                if (m >= 0) {
+                    const int64_t at = static_cast<int64_t>(track.at(m)->time) + interval;
+                    extras[extraCount++] = {clampTime(at), rawOf(postValue), postValue};
+                }
+            }
+            if (p.PreProcess && (source == 0 || !lastProcessed)) {
+                const int64_t at = static_cast<int64_t>(n->time) + interval;
+                extras[extraCount++] = {clampTime(at), rawOf(preValue), preValue};
+            }
+            // A pre-process value earlier than the post-process one goes first.
+            if (extraCount == 2 && extras[1].time < extras[0].time) std::swap(extras[0], extras[1]);
+            int nextExtra = 0;
+            bool anyKept = false;
+            int32_t keptTime = 0;
+            int keptRaw = 0;
+            // Tidy: a control change repeating the last kept value or time is dropped, a pitch
+            // bend repeating the last kept bend.
+            auto offer = [&](int32_t time, int raw, auto make) {
+                if (anyKept && (raw == keptRaw || (!bend && time == keptTime))) return;
+                work.push_back(nullptr);  // the room first, so a made event always has an owner
+                work.back() = make();
+                run.noteAdded(1);
+                anyKept = true;
+                keptTime = time;
+                keptRaw = raw;
+            };
+            auto offerExtrasBefore = [&](int64_t time) {
+                for (; nextExtra < extraCount && extras[nextExtra].time < time; ++nextExtra) {
+                    const Extra& x = extras[nextExtra];
+                    offer(x.time, x.raw, [&] { return makeValue(x.time, channel, x.value); });
+                }
+            };
             const int64_t from = start + startShift;
             int64_t lastValue = INT64_MIN / 4;
             for (int64_t at = from; at < from + length; at += step) {
@@ -252,44 +446,13 @@ void addEvents(Run& run) {
                 }
                 const int64_t diff = value - lastValue;
                 if ((diff < 0 ? -diff : diff) >= minDiff) {
-                    work.push_back(makePoint(at, channel, value));
-                    run.noteAdded(1);
+                    const int32_t time = clampTime(at);
+                    offerExtrasBefore(time);
+                    offer(time, rawOf(bend ? value - 8192 : value), [&] { return makePoint(at, channel, value); });
                     lastValue = value;
                 }
             }
-            if (source == 0 && p.PostProcess) {
-                int m = notes.nextNoteFrom(static_cast<int64_t>(n->time) + duration, i);
-                if (m >= 0) {
-                    work.push_back(makeValue(static_cast<int64_t>(track.at(m)->time) + interval, channel, postValue));
-                    run.noteAdded(1);
-                }
-            }
-            if (p.PreProcess && (source == 0 || !lastProcessed)) {
-                work.push_back(makeValue(static_cast<int64_t>(n->time) + interval, channel, preValue));
-                run.noteAdded(1);
-            }
-
-            // Tidy: time order (creation order within a tick), then drop repeats.
-            std::stable_sort(work.begin(), work.end(), [](const anyEvent* a, const anyEvent* b) { return eventLess(a, b); });
-            size_t kept = 0;
-            for (size_t k = 0; k < work.size(); ++k) {
-                anyEvent* w = work[k];
-                bool drop = false;
-                if (kept > 0) {
-                    const anyEvent* previous = work[kept - 1];
-                    if (bend)
-                        drop = static_cast<PitchBendEvent*>(w)->rawBend() == static_cast<const PitchBendEvent*>(previous)->rawBend();
-                    else
-                        drop = static_cast<ControlChangeEvent*>(w)->value() ==
-                                   static_cast<const ControlChangeEvent*>(previous)->value() ||
-                               w->time == previous->time;
-                }
-                if (drop)
-                    delete w;
-                else
-                    work[kept++] = w;
-            }
-            work.resize(kept);
+            offerExtrasBefore(INT64_MAX);
 
             if (source == 0 && p.ReplaceEvent && !work.empty()) removeExisting(work.front()->time, work.back()->time);
             if (!work.empty()) {
@@ -333,6 +496,7 @@ void addEvents(Run& run) {
                 s.last = std::max<int64_t>(s.last, time);
                 channelOf[static_cast<size_t>(pe.group)] = pe.channel;
             }
+            std::vector<NewBracket> brackets;
             for (int ch = 0; ch < 16; ++ch) {
                 std::vector<Span> mine;
                 for (size_t g = 0; g < spans.size(); ++g)
@@ -344,19 +508,25 @@ void addEvents(Run& run) {
                         merged.last = std::max(merged.last, mine[k].last);
                         ++k;
                     }
-                    auto cc = [&](int64_t time, int number, int value) {
-                        auto* e = new ControlChangeEvent(clampTime(time), static_cast<uint8_t>(0xB0 | ch));
-                        e->setRawController(static_cast<uint8_t>(number));
-                        e->setValue(value);
-                        return e;
-                    };
-                    run.noteAdded(4);
-                    batch.push_back(cc(merged.first - 2, 99, 1));
-                    batch.push_back(cc(merged.first - 1, 98, nrpnLsb));
-                    if (merged.first <= 0) bracketAtZero.set(static_cast<size_t>(ch));
-                    closing.push_back(cc(merged.last + 1, 101, 127));
-                    closing.push_back(cc(merged.last + 2, 100, 127));
+                    brackets.push_back({ch, merged.first, merged.last});
                 }
+            }
+            if (removes && p.ReplaceEvent) settleBrackets(track, removable.removed(), nrpnLsb, brackets);
+            for (const NewBracket& b : brackets) {
+                const int ch = b.channel;
+                auto cc = [&](int64_t time, int number, int value) {
+                    auto* e = new ControlChangeEvent(clampTime(time), static_cast<uint8_t>(0xB0 | ch));
+                    e->setRawController(static_cast<uint8_t>(number));
+                    e->setValue(value);
+                    return e;
+                };
+                run.noteAdded(b.close ? 4 : 2);
+                batch.push_back(cc(b.first - 2, 99, 1));
+                batch.push_back(cc(b.first - 1, 98, nrpnLsb));
+                if (b.first <= 0) bracketAtZero.set(static_cast<size_t>(ch));
+                if (!b.close) continue;
+                closing.push_back(cc(b.last + 1, 101, 127));
+                closing.push_back(cc(b.last + 2, 100, 127));
             }
         }
         // Events of one tick play in creation order: entries on tick 0 that a bracket shares are
@@ -377,10 +547,11 @@ void addEvents(Run& run) {
         all.insert(all.end(), batch.begin(), batch.end());
         for (const Pending& pe : pending.items()) all.push_back(pe.event);
         all.insert(all.end(), closing.begin(), closing.end());
+        // They stay owned here until the track holds them (it takes all or nothing).
+        track.addEvents(all, true);
         pending.release();
         batch.clear();
         closing.clear();
-        track.addEvents(all, true);
         track.sortEvents();
     }
 }

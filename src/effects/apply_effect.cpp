@@ -4,6 +4,8 @@
 #include "effects/effect_run.h"
 #include "settings/numbertext.h"
 
+#include <new>
+
 namespace tonvela {
 
 namespace effects {
@@ -26,8 +28,12 @@ void Run::noteAdded(int64_t n) {
 }
 
 void Run::begin(midiTrack& track) {
+    if (!track.historyMarked()) {
+        if (marked.size() == marked.capacity()) marked.reserve(std::max<size_t>(8, 2 * marked.capacity()));
+        track.markHistory();
+        marked.push_back(&track);
+    }
     track.beginUndoStep(undoLabel(operation, s.EffectName));
-    stepped.push_back(&track);
 }
 
 void Run::checkProgress() {
@@ -237,12 +243,17 @@ EffectResult applyEffect(midiSong& song, const EffectSettings& settings, const E
         case EffectOperation::chordStroke: chordStroke(run); break;
         }
     } catch (...) {
-        // A run that fails part way leaves nothing behind: its steps are undone, newest first,
-        // and a track it created is dropped again.
-        for (auto it = run.stepped.rbegin(); it != run.stepped.rend(); ++it) (*it)->undo();
+        // A run that fails part way leaves nothing behind: every track it marked goes back to its
+        // mark (its undo and redo as they were), and a track it created is dropped again.
+        for (auto it = run.marked.rbegin(); it != run.marked.rend(); ++it) (*it)->abandonToMark();
         for (int i = 0; i < run.createdTracks && !song.tracks.empty(); ++i) song.tracks.pop_back();
-        throw;
+        try {
+            throw;
+        } catch (const std::bad_alloc&) {
+            throw MidiError(std::string(kOutOfMemoryMessage));
+        }
     }
+    for (midiTrack* t : run.marked) t->keepSinceMark();
     result.applied = true;
     result.counts = run.counts;
     return result;

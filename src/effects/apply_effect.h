@@ -94,11 +94,16 @@ std::string undoLabel(EffectOperation operation, const std::string& effectName);
 
 // The message of a run without an effect type (a file whose type text is unknown).
 inline constexpr std::string_view kNoEffectTypeMessage = "DOOOH! Internal Error! ";
+// The message of a run that ran out of memory.
+inline constexpr std::string_view kOutOfMemoryMessage =
+    "There is not enough memory for this effect. Nothing was changed; choose a larger interval or a shorter range.";
 
 // Runs the effect. In order: without a type throws MidiError(kNoEffectTypeMessage); when
 // canApply(settings) is false returns {applied = false} and does nothing; checks the number
 // fields (normaliseNumberFields on a copy) and throws MidiError(first bad field's message) when
-// one does not read; then runs the operation. Nothing is changed before the checks pass.
+// one does not read; then runs the operation. Nothing is changed before the checks pass. A run
+// that gives up part way (too many events, out of memory: MidiError) leaves the song, and every
+// track's undo and redo, exactly as they were.
 EffectResult applyEffect(midiSong& song, const EffectSettings& settings, const EffectScope& scope,
                          const EffectProgress& progress = {});
 

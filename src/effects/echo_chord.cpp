@@ -100,6 +100,7 @@ EffectResult echo(Run& run) {
     for (int s = run.scope.firstTrack; s <= lastSource; ++s) {
         midiTrack& source = *run.song.track(s);
         midiTrack* target = &source;
+        bool targetBegun = false;
         if (p.EchoOtherTrack) {
             target = nullptr;
             for (int i = 1; i < run.song.trackCount() && !target; ++i)
@@ -110,8 +111,17 @@ EffectResult echo(Run& run) {
                 run.song.tracks.push_back(std::make_unique<midiTrack>(&run.song, index, p.NewTrackName));
                 ++run.createdTracks;
                 created = run.song.tracks.back().get();
-                // The name lives in a name event, so the track keeps it when the song is saved.
-                created->setName(p.NewTrackName);
+                // Undo of the run's step takes the track away again (midiSong::undoTrack).
+                created->createdByEdit = true;
+                run.begin(*created);
+                targetBegun = true;
+                // The name lives in a name event, so the track keeps it when the song is saved; the
+                // event belongs to the step.
+                if (!p.NewTrackName.empty()) {
+                    auto* name = new trackNameEvent(0);
+                    name->setText(p.NewTrackName);
+                    created->addEvent(name, true, true);
+                }
                 created->makeChannelLabel();
                 target = created;
                 result.echoTrackCreated = true;
@@ -123,9 +133,9 @@ EffectResult echo(Run& run) {
         int firstChannel = target->firstChannel();
         if (firstChannel == 255) firstChannel = source.firstChannel();
 
-        prepareTrack(source);
         run.begin(source);
-        if (target != &source) run.begin(*target);
+        prepareTrack(source);
+        if (target != &source && !targetBegun) run.begin(*target);
         std::optional<Pedal> pedal;
         if (p.EmulateSustain) pedal.emplace(source);
         auto [first, last] = rangePositions(source, run.scope.range);
@@ -191,9 +201,9 @@ EffectResult echo(Run& run) {
                 prevInSource = false;
             }
         }
-        std::vector<anyEvent*> adding(echoes.list.begin(), echoes.list.end());
+        // The echoes stay owned here until the track holds them (it takes all or nothing).
+        target->addEvents(std::vector<anyEvent*>(echoes.list.begin(), echoes.list.end()), true);
         echoes.list.clear();
-        target->addEvents(adding, true);
         target->makeChannelLabel();
     }
     return result;
@@ -211,8 +221,8 @@ void chordStroke(Run& run) {
 
     for (int t = run.scope.firstTrack; t <= run.scope.lastTrack; ++t) {
         midiTrack& track = *run.song.track(t);
-        prepareTrack(track);
         run.begin(track);
+        prepareTrack(track);
         auto [first, last] = rangePositions(track, run.scope.range);
 
         std::vector<std::vector<NoteOnEvent*>> chords;

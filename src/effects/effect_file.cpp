@@ -273,7 +273,8 @@ private:
     int integer(const char* name) {
         size_t lineNo = cursor_ + 1;
         std::string_view line = next(name);
-        auto v = readInteger(line);
+        // A number too large for 32 bits is still a number: its control clamps or refuses it.
+        auto v = readIntegerClamped(line);
         if (!v)
             throw MidiError("The effect file is broken: line " + std::to_string(lineNo) + " (" + name +
                             ") is not a number: " + std::string(line.substr(0, 40)));

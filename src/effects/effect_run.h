@@ -48,7 +48,7 @@ struct Run {
     EffectCounts counts;
     const EffectProgress& progress;
     int64_t added = 0;
-    std::vector<midiTrack*> stepped;  // tracks in which this run opened a step, in order
+    std::vector<midiTrack*> marked;  // tracks this run marked before it changed them, in order
     int createdTracks = 0;
 
     Run(midiSong& song, const EffectSettings& s, const EffectScope& scope, EffectOperation op,
@@ -60,7 +60,9 @@ struct Run {
         if (++sinceCheck_ >= 4096) checkProgress();
     }
     void noteAdded(int64_t n);
-    void begin(midiTrack& track);  // opens the step (once per track per run)
+    // Marks the track (once per run), so a run that gives up can return it to how it was, and
+    // opens the run's step in it.
+    void begin(midiTrack& track);
     void checkProgress();
 
 private:
@@ -68,8 +70,9 @@ private:
     std::chrono::steady_clock::time_point lastReport_ = std::chrono::steady_clock::now();
 };
 
-// Sorts a track left out of time order (a move, an undo) so the walk can stop at the range end,
-// and packs it so positions stay fixed while the operation runs.
+// Sorts a track left out of time order (a move) so the walk can stop at the range end, and packs
+// it so positions stay fixed while the operation runs. Called after Run::begin, so that undo of
+// the run gives back the order too.
 void prepareTrack(midiTrack& track);
 // Positions [first, last) of the events inside the range of a prepared track.
 std::pair<int, int> rangePositions(const midiTrack& track, const TickRange& range);

@@ -23,8 +23,8 @@ template <class F>
 void forEachTrack(Run& run, F&& perTrack) {
     for (int t = run.scope.firstTrack; t <= run.scope.lastTrack; ++t) {
         midiTrack& track = *run.song.track(t);
-        prepareTrack(track);
         run.begin(track);
+        prepareTrack(track);
         auto [first, last] = rangePositions(track, run.scope.range);
         perTrack(track, first, last);
     }

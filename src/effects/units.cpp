@@ -33,7 +33,7 @@ int clampBend(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -8192,
 UnitContext UnitContext::at(midiSong& song, int32_t time) {
     UnitContext c;
     c.timeBase = std::max<int32_t>(song.timeBase, 1);
-    c.tempo = std::max<int32_t>(song.tempoAt(time), 1);
+    c.tempo = std::max<uint32_t>(song.tempoAt(time), 1);
     return c;
 }
 
@@ -43,9 +43,9 @@ int32_t unitToTicks(const UnitContext& c, int unit, double value) {
     switch (unit) {
     case 0: return saturate(truncated(value + 0.5));
     case 1: {
-        // m * 1000 * tb stays far inside 64 bits once m is bounded by the 32-bit result.
-        int64_t m = std::clamp<int64_t>(truncated(value), -(int64_t{1} << 40), int64_t{1} << 40);
-        return saturate(m * 1000 * tb / std::max<int32_t>(c.tempo, 1));
+        // In 128 bits: a whole number of ms up to 2^62 times 1000 times a 16-bit time base.
+        const __int128 ticks = static_cast<__int128>(truncated(value)) * 1000 * tb / std::max<uint32_t>(c.tempo, 1);
+        return saturate(static_cast<int64_t>(std::clamp<__int128>(ticks, INT64_MIN, INT64_MAX)));
     }
     case 2: case 3: case 4: case 5: case 6: case 7: case 8:
         return saturate(truncated(value * static_cast<double>(tb) * kNoteFactor[unit]));
@@ -58,8 +58,8 @@ double ticksToUnit(const UnitContext& c, int unit, int64_t ticks) {
     switch (unit) {
     case 0: return static_cast<double>(ticks);
     case 1: {
-        int64_t t = std::clamp<int64_t>(ticks, -(int64_t{1} << 32), int64_t{1} << 32);
-        return saturate(t * std::max<int32_t>(c.tempo, 1) / std::max<int32_t>(c.timeBase, 1) / 1000);
+        const __int128 ms = static_cast<__int128>(ticks) * std::max<uint32_t>(c.tempo, 1) / std::max<int32_t>(c.timeBase, 1) / 1000;
+        return saturate(static_cast<int64_t>(std::clamp<__int128>(ms, INT64_MIN, INT64_MAX)));
     }
     case 2: case 3: case 4: case 5: case 6: case 7: case 8:
         return static_cast<double>(ticks) / (tb * kNoteFactor[unit]);

@@ -17,8 +17,8 @@ class midiTrack;
 
 // What a unit conversion needs from the song.
 struct UnitContext {
-    int32_t timeBase = 480;  // ticks per quarter note, >= 1
-    int32_t tempo = 500000;  // microseconds per quarter note for "ms", >= 1
+    int32_t timeBase = 480;   // ticks per quarter note, >= 1
+    uint32_t tempo = 500000;  // microseconds per quarter note for "ms", >= 1 (any a file can hold)
 
     // The song's time base and the tempo in force at `time` (the start of the first selected
     // bar). A time base or tempo of 0 is taken as 1, so no conversion divides by zero.
@@ -26,13 +26,13 @@ struct UnitContext {
 };
 
 // `value` in `unit` (kTimeUnitItems index) as ticks:
-//   0 Tick: truncate(value + 0.5); 1 ms: truncate(value) * 1000 * timeBase / tempo in 64 bits;
+//   0 Tick: truncate(value + 0.5); 1 ms: truncate(value) * 1000 * timeBase / tempo, exact;
 //   2..8: truncate(value * timeBase * f), f = 4, 2, 1, 1/2, 1/4, 1/8, 1/16;
 //   any other unit (and a value that is not finite): 0.
 // Results above 2147483647 give 2147483647, below -2147483647 give -2147483648.
 // With 480 ticks per quarter: 1.5 "Quater Note" is 720, 0.4 "Tick" 0, 150 "ms" at 500000 is 144.
 int32_t unitToTicks(const UnitContext& context, int unit, double value);
-// `ticks` in `unit`: 0: ticks; 1: (ticks * tempo / timeBase) / 1000 in 64-bit integers, saturated
+// `ticks` in `unit`: 0: ticks; 1: (ticks * tempo / timeBase) / 1000 in integers, saturated
 // as above; 2..8: ticks / (timeBase * 4) ... ticks * 16 / timeBase (decimal); other units: 0.
 double ticksToUnit(const UnitContext& context, int unit, int64_t ticks);
 

@@ -195,7 +195,11 @@ void MidiDevice::sendMessage(const PlayMessage& m, const std::string* bytes, con
         follows = kindPitchBend;
         break;
     case PlayKind::sysex:
-        if (bytes) sendLong({reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()});
+        if (bytes) {
+            const auto* data = reinterpret_cast<const uint8_t*>(bytes->data());
+            sendLong({data, bytes->size()});
+            if (bytes->size() > 1) followPartMode(data + 1, bytes->size() - 1);
+        }
         return;
     case PlayKind::text:
         if (bytes) {
@@ -269,7 +273,19 @@ MidiChannel MidiDevice::channelState(int channel) const {
     return channelStates_[static_cast<size_t>(channel & 0x0F)];
 }
 
+void MidiDevice::followPartMode(const uint8_t* data, size_t size) {
+    if (const auto change = partModeChange(data, size)) {
+        std::lock_guard lock(stateMutex_);
+        channelStates_[static_cast<size_t>(change->channel)].partMode = change->mode;
+    }
+}
+
 void MidiDevice::feedChannelState(const anyEvent& e) {
+    if (e.kind() == kindSysex) {
+        const auto& s = static_cast<const sysexEvent&>(e);
+        followPartMode(s.sysexData.data(), s.sysexData.size());
+        return;
+    }
     int ch = e.channelOf();
     if (ch < 0) return;
     switch (e.kind()) {

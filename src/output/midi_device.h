@@ -31,6 +31,7 @@ namespace tonvela {
 
 class anyEvent;
 class midiSong;
+class midiTrack;
 class PlayList;
 struct PlayMessage;
 
@@ -152,6 +153,8 @@ public:
     bool playSelectedPart(midiSong& song, const Selection& selection, const PlayOptions& options);
     bool playFrom(midiSong& song, int firstBar, const PlayOptions& options);
     bool playAll(midiSong& song, const PlayOptions& options);
+    // A tool's work track alone (buildWorkTrackList), after the chase; options.loop is used.
+    bool playWorkTrack(midiSong& song, const midiTrack& work, int soundTrack, const PlayOptions& options);
     // Continues after a stop with the first message not yet sent.
     bool canResume() const;
     bool resumePlay(bool loop);
@@ -172,6 +175,9 @@ private:
     void status(const std::string& text);
     // Sends one message and follows it in the channel states; `bytes` for sysex and text.
     void sendMessage(const PlayMessage& m, const std::string* bytes, const PlayHooks& h);
+    // A system exclusive message (the bytes after F0) that makes a part a drum part or a
+    // normal one: its channel state follows.
+    void followPartMode(const uint8_t* data, size_t size);
     bool applyTempoOverride(int32_t microseconds, const PlayHooks& h);
     bool startWith(std::shared_ptr<const PlayList> list, bool loop, bool resume, const PlayHooks& h,
                    int32_t tempoOverride = 0);

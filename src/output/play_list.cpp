@@ -317,4 +317,58 @@ void MidiDevice::resetDevice(const midiSong& song, bool gmOn, SystemMode system)
     } while (playing_.load());
 }
 
+// ---- a tool's work track ---------------------------------------------------------------------
+
+std::shared_ptr<const PlayList> buildWorkTrackList(midiSong& song, const midiTrack& work, int soundTrack,
+                                                   MidiDevice& device) {
+    int32_t first = INT32_MAX;
+    int64_t last = -1;
+    for (const anyEvent* e : work.events()) {
+        if (!e || e->isTrackEnd()) continue;
+        first = std::min(first, e->time);
+        int64_t end = e->time;
+        if (e->kind() == kindNote) end += static_cast<const NoteOnEvent*>(e)->duration();
+        last = std::max(last, end);
+    }
+    if (last < 0) return PlayListBuilder(song.timeBase).build();
+    PlayListBuilder builder(song.timeBase, song.tempoAt(first));
+    if (song.trackCount() > 0) {
+        const midiTrack& conductor = *song.track(0);
+        for (const anyEvent* e : conductor.events()) {
+            if (!e || e->time <= first) continue;
+            if (e->time > last) {
+                if (conductor.orderKnown()) break;
+                continue;
+            }
+            if (e->kind() == kindTempo) builder.add(*e);
+        }
+    }
+    if (soundTrack >= 0 && soundTrack < song.trackCount()) {
+        const midiTrack& sound = *song.track(soundTrack);
+        for (const anyEvent* e : sound.events()) {
+            if (!e) continue;
+            if (e->time >= first) {
+                if (sound.orderKnown()) break;
+                continue;
+            }
+            device.feedChannelState(*e);
+        }
+    }
+    builder.reserve(static_cast<size_t>(work.size()));
+    for (const anyEvent* e : work.events())
+        if (e && !e->isTrackEnd()) builder.add(*e);
+    return builder.build();
+}
+
+bool MidiDevice::playWorkTrack(midiSong& song, const midiTrack& work, int soundTrack, const PlayOptions& options) {
+    status("Making Play List...");
+    auto list = buildWorkTrackList(song, work, soundTrack, *this);
+    if (list->empty()) return false;
+    status("Preparing...");
+    chase();
+    if (!startWith(list, options.loop, false, hooks, options.tempo)) return false;
+    status("Playing...");
+    return true;
+}
+
 }  // namespace tonvela

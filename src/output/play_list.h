@@ -21,6 +21,7 @@ namespace tonvela {
 
 class anyEvent;
 class midiSong;
+class midiTrack;
 class MidiDevice;
 
 // What the player does with a message.
@@ -114,5 +115,12 @@ std::shared_ptr<const PlayList> buildAllList(midiSong& song);
 // channel states. A track without notes is fed up to the song's first note tick (all of it when
 // the song has no note). The states are not reset first.
 void feedLeadIn(const midiSong& song, MidiDevice& device);
+
+// A tool's test play: the events of `work` (a work track, no part of the song) alone, from its
+// first event on, with track 0's tempo changes over their span, starting at the tempo in force at
+// the first event. The events of song track `soundTrack` before that feed the channel states, so
+// the chase gives the work track that track's sound (-1: none are fed).
+std::shared_ptr<const PlayList> buildWorkTrackList(midiSong& song, const midiTrack& work, int soundTrack,
+                                                   MidiDevice& device);
 
 }  // namespace tonvela

@@ -177,7 +177,7 @@ int64_t songMicros(const midiSong& song, int32_t endTick) {
     const int64_t timeBase = song.timeBase > 0 ? song.timeBase : 480;
     int64_t scaled = 0;
     int32_t tick = 0;
-    int32_t tempo = 500000;
+    int64_t tempo = 500000;  // a file's tempo is unsigned 32-bit
     if (song.firstTrack) {
         for (const anyEvent* e : song.firstTrack->events()) {
             if (!e || e->kind() != kindTempo) continue;

@@ -1,6 +1,7 @@
 #include "settings/numbertext.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,18 @@ std::optional<int> readInteger(std::string_view text) {
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
     return value;
+}
+
+std::optional<int> readIntegerClamped(std::string_view text) {
+    if (auto v = readInteger(text)) return v;
+    std::string_view s = trimmed(text);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    const bool negative = !s.empty() && s.front() == '-';
+    if (negative) s.remove_prefix(1);
+    if (s.empty()) return std::nullopt;
+    for (char c : s)
+        if (c < '0' || c > '9') return std::nullopt;
+    return negative ? INT32_MIN : INT32_MAX;  // digits only, yet no 32-bit value: too large
 }
 
 std::optional<double> readDecimal(std::string_view text) {

@@ -493,9 +493,9 @@ uint32_t metaEvent::numericValue() const {
 
 TempoEvent::TempoEvent(int32_t t, uint8_t, int32_t tempo) : metaEvent(t, 0x51) { setTempo(tempo); }
 
-int32_t TempoEvent::getTempo() const {
+uint32_t TempoEvent::getTempo() const {
     uint32_t v = numericValue();
-    return v == 0 ? 500000 : static_cast<int32_t>(v & 0x7FFFFFFF);
+    return v == 0 ? 500000 : v;
 }
 
 void TempoEvent::setTempo(int32_t us) {

@@ -346,8 +346,9 @@ public:
     TempoEvent(int32_t time, uint8_t metaType, int32_t tempo);
     std::string describe() const override;
     int kind() const override { return kindTempo; }
-    // Microseconds per quarter note; 500000 when the data is zero or missing.
-    int32_t getTempo() const;
+    // Microseconds per quarter note, unsigned as the file holds it (up to four data bytes are
+    // read); 500000 when the data is zero or missing.
+    uint32_t getTempo() const;
     void setTempo(int32_t microseconds);
 };
 class SMPTEOffsetEvent : public metaEvent {

@@ -5,7 +5,9 @@
 //
 // A line names its event by the event's serial, which is never reused. Removals remember the
 // event that preceded the removed one in the list, and putting an event back puts it right
-// after that event again, so a step undone or redone leaves the list exactly as it was.
+// after that event again; a sort inside a step is journaled as the moves of single events, each
+// remembering the event it followed. So a step undone or redone leaves the list exactly as it
+// was, order included.
 
 #include <algorithm>
 #include <charconv>
@@ -272,12 +274,117 @@ std::string midiTrack::redoLabel() const {
 
 void midiTrack::undo() {
     if (undoCount() == 0) return;
-    replay(true);
+    replay(true, 0);
 }
 
 void midiTrack::redo() {
     if (redoMarkers_.empty()) return;
-    replay(false);
+    replay(false, 0);
+}
+
+// ---- marks ---------------------------------------------------------------------------------------
+
+void midiTrack::markHistory() {
+    if (mark_.active) return;
+    mark_.active = true;
+    mark_.lines = journal.size();
+    swapRedo();
+}
+
+void midiTrack::abandonToMark() {
+    if (!mark_.active) return;
+    while (journal.size() > mark_.lines) replay(true, mark_.lines);
+    clearRedo();  // what undoing the operation's lines made redoable
+    swapRedo();
+    mark_.active = false;
+}
+
+void midiTrack::keepSinceMark() {
+    if (!mark_.active) return;
+    if (journal.size() != mark_.lines) {
+        releaseSetAside();  // a step or an edit ends what could be redone
+    } else {
+        clearRedo();
+        swapRedo();
+    }
+    mark_.active = false;
+}
+
+void midiTrack::swapRedo() {
+    redoLines_.swap(mark_.redoLines);
+    redoMarkers_.swap(mark_.redoMarkers);
+    redoParked_.swap(mark_.parked);
+    redoSide_.anchors.swap(mark_.anchors);
+    redoSide_.positions.swap(mark_.positions);
+    redoSide_.tempos.swap(mark_.tempos);
+}
+
+void midiTrack::releaseSetAside() {
+    for (anyEvent* e : mark_.parked) releaseRef(e);
+    mark_.parked.clear();
+    mark_.redoLines.clear();
+    mark_.redoMarkers.clear();
+    mark_.anchors.clear();
+    mark_.positions.clear();
+    mark_.tempos.clear();
+}
+
+// ---- journaled sort ------------------------------------------------------------------------------
+
+// The sort as moves of single events: the events outside a longest run that is already in order
+// are taken, in sorted order, each to right after its predecessor in the sorted list. Each move
+// is an "O" line with the event it followed before, so undoing the moves newest first gives back
+// the order before the sort. The lines are as few as the events out of place.
+void midiTrack::sortJournaled() {
+    const size_t n = events_.size();
+    std::vector<uint32_t> order(n);  // sorted position -> list position
+    for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](uint32_t a, uint32_t b) { return eventLess(events_[a], events_[b]); });
+
+    // A longest increasing run of list positions in `order` stays where it is.
+    std::vector<uint32_t> tails;   // sorted positions ending the best runs of each length
+    std::vector<int32_t> before(n, -1);
+    for (size_t k = 0; k < n; ++k) {
+        auto it = std::lower_bound(tails.begin(), tails.end(), order[k],
+                                   [&order](uint32_t t, uint32_t v) { return order[t] < v; });
+        if (it != tails.begin()) before[k] = static_cast<int32_t>(*(it - 1));
+        if (it == tails.end())
+            tails.push_back(static_cast<uint32_t>(k));
+        else
+            *it = static_cast<uint32_t>(k);
+    }
+    std::vector<bool> stays(n, false);
+    for (int32_t k = tails.empty() ? -1 : static_cast<int32_t>(tails.back()); k >= 0; k = before[static_cast<size_t>(k)])
+        stays[order[static_cast<size_t>(k)]] = true;
+
+    // The list as a linked list of positions while the moves are made.
+    std::vector<int32_t> next(n + 1), prev(n + 1);  // node i + 1 is list position i, node 0 the head
+    for (size_t i = 0; i <= n; ++i) {
+        next[i] = i < n ? static_cast<int32_t>(i + 1) : -1;
+        prev[i] = i == 0 ? -1 : static_cast<int32_t>(i - 1);
+    }
+    auto serialOf = [this](int32_t node) -> int64_t {
+        return node == 0 ? -1 : static_cast<int64_t>(events_[static_cast<size_t>(node) - 1]->serial);
+    };
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = order[k];
+        if (stays[i]) continue;
+        const int32_t node = static_cast<int32_t>(i + 1);
+        const int32_t after = k == 0 ? 0 : static_cast<int32_t>(order[k - 1] + 1);
+        writeJournal('O', events_[i], serialOf(prev[static_cast<size_t>(node)]));
+        next[static_cast<size_t>(prev[static_cast<size_t>(node)])] = next[static_cast<size_t>(node)];
+        if (next[static_cast<size_t>(node)] >= 0) prev[static_cast<size_t>(next[static_cast<size_t>(node)])] = prev[static_cast<size_t>(node)];
+        next[static_cast<size_t>(node)] = next[static_cast<size_t>(after)];
+        prev[static_cast<size_t>(node)] = after;
+        if (next[static_cast<size_t>(after)] >= 0) prev[static_cast<size_t>(next[static_cast<size_t>(after)])] = node;
+        next[static_cast<size_t>(after)] = node;
+    }
+    std::vector<anyEvent*> sorted;
+    sorted.reserve(n);
+    for (uint32_t i : order) sorted.push_back(events_[i]);
+    events_.swap(sorted);
+    ++layout_;
 }
 
 void midiTrack::clearRedo() {
@@ -299,19 +406,32 @@ void midiTrack::clearHistory() {
     undoSide_.positions.clear();
     undoSide_.tempos.clear();
     clearRedo();
+    releaseSetAside();
+    mark_.active = false;
+    createdByEdit = false;  // saved with the song, it is the song's own
 }
 
-void midiTrack::neutralise(const anyEvent* e) {
+void midiTrack::forget(const anyEvent* e, int64_t predecessor) {
+    const int64_t gone = e->serial;
     for (std::string& line : journal) {
         if (isMarker(line)) continue;
         Line p = parseLine<Line>(line);
-        if (p.handle == static_cast<int64_t>(e->serial)) line = makeLine(p.letter, -1, hasValue(p.letter), p.value);
+        const bool named = p.handle == gone, followed = p.letter == 'O' && p.value == gone;
+        if (named || followed)
+            line = makeLine(p.letter, named ? -1 : p.handle, hasValue(p.letter), followed ? predecessor : p.value);
     }
-    for (Line& l : redoLines_)
-        if (l.letter != '@' && l.handle == static_cast<int64_t>(e->serial)) l.handle = -1;
+    for (auto* lines : {&redoLines_, &mark_.redoLines}) {
+        for (Line& l : *lines) {
+            if (l.letter == '@') continue;
+            if (l.handle == gone) l.handle = -1;
+            if (l.letter == 'O' && l.value == gone) l.value = predecessor;
+        }
+    }
+    for (auto* anchors : {&undoSide_.anchors, &redoSide_.anchors, &mark_.anchors})
+        std::replace(anchors->begin(), anchors->end(), gone, predecessor);
 }
 
-void midiTrack::replay(bool undoing) {
+void midiTrack::replay(bool undoing, size_t floor) {
     Side& from = undoing ? undoSide_ : redoSide_;
     Side& to = undoing ? redoSide_ : undoSide_;
     const char putBack = undoing ? '-' : '+';  // lines that put a parked event back
@@ -324,8 +444,8 @@ void midiTrack::replay(bool undoing) {
     bool hasMarker;
     if (undoing) {
         first = journal.size();
-        while (first > 0 && !isMarker(journal[first - 1])) --first;
-        hasMarker = first > 0;
+        while (first > floor && !isMarker(journal[first - 1])) --first;
+        hasMarker = first > floor;
         marker = hasMarker ? journal[first - 1] : std::string("@");
         lines.reserve(journal.size() - first);
         for (size_t i = first; i < journal.size(); ++i) lines.push_back(parseLine<Line>(journal[i]));
@@ -345,7 +465,7 @@ void midiTrack::replay(bool undoing) {
     bool structural = false;
     for (size_t i = 0; i < count; ++i) {
         char l = lines[i].letter;
-        if (l == '+' || l == '-') structural = true;
+        if (l == '+' || l == '-' || l == 'O') structural = true;
         entry[i] = static_cast<uint32_t>(l == putBack ? nBack++ : l == 'T' ? nTempo++ : 0);
         posEntry[i] = static_cast<uint32_t>(l == 'M' || l == '+' ? nMove++ : 0);
     }
@@ -384,6 +504,7 @@ void midiTrack::replay(bool undoing) {
     for (size_t i = 0; i < count; ++i) {
         if (named(lines[i].handle)) keys.push_back(static_cast<uint32_t>(lines[i].handle));
         if (lines[i].letter == putBack && named(anchorAt(entry[i]))) keys.push_back(static_cast<uint32_t>(anchorAt(entry[i])));
+        if (lines[i].letter == 'O' && named(lines[i].value)) keys.push_back(static_cast<uint32_t>(lines[i].value));
     }
     SerialIndex where(keys);
     std::vector<uint32_t>().swap(keys);
@@ -452,6 +573,16 @@ void midiTrack::replay(bool undoing) {
         const int32_t node = present(l.handle);
         if (node <= 0) continue;  // not in the track: nothing to change
         anyEvent* e = eventOf(node);
+        if (l.letter == 'O') {  // back to right after the event it followed; the inverse likewise
+            const int32_t before = prev[static_cast<size_t>(node)];
+            next[static_cast<size_t>(before)] = next[static_cast<size_t>(node)];
+            if (next[static_cast<size_t>(node)] >= 0) prev[static_cast<size_t>(next[static_cast<size_t>(node)])] = before;
+            int32_t after = l.value == -1 ? 0 : present(l.value);
+            if (after < 0 || after == node) after = byTime(e);
+            link(node, after);
+            out.push_back({l.handle, before == 0 ? -1 : static_cast<int64_t>(eventOf(before)->serial), 'O'});
+            continue;
+        }
         if (l.letter == takeOut) {
             if (l.letter == '+') swapPosition(e, posEntry[i]);
             const int32_t before = prev[static_cast<size_t>(node)];

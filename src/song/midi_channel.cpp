@@ -11,6 +11,8 @@ MidiChannel::MidiChannel() { reset(); }
 
 void MidiChannel::reset() {
     program = 0;
+    programBankMsb = -1;
+    partMode = -1;
     resetControllers();
     keyOnCount.fill(0);
     keyOffTime.fill(-1);
@@ -50,7 +52,34 @@ void MidiChannel::silenceKeys() {
 void MidiChannel::clearControllers() { controllerValue.fill(-1); }
 
 std::string MidiChannel::programText() const {
-    return isDrumChannel ? MIDISpec::drumKitName(program) : MIDISpec::programName(program);
+    return drumPart() ? MIDISpec::drumKitName(program) : MIDISpec::programName(program);
+}
+
+namespace {
+
+bool drumBank(int msb) { return msb == 127 || msb == 126 || msb == 120; }
+
+}  // namespace
+
+bool MidiChannel::drumPart() const {
+    return isDrumChannel || partMode > 0 || drumBank(programBankMsb) || drumBank(controllerValue[0]);
+}
+
+std::optional<PartModeChange> partModeChange(const uint8_t* d, size_t size) {
+    if (size >= 7 && d[0] == 0x43 && (d[1] & 0xF0) == 0x10 && d[2] == 0x4C && d[3] == 0x08 && d[4] < 16) {
+        // A parameter change may carry the parameters that follow its address too.
+        const size_t at = 6 + (0x07 - static_cast<size_t>(d[5]));
+        if (d[5] <= 0x07 && at < size && d[at] < 0x80) return PartModeChange{d[4], d[at]};
+        return std::nullopt;
+    }
+    if (size >= 8 && d[0] == 0x41 && d[2] == 0x42 && d[3] == 0x12 && d[4] == 0x40 && (d[5] & 0xF0) == 0x10 &&
+        d[6] == 0x15 && d[7] < 0x80) {
+        // Block 0 is part 10, blocks 1 to 9 parts 1 to 9, blocks A to F parts 11 to 16.
+        const int block = d[5] & 0x0F;
+        const int part = block == 0 ? 10 : block <= 9 ? block : block + 1;
+        return PartModeChange{part - 1, d[7]};
+    }
+    return std::nullopt;
 }
 
 int MidiChannel::update(const anyEvent& e) {
@@ -78,6 +107,8 @@ int MidiChannel::follow(int kind, int32_t time, int data1, int data2) {
     case kindNoteOff: return noteEvent(time, data1, 0);
     case kindPitchBend: return bendEvent(time, data1);
     case kindProgram:
+        // A bank select takes effect with the program change, also one of the same number.
+        programBankMsb = controllerValue[0];
         if (data1 == program) return 9;
         if (data1 >= 0 && data1 <= 127) program = data1;
         return 0;
@@ -139,7 +170,11 @@ int MidiChannel::checkNoteOn(int32_t time, int key, int velocity) {
     else if (finding == findNone && time == lastBendTime)
         finding = findNoteOnAndBend;
     // Unset values (-1) are not zero: a song that never sets volume is not muted.
-    if (controllerValue[7] == 0 || controllerValue[11] == 0) finding = findNoteOnWhileMuted;
+    shadowedFinding = findNone;
+    if (controllerValue[7] == 0 || controllerValue[11] == 0) {
+        shadowedFinding = finding;
+        finding = findNoteOnWhileMuted;
+    }
     lastNoteOnTime = time;
     return finding;
 }
@@ -152,7 +187,7 @@ int MidiChannel::checkNoteOff(int32_t time, int key) {
     --soundingNotes;
     const int64_t length = static_cast<int64_t>(time) - keyOnTime[k];
     int finding = findNone;
-    if (length != 0 && !isDrumChannel && checkRules.detectShortDuraion && keyOnCount[k] == 1 &&
+    if (length != 0 && !drumPart() && checkRules.detectShortDuraion && keyOnCount[k] == 1 &&
         length <= checkRules.minimumDur)
         finding = findShortNote;
     keyOffTime[k] = time;

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tonvela {
@@ -72,8 +73,12 @@ public:
     // Every controller value unknown (-1); the data checker starts each channel this way when
     // initial controls are skipped. controllerTime stays.
     void clearControllers();
-    // The program's name: the drum kit's on the drum channel, else the General MIDI name.
+    // The program's name: the drum kit's on a drum part, else the General MIDI name.
     std::string programText() const;
+    // The channel plays drums: the drum channel, a drum bank (XG drum and SFX kits, MSB 127 and
+    // 126; the GM2 rhythm bank, MSB 120) chosen or about to be, or a part made a drum part by
+    // system exclusive. Sounds are what a drum part's keys choose, so their length means little.
+    bool drumPart() const;
 
     int controller(int number) const { return number >= 0 && number < 128 ? controllerValue[static_cast<size_t>(number)] : -1; }
     int bankMsb() const { return controllerValue[0]; }
@@ -98,6 +103,11 @@ public:
     int32_t maxPolyphony;
     int32_t lastEventTime;
     bool isDrumChannel = false;
+    int32_t programBankMsb;  // bank select MSB in force at the last program change; -1 unknown
+    int32_t partMode;        // set by system exclusive: 0 normal, above 0 drums; -1 never set
+    // Checking mode: the finding a note on at volume or expression 0 would have had otherwise
+    // (a note that turns out to be heard is reported for that instead).
+    int32_t shadowedFinding = findNone;
     ChannelCheckRules checkRules;  // kept by reset
 
 private:
@@ -110,5 +120,14 @@ private:
     void resetControllers();
     void silenceKeys();
 };
+
+// A system exclusive message that makes a part a drum part or a normal one: XG Part Mode
+// (43 1n 4C 08 pp 07 mm) and GS Use For Rhythm Part (41 dd 42 12 40 1x 15 mm). `data` holds the
+// bytes after F0. Each part is taken to receive the channel of its own number.
+struct PartModeChange {
+    int channel;  // 0..15
+    int mode;     // 0 normal, above 0 drums
+};
+std::optional<PartModeChange> partModeChange(const uint8_t* data, size_t size);
 
 }  // namespace tonvela

@@ -33,6 +33,7 @@ midiSong::midiSong()
 midiSong::~midiSong() { clearSong(); }
 
 void midiSong::clearSong() {
+    dropped_.clear();
     // The lists go with the tracks; the tracks need not tell the song what leaves.
     clearing_ = true;
     tracks.clear();  // each track drops its references
@@ -209,8 +210,8 @@ int32_t midiSong::barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) con
     return static_cast<int32_t>(std::clamp<int64_t>(t, 0, INT32_MAX));
 }
 
-int32_t midiSong::tempoAt(int32_t time) {
-    int32_t value = 500000;
+uint32_t midiSong::tempoAt(int32_t time) {
+    uint32_t value = 500000;
     if (firstTrack) {
         for (const anyEvent* e : firstTrack->events()) {
             if (!e) continue;
@@ -235,8 +236,9 @@ int midiSong::sharpsAt(int32_t time) const {
 }
 
 int32_t midiSong::msToTicks(int64_t ms, int32_t time) {
-    int64_t t = ms * 1000 * timeBase / std::max<int32_t>(tempoAt(time), 1);
-    return static_cast<int32_t>(std::clamp<int64_t>(t, INT32_MIN, INT32_MAX));
+    // 128 bits: any ms, time base and tempo a file can hold.
+    const __int128 t = static_cast<__int128>(ms) * 1000 * timeBase / std::max<uint32_t>(tempoAt(time), 1);
+    return static_cast<int32_t>(std::clamp<__int128>(t, INT32_MIN, INT32_MAX));
 }
 
 // ---- song-wide ----------------------------------------------------------------------------------
@@ -282,7 +284,7 @@ void midiSong::setTitle(const std::string& text) {
 void midiSong::setCopyright(const std::string& text) {
     if (text.empty()) {
         if (songCopyright) {
-            // Not journaled; the track also neutralises the lines that name the event. An
+            // Not journaled; the track also makes the lines that name the event name nothing. An
             // older copyright event of the song, if any, becomes the song's copyright.
             if (midiTrack* t = trackOf(songCopyright)) {
                 t->deleteEventAt(t->positionOf(songCopyright));
@@ -324,6 +326,40 @@ void midiSong::markDrumTracks() {
     for (auto& t : tracks) t->isDrum = t->firstChannel() == 9;
 }
 
+// ---- undo and redo --------------------------------------------------------------------------------
+
+void midiSong::undoTrack(int i) {
+    if (i < 0 || i >= trackCount()) return;
+    midiTrack* t = track(i);
+    t->undo();
+    if (!t->createdByEdit || t == firstTrack || t->undoCount() != 0 || t->countEvents() != 0) return;
+    auto at = tracks.begin() + i;
+    dropped_.push_back({std::move(*at), static_cast<size_t>(i)});
+    tracks.erase(at);
+}
+
+void midiSong::redoTrack(int i) {
+    if (i >= 0 && i < trackCount() && track(i)->canRedo()) {
+        track(i)->redo();
+        return;
+    }
+    if (dropped_.empty()) return;
+    DroppedTrack d = std::move(dropped_.back());
+    dropped_.pop_back();
+    midiTrack* t = d.track.get();
+    tracks.insert(tracks.begin() + static_cast<std::ptrdiff_t>(std::min(d.position, tracks.size())), std::move(d.track));
+    t->redo();
+}
+
+bool midiSong::canRedoTrack(int i) const {
+    return (i >= 0 && i < trackCount() && track(i)->canRedo()) || !dropped_.empty();
+}
+
+std::string midiSong::redoLabelOfTrack(int i) const {
+    if (i >= 0 && i < trackCount() && track(i)->canRedo()) return track(i)->redoLabel();
+    return dropped_.empty() ? std::string() : dropped_.back().track->redoLabel();
+}
+
 // ---- files --------------------------------------------------------------------------------------
 
 LoadReport midiSong::load(const std::string& path, const LoadOptions& options) {
@@ -336,6 +372,7 @@ void midiSong::writeFile(const std::string& path) {
     WriteResult result = encode(bytes);
     writeFileAtomically(path, bytes, "Dooh! Save failed. '.mid' file may be broken.");
     commitWrite(result);
+    dropped_.clear();  // a save ends every redo
 }
 
 void midiSong::write(std::vector<uint8_t>& out) {
@@ -343,6 +380,7 @@ void midiSong::write(std::vector<uint8_t>& out) {
     WriteResult result = encode(bytes);
     out.insert(out.end(), bytes.begin(), bytes.end());
     commitWrite(result);
+    dropped_.clear();
 }
 
 }  // namespace tonvela

@@ -60,7 +60,7 @@ public:
     TimeSignature timeSignatureAt(int32_t time) const;
     BarBeatTick timeToBarBeatTick(int32_t time) const;
     int32_t barBeatTickToTime(int32_t bar, int32_t beat, int32_t tick) const;
-    int32_t tempoAt(int32_t time);
+    uint32_t tempoAt(int32_t time);
     const keyEvent* keySignatureAt(int32_t time) const;
     int sharpsAt(int32_t time) const;
     int32_t msToTicks(int64_t ms, int32_t time);
@@ -81,6 +81,17 @@ public:
     // Drops every track and list; the song is as new (time base kept).
     void clearSong();
 
+    // ---- undo and redo as the editor offers them ------------------------------------------
+    // Undo of track i. A track that an edit created (midiTrack::createdByEdit) leaves the song
+    // when undo has taken it back to nothing: no event and nothing left to undo.
+    void undoTrack(int i);
+    // Redo of track i; when that track has nothing to redo, the track that undo dropped last
+    // comes back at its place and is redone. Dropped tracks are kept until the song is saved or
+    // replaced.
+    void redoTrack(int i);
+    bool canRedoTrack(int i) const;
+    std::string redoLabelOfTrack(int i) const;
+
     // ---- fields ---------------------------------------------------------------------------
     // The lists and pointers below name only events held by a track of `tracks`; the tracks
     // keep them right on every addition, removal, undo and redo:
@@ -99,7 +110,7 @@ public:
     sysexEvent xgOnEvent;
     sysexEvent gsResetEvent;
     copyrightEvent* songCopyright = nullptr;
-    int32_t tempo = 500000;
+    uint32_t tempo = 500000;
     std::vector<sysexEvent*> sysexEvents;
     std::vector<keyEvent*> keySignatures;
     uint8_t systemFlags = 0;
@@ -123,6 +134,11 @@ private:
     static bool listedKind(const anyEvent* e);
 
     bool clearing_ = false;
+    struct DroppedTrack {
+        std::unique_ptr<midiTrack> track;
+        size_t position;
+    };
+    std::vector<DroppedTrack> dropped_;  // by undoTrack, newest last
     std::vector<copyrightEvent*> copyrights_;  // every copyright event of the tracks, by serial
 
     // What a successful write changes in the song, applied only once the bytes are safe.

@@ -12,8 +12,8 @@ inline constexpr int32_t microsPerMinute = 60'000'000;
 
 // Quarter notes per minute of a tempo in microseconds per quarter note. A tempo below 1 counts
 // as 1 (a broken file must not divide by zero).
-constexpr int32_t microsToBpm(int32_t microsPerQuarter) {
-    return microsPerMinute / (microsPerQuarter < 1 ? 1 : microsPerQuarter);
+constexpr int32_t microsToBpm(int64_t microsPerQuarter) {
+    return static_cast<int32_t>(microsPerMinute / (microsPerQuarter < 1 ? 1 : microsPerQuarter));
 }
 
 // Microseconds per quarter note of a tempo in quarter notes per minute. A bpm below 1 counts as 1.

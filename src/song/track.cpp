@@ -118,7 +118,11 @@ int midiTrack::addEvent(anyEvent* e, bool sorted, bool journal) {
 
 void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     if (added.empty()) return;
+    // Every allocation first: running out of memory here leaves the track as it was and the
+    // events with the caller.
     std::vector<anyEvent*> batch(added.begin(), added.end());
+    std::vector<anyEvent*> merged;
+    merged.reserve(events_.size() + batch.size());
     if (journal) {  // room for the lines, growing as push_back would
         auto makeRoom = [n = added.size()](auto& v) {
             if (v.capacity() < v.size() + n) v.reserve(std::max(v.size() + n, 2 * v.capacity()));
@@ -141,8 +145,6 @@ void midiTrack::addEvents(std::span<anyEvent* const> added, bool journal) {
     std::stable_sort(batch.begin(), batch.end(),
                      [](const anyEvent* a, const anyEvent* b) { return a->time < b->time; });
     if (song) song->computePositions(batch);
-    std::vector<anyEvent*> merged;
-    merged.reserve(events_.size() + batch.size());
     size_t j = 0;
     int64_t runningMax = INT64_MIN;
     for (anyEvent* e : events_) {
@@ -179,11 +181,16 @@ void midiTrack::deleteEventAt(int position) {
     anyEvent*& slot = events_[static_cast<size_t>(position)];
     if (!slot) return;
     anyEvent* e = slot;
+    // An edit the journal does not see: lines naming the event must not act on it later, and
+    // what was to go back after it goes back after the event before it.
+    if (!journal.empty() || !redoLines_.empty() || mark_.active) {
+        int q = position - 1;
+        while (q >= 0 && !events_[static_cast<size_t>(q)]) --q;
+        forget(e, q < 0 ? -1 : static_cast<int64_t>(events_[static_cast<size_t>(q)]->serial));
+    }
     slot = nullptr;
     ++holes_;
     ++layout_;
-    // An edit the journal does not see: lines naming the event must not act on it later.
-    if (!journal.empty() || !redoLines_.empty()) neutralise(e);
     left(e);
     releaseRef(e);
 }
@@ -208,8 +215,12 @@ bool midiTrack::isSorted() const {
 void midiTrack::sortEvents() {
     pack();
     if (maybeUnsorted_ && !isSorted()) {
-        std::stable_sort(events_.begin(), events_.end(), eventLess);
-        ++layout_;
+        if (journal.empty() && !mark_.active) {
+            std::stable_sort(events_.begin(), events_.end(), eventLess);
+            ++layout_;
+        } else {
+            sortJournaled();
+        }
     }
     maybeUnsorted_ = false;
 }

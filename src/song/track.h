@@ -48,13 +48,16 @@ public:
     // firstNoteTime and the channel flags; sorted inserts after every event at the same time.
     int addEvent(anyEvent* e, bool sorted, bool journal);
     // Adds many events as if addEvent(e, sorted=true, journal) were called for each in order,
-    // in O(n + k log k) instead of O(n * k).
+    // in O(n + k log k) instead of O(n * k). Out of memory (std::bad_alloc) it changes nothing
+    // and takes none of the events.
     void addEvents(std::span<anyEvent* const> added, bool journal);
     void appendEvent(anyEvent* e);
     void insertEventAt(int position, anyEvent* e);
     void deleteEventAt(int position);
     void pack();
-    // Sorts by time, then creation serial (stable for equal keys).
+    // Sorts by time, then creation serial (stable for equal keys). Inside an undo step (while
+    // the journal has lines, or a mark is set) the reordering is journaled, so undo gives back
+    // the order as it was and redo the sorted one.
     void sortEvents();
     bool isSorted() const;
     // False once an operation may have broken the time order (until the next sort). Code that
@@ -99,6 +102,21 @@ public:
     int redoCount() const;  // number of steps that can be redone
     bool canRedo() const { return redoCount() != 0; }
     std::string redoLabel() const;  // label of the step redo() would redo, "to Start" for lines without one
+
+    // ---- giving up part way -----------------------------------------------------------------
+    // For an operation that may fail after it began changing the track: markHistory() sets the
+    // redo steps aside (a step begun after it does not end them); abandonToMark() undoes and
+    // drops every line journaled since and gives the redo steps back, so undo and redo are
+    // exactly as at the mark (empty steps included); keepSinceMark() accepts the changes, which
+    // end the redo steps as any step or edit does. One mark at a time.
+    void markHistory();
+    void abandonToMark();
+    void keepSinceMark();
+    bool historyMarked() const { return mark_.active; }
+
+    // Set on a track that an edit created (an echo into a new track): once undo has taken it
+    // back to nothing, the song drops it (midiSong::undoTrack).
+    bool createdByEdit = false;
 
     // ---- queries (skip empty slots; -1 or nullptr when not found) -------------------------
     int findNoteOff(int from, const NoteOnEvent* note) const;
@@ -147,7 +165,8 @@ private:
     // What one side of the history (the journal, or the redo stack) keeps beside its lines.
     // Lines that put an event back ("-" in the journal, "+" on the redo stack) each own one
     // parked reference and the identity of the event that preceded it in the list; "M" and "+"
-    // lines keep the bar position the event had, "T" lines the tempo data it had.
+    // lines keep the bar position the event had, "T" lines the tempo data it had. "O" lines (an
+    // event that a sort moved within the list) hold the identity of the event it followed.
     struct Side {
         std::vector<anyEvent*>* parked;
         std::vector<int64_t> anchors;
@@ -165,11 +184,17 @@ private:
     void left(anyEvent* e);
     void timeChanged(anyEvent* e);
     int64_t anchorBefore(int position);
-    void replay(bool undoing);
     void clearRedo();
-    void clearHistory();  // journal, parked events and the redo stack
-    // Makes the journal lines (both sides) that name the event name nothing.
-    void neutralise(const anyEvent* e);
+    void clearHistory();  // journal, parked events, the redo stack and a mark
+    // An event leaves the list without a journal line: the lines (both sides) that name it name
+    // nothing, and whatever was to go back right after it goes back after `predecessor` (the
+    // serial of the event before it, -1 for the head of the list).
+    void forget(const anyEvent* e, int64_t predecessor);
+    void sortJournaled();
+    void swapRedo();  // exchanges the redo stack with the one set aside by markHistory
+    void releaseSetAside();
+    // Undoes the newest step, or only its lines from journal line `floor` on.
+    void replay(bool undoing, size_t floor);
 
     std::vector<anyEvent*> events_;
     FaultAhead journalAhead_;
@@ -194,6 +219,18 @@ private:
     std::vector<std::string> redoMarkers_;  // "@,label", or "@" for lines recorded before any step
     std::vector<anyEvent*> redoParked_;
     Side redoSide_{&redoParked_, {}, {}, {}};
+    // The redo stack while a mark is set, and the journal length at the mark.
+    struct Mark {
+        bool active = false;
+        size_t lines = 0;
+        std::vector<Line> redoLines;
+        std::vector<std::string> redoMarkers;
+        std::vector<anyEvent*> parked;
+        std::vector<int64_t> anchors;
+        std::vector<BarBeatTick> positions;
+        std::vector<std::vector<uint8_t>> tempos;
+    };
+    Mark mark_;
 };
 
 // Journal handle of an event: its creation serial as a decimal number. Serials are never

@@ -1,6 +1,7 @@
 // The seventeen checks: for a small song, the exact lines the report lists, with the option
 // switches and limits that change them.
 
+#include <chrono>
 #include <functional>
 
 #include "check_fixture.h"
@@ -28,10 +29,21 @@ TEST(DataCheck, EachCheckListsItsExactLine) {
          {"001 Multiple NoteON 1/001:01:240 " + c4 + "0480"}},
         {"001 switched off", [] { return songOf({track().note(0, 0, 60, 100, 480).note(240, 0, 60, 100, 480)}); },
          [](Options& o) { o.deleteDuplicatedNote = false; }, {}},
-        {"002 a note of duration 0, then the next note of its key",
+        {"002 a note of duration 0 ends at once: the next note of its key doubles nothing",
          [] { return songOf({track().note(0, 0, 60, 100, 0).note(480, 0, 60, 100, 480)}); }, none,
+         {"002 Extra NoteOFF 1/001:01:000 Chn = 01 Note OFF(Vel = 0):Key 060[ C 4]"}},
+        {"002 a note of duration 0 and a note of its key on one tick: only the empty one is listed",
+         [] { return songOf({track().note(0, 0, 60, 100, 0).note(0, 0, 60, 100, 480)}); }, none,
+         {"002 Extra NoteOFF 1/001:01:000 Chn = 01 Note OFF(Vel = 0):Key 060[ C 4]"}},
+        {"002 not for a drum hit of duration 0",
+         [] { return songOf({track().note(0, 9, 38, 100, 0).control(0, 8, 0, 127).note(10, 8, 36, 100, 0)}); }, none,
+         {}},
+        {"016 after a note of duration 0: the channel is silent again",
+         [] { return songOf({track().note(0, 0, 60, 100, 0).bend(100, 0, 9000).bend(200, 0, 10000).bend(300, 0, 11000)}); },
+         none,
          {"002 Extra NoteOFF 1/001:01:000 Chn = 01 Note OFF(Vel = 0):Key 060[ C 4]",
-          "001 Multiple NoteON 1/001:02:000 " + c4 + "0480"}},
+          "016 Non-effective PitchBend 1/001:01:200 Chn = 01 PitchBend:Value   808 ",
+          "016 Non-effective PitchBend 1/001:01:300 Chn = 01 PitchBend:Value  1808 "}},
         {"002 a note ended by All Notes Off",
          [] { return songOf({track().note(0, 0, 60, 100, 480).control(240, 0, 123, 0)}); }, none,
          {"002 Extra NoteOFF 1/001:02:000 Chn = 01 Note OFF(Vel = 0):Key 060[ C 4]"}},
@@ -54,6 +66,10 @@ TEST(DataCheck, EachCheckListsItsExactLine) {
          {"003 Same time NoteON/OFF 1/001:01:240 " + c4 + "0240"}},
         {"003 switched off", [] { return songOf({track().note(0, 0, 60, 100, 240).note(240, 0, 60, 100, 240)}); },
          [](Options& o) { o.detectSametimeonoff = false; }, {}},
+        {"016 a note of duration 0 between silent bends leaves them silent",
+         [] { return songOf({track().bend(0, 0, 9000).note(50, 0, 60, 100, 0).bend(100, 0, 10000)}); }, none,
+         {"002 Extra NoteOFF 1/001:01:050 Chn = 01 Note OFF(Vel = 0):Key 060[ C 4]",
+          "016 Non-effective PitchBend 1/001:01:100 Chn = 01 PitchBend:Value   808 "}},
         {"004 a note of 2 ticks", [] { return songOf({track().note(960, 0, 60, 100, 2)}); }, none,
          {"004 Short Note Duration 1/001:03:002 " + c4 + "0002"}},
         {"004 a note of 3 ticks is long enough", [] { return songOf({track().note(960, 0, 60, 100, 3)}); }, none, {}},
@@ -62,6 +78,37 @@ TEST(DataCheck, EachCheckListsItsExactLine) {
         {"004 switched off", [] { return songOf({track().note(960, 0, 60, 100, 2)}); },
          [](Options& o) { o.detectShortDuraion = false; }, {}},
         {"004 never on the drum channel", [] { return songOf({track().note(960, 9, 38, 100, 1)}); }, none, {}},
+        {"004 never on an XG drum kit chosen by bank select",
+         [] { return songOf({track().control(0, 8, 0, 127).program(0, 8, 25).note(960, 8, 38, 100, 1)}); }, none, {}},
+        {"004 never on a GM2 rhythm bank",
+         [] { return songOf({track().control(0, 8, 0, 120).program(0, 8, 0).note(960, 8, 38, 100, 1)}); }, none, {}},
+        {"004 never on a part that XG Part Mode makes a drum part",
+         [] {
+             return songOf({track().at(0, {0xF0, 0x08, 0x43, 0x10, 0x4C, 0x08, 0x03, 0x07, 0x02, 0xF7})
+                                .note(960, 3, 38, 100, 1)});
+         },
+         none, {}},
+        {"004 never on a GS rhythm part",
+         [] {
+             return songOf({track().at(0, {0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A, 0x15, 0x01, 0x10, 0xF7})
+                                .note(960, 10, 38, 100, 1)});
+         },
+         none, {}},
+        {"004 again once the part is made normal",
+         [] {
+             return songOf({track().control(0, 8, 0, 127).program(0, 8, 25)
+                                .at(0, {0xF0, 0x08, 0x43, 0x10, 0x4C, 0x08, 0x08, 0x07, 0x01, 0xF7})
+                                .control(480, 8, 0, 0).program(480, 8, 0)
+                                .at(480, {0xF0, 0x08, 0x43, 0x10, 0x4C, 0x08, 0x08, 0x07, 0x00, 0xF7})
+                                .note(960, 8, 60, 100, 2)});
+         },
+         none, {"004 Short Note Duration 1/001:03:002 Chn = 09 Note ON:Key 060[ C 4] Vel = 100 Dur = 0002"}},
+        {"004 on a channel that another part's drum mode leaves alone",
+         [] {
+             return songOf({track().at(0, {0xF0, 0x08, 0x43, 0x10, 0x4C, 0x08, 0x03, 0x07, 0x02, 0xF7})
+                                .note(960, 4, 60, 100, 2)});
+         },
+         none, {"004 Short Note Duration 1/001:03:002 Chn = 05 Note ON:Key 060[ C 4] Vel = 100 Dur = 0002"}},
         {"005 the same volume twice",
          [] { return songOf({track().control(0, 0, 7, 100).control(10, 0, 7, 100)}); }, none,
          {"005 Same Control Value 1/001:01:010 Chn = 01 Ctrl Chg:Data 100 Main Volume(7)"}},
@@ -117,6 +164,47 @@ TEST(DataCheck, EachCheckListsItsExactLine) {
          [] { return songOf({track().control(0, 0, 7, 0).note(480, 0, 60, 100, 480)}); }, none,
          {"014 NoteOn while volume 0 1/001:02:000 " + c4 + "0480"}},
         {"014 switched off", [] { return songOf({track().control(0, 0, 7, 0).note(480, 0, 60, 100, 480)}); },
+         [](Options& o) { o.noteonWhileVol0 = false; }, {}},
+        {"014 not for a note that swells from silence",
+         [] { return songOf({track().control(0, 0, 7, 0).note(480, 0, 60, 100, 480).control(600, 0, 7, 90)}); }, none,
+         {}},
+        {"014 not for a note whose volume rises on its own tick",
+         [] { return songOf({track().control(0, 0, 11, 0).note(480, 0, 60, 100, 480).control(480, 0, 11, 90)}); },
+         none, {"012 NoteOn and Control on the Same Tick 1/001:02:000 Chn = 01 Ctrl Chg:Data  90 Expression(11)"}},
+        {"014 when the volume rises only where the note ends",
+         [] { return songOf({track().control(0, 0, 7, 0).note(480, 0, 60, 100, 480).control(960, 0, 7, 90)}); }, none,
+         {"014 NoteOn while volume 0 1/001:02:000 " + c4 + "0480"}},
+        {"014 when expression rises while volume stays 0",
+         [] {
+             return songOf({track().control(0, 0, 7, 0).control(0, 0, 11, 0).note(480, 0, 60, 100, 480)
+                                .control(600, 0, 11, 90)});
+         },
+         none, {"014 NoteOn while volume 0 1/001:02:000 " + c4 + "0480"}},
+        {"a swelling note is listed for what it is besides",
+         [] {
+             return withDurations(songOf({track().note(0, 0, 60, 100, 1).control(100, 0, 11, 0).note(480, 0, 60, 100, 1)
+                                              .control(600, 0, 11, 90)}),
+                                  {1920, 480});
+         },
+         none, {"001 Multiple NoteON 1/001:02:000 " + c4 + "0480"}},
+        {"a swelling note on the tick of a control change",
+         [] {
+             return songOf({track().control(0, 0, 11, 0).control(480, 0, 10, 30).note(480, 0, 60, 100, 480)
+                                .control(600, 0, 11, 90)});
+         },
+         none, {"012 NoteOn and Control on the Same Tick 1/001:02:000 " + c4 + "0480"}},
+        {"a swelling note with 014 switched off keeps its other finding",
+         [] {
+             return withDurations(songOf({track().note(0, 0, 60, 100, 1).control(100, 0, 11, 0).note(480, 0, 60, 100, 1)
+                                              .control(600, 0, 11, 90)}),
+                                  {1920, 480});
+         },
+         [](Options& o) { o.noteonWhileVol0 = false; }, {"001 Multiple NoteON 1/001:02:000 " + c4 + "0480"}},
+        {"a muted note with 014 switched off is not listed for its other finding",
+         [] {
+             return withDurations(songOf({track().note(0, 0, 60, 100, 1).control(100, 0, 11, 0).note(480, 0, 60, 100, 1)}),
+                                  {1920, 480});
+         },
          [](Options& o) { o.noteonWhileVol0 = false; }, {}},
         {"015 a pedal value of 100", [] { return songOf({track().control(0, 0, 64, 100)}); }, none,
          {"015 ON/OFF switch should be 0 or 127 1/001:01:000 Chn = 01 Ctrl Chg:Data 100 Sustain(64)"}},
@@ -262,6 +350,48 @@ TEST(DataCheck, ATrackOutOfOrderIsMergedInTimeOrderWithoutBeingSorted) {
     EXPECT_EQ(linesOf(r), (std::vector<std::string>{"005 Same Control Value 1/001:01:200 Chn = 01 Ctrl Chg:Data  90 Main Volume(7)"}));
     EXPECT_EQ(r[0].event.event, first);
     EXPECT_EQ(dumpSong(*song), before) << "the track itself stays as it was";
+}
+
+// Time in proportion to the events however they are spread: once, every tick looked at every
+// track of its channel, and every change of a crowded tick named all the earlier ones.
+TEST(DataCheck, ManyTracksOnAChannelAndManyFindingsOnATickStayLinear) {
+    using Clock = std::chrono::steady_clock;
+    auto seconds = [](Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); };
+
+    const int tracks = 20000;
+    Bytes manyTracks = header(1, tracks + 1);
+    TrackWriter conductor;
+    conductor.tempo(0, 500000);
+    Bytes chunk = trackChunk(conductor.bytes());
+    manyTracks.insert(manyTracks.end(), chunk.begin(), chunk.end());
+    for (int i = 0; i < tracks; ++i) {
+        chunk = trackChunk(TrackWriter().note(i * 120, 0, 60 + i % 12, 100, 60).bytes());
+        manyTracks.insert(manyTracks.end(), chunk.begin(), chunk.end());
+    }
+    TrackWriter crowded;
+    for (int i = 0; i < 8000; ++i) crowded.control(0, 0, 7, 1 + i % 120);
+    const Bytes crowdedTick = smf(1, {conductor.bytes(), crowded.bytes()});
+
+    for (const Bytes* bytes : std::vector<const Bytes*>{&manyTracks, &crowdedTick}) {
+        midiSong song;
+        const auto loadStart = Clock::now();
+        load(song, *bytes);
+        const double loading = seconds(loadStart);
+        const auto checkStart = Clock::now();
+        CheckReport r = checkSong(song, Options{});
+        const double checking = seconds(checkStart);
+        EXPECT_LT(checking, 5 * loading + 0.05) << song.trackCount() << " tracks: load " << loading << " s";
+        if (bytes == &manyTracks) {
+            EXPECT_TRUE(r.empty());
+            continue;
+        }
+        ASSERT_EQ(r.size(), 7999u);
+        for (size_t i = 0; i < r.size(); ++i) {
+            ASSERT_EQ(r[i].check, 10);
+            EXPECT_EQ(r[i].places, r[0].places) << "the lines of the tick share the list of its changes";
+            EXPECT_EQ(r[i].placeCount, i + 1) << "each names the changes before it";
+        }
+    }
 }
 
 TEST(DataCheck, ReportTextAndLineNumbers) {

@@ -59,6 +59,15 @@ TEST(DataCorrect, EachCorrectionAndItsUndo) {
         {"002 a note of duration 0 goes",
          [] { return songOf({track().note(0, 0, 60, 100, 0).note(480, 0, 62, 100, 480)}); }, {}, {"002"}, {true},
          {"480 n62/480"}},
+        {"002 a note of duration 0 and a note of its key on one tick: only the empty one goes",
+         [] { return songOf({track().note(0, 0, 60, 100, 0).note(0, 0, 60, 100, 480)}); }, {}, {"002"}, {true},
+         {"0 n60/480"}},
+        {"drum hits of duration 0 stay",
+         [] {
+             return songOf({track().control(0, 8, 0, 127).program(0, 8, 0).note(0, 8, 36, 100, 0)
+                                .note(240, 9, 38, 100, 0)});
+         },
+         {}, {"012"}, {false}, {"0 c0=127", "0 other", "0 n36/0", "240 n38/0"}},
         {"002 a note cut by All Notes Off ends there",
          [] { return songOf({track().note(0, 0, 60, 100, 480).control(240, 0, 123, 0)}); }, {}, {"002"}, {true},
          {"0 n60/240", "240 c123=0"}},
@@ -67,6 +76,12 @@ TEST(DataCorrect, EachCorrectionAndItsUndo) {
          {"1 c120=0"}},
         {"004 the short note goes", [] { return songOf({track().note(960, 0, 60, 100, 2).note(1200, 0, 62, 100, 100)}); },
          {}, {"004"}, {true}, {"1200 n62/100"}},
+        {"004 drum hits on an XG drum kit stay",
+         [] {
+             return songOf({track().control(0, 8, 0, 127).program(0, 8, 0).note(960, 8, 42, 100, 1)
+                                .note(1200, 8, 42, 100, 2)});
+         },
+         {}, {}, {}, {"0 c0=127", "0 other", "960 n42/1", "1200 n42/2"}},
         {"005 the repeated value goes",
          [] { return songOf({track().control(0, 0, 7, 90).control(10, 0, 7, 90).control(20, 0, 7, 80)}); }, {},
          {"005"}, {true}, {"0 c7=90", "20 c7=80"}},
@@ -95,6 +110,42 @@ TEST(DataCorrect, EachCorrectionAndItsUndo) {
                                 .control(480, 0, 64, 127)});
          },
          {}, {"010"}, {true}, {"0 c64=127", "100 n60/300", "479 c64=0", "480 c64=127"}},
+        {"010 changes on a tick that give back the value in force all go",
+         [] {
+             return songOf({track().control(0, 0, 7, 90).control(480, 0, 7, 90).control(480, 0, 7, 80)
+                                .control(480, 0, 7, 90)});
+         },
+         {}, {"005", "010", "010"}, {true, true, true}, {"0 c7=90"}},
+        {"010 a change straight back to the value in force takes the tick's change with it",
+         [] { return songOf({track().control(0, 0, 7, 90).control(480, 0, 7, 70).control(480, 0, 7, 90)}); }, {},
+         {"010"}, {true}, {"0 c7=90"}},
+        {"010 a pedal that stays pressed through a tick of changes",
+         [] { return songOf({track().control(0, 0, 64, 127).control(480, 0, 64, 127).control(480, 0, 64, 127)}); }, {},
+         {"005", "010"}, {true, true}, {"0 c64=127"}},
+        {"011 bends on a tick that give back the bend in force all go",
+         [] {
+             return songOf({track().note(0, 0, 60, 100, 960).bend(10, 0, 9000).bend(480, 0, 9000).bend(480, 0, 9500)
+                                .bend(480, 0, 9000)});
+         },
+         {}, {"008", "011", "011"}, {true, true, true}, {"0 n60/960", "10 b9000"}},
+        {"011 the last bend of a tick within a cent of the bend in force goes with the tick",
+         [] { return songOf({track().note(0, 0, 60, 100, 960).bend(480, 0, 9000).bend(480, 0, 8230)}); }, {},
+         {"011"}, {true}, {"0 n60/960"}},
+        {"010 a note on hears the earlier change: a later one that repeats it goes alone",
+         [] {
+             return songOf({track().control(0, 0, 7, 90).control(480, 0, 7, 80).note(480, 0, 60, 100, 480)
+                                .control(480, 0, 7, 80)});
+         },
+         {}, {"012", "010"}, {false, true}, {"0 c7=90", "480 c7=80", "480 n60/480"}},
+        {"011 the same for a bend that repeats the one a note on hears",
+         [] {
+             return songOf({track().note(0, 0, 62, 100, 960).bend(480, 0, 9000).note(480, 0, 60, 100, 480)
+                                .bend(480, 0, 9000)});
+         },
+         {}, {"013", "011"}, {false, true}, {"0 n62/960", "480 b9000", "480 n60/480"}},
+        {"011 the bend of a tick that a silent bend leads keeps the bend it gives back",
+         [] { return songOf({track().bend(0, 0, 9000).bend(480, 0, 10000).bend(480, 0, 9000)}); }, {},
+         {"016", "011"}, {true, true}, {"480 b9000"}},
         {"010 a re-pedal at tick 0 stays",
          [] { return songOf({track().control(0, 0, 64, 0).control(0, 0, 64, 127)}); }, {1}, {"005", "010"},
          {false, false}, {"0 c64=0", "0 c64=127"}},
@@ -124,6 +175,33 @@ TEST(DataCorrect, EachCorrectionAndItsUndo) {
         {"012 at tick 0 nothing can move: the line stays",
          [] { return songOf({track().control(0, 0, 10, 30).note(0, 0, 60, 100, 480)}); }, {}, {"012"}, {false},
          {"0 c10=30", "0 n60/480"}},
+        {"012 a pedal press never moves before the end of the chord it would hold",
+         [] {
+             return songOf({track().note(0, 0, 60, 100, 480).note(0, 0, 64, 100, 480).control(480, 0, 64, 127)
+                                .note(480, 0, 62, 100, 480)});
+         },
+         {}, {"012"}, {false}, {"0 n60/480", "0 n64/480", "480 c64=127", "480 n62/480"}},
+        {"012 a pedal press after the note on stays too",
+         [] { return songOf({track().note(0, 0, 60, 100, 480).note(480, 0, 62, 100, 480).control(480, 0, 64, 127)}); },
+         {}, {"012"}, {false}, {"0 n60/480", "480 n62/480", "480 c64=127"}},
+        {"012 a pedal press moves up to the end of the last note",
+         [] { return songOf({track().note(0, 0, 60, 100, 475).control(480, 0, 64, 127).note(480, 0, 62, 100, 480)}); },
+         {}, {"012"}, {true}, {"0 n60/475", "475 c64=127", "480 n62/480"}},
+        {"012 a pedal release never moves before a note that ends under the pedal",
+         [] {
+             return songOf({track().control(0, 0, 64, 127).note(10, 0, 60, 100, 468).control(480, 0, 64, 0)
+                                .note(480, 0, 62, 100, 480)});
+         },
+         {}, {"012"}, {false}, {"0 c64=127", "10 n60/468", "480 c64=0", "480 n62/480"}},
+        {"012 a pedal release moves past notes that end on its own tick",
+         [] {
+             return songOf({track().control(0, 0, 64, 127).note(10, 0, 60, 100, 470).control(480, 0, 64, 0)
+                                .note(480, 0, 62, 100, 480)});
+         },
+         {}, {"012"}, {true}, {"0 c64=127", "10 n60/470", "475 c64=0", "480 n62/480"}},
+        {"012 other pedals never pass a note end either",
+         [] { return songOf({track().note(0, 0, 60, 100, 480).control(480, 0, 66, 127).note(480, 0, 62, 100, 480)}); },
+         {}, {"012"}, {false}, {"0 n60/480", "480 c66=127", "480 n62/480"}},
         {"012 a note on a tick earlier blocks the move",
          [] {
              return songOf({track().note(479, 0, 62, 100, 100).control(480, 0, 10, 30).note(480, 0, 60, 100, 480)});
@@ -145,6 +223,12 @@ TEST(DataCorrect, EachCorrectionAndItsUndo) {
         {"014 the muted note goes",
          [] { return songOf({track().control(0, 0, 11, 0).note(480, 0, 60, 100, 480)}); }, {}, {"014"}, {true},
          {"0 c11=0"}},
+        {"014 a note that swells from silence stays",
+         [] {
+             return songOf({track().control(0, 0, 11, 0).note(480, 0, 60, 100, 480).control(600, 0, 11, 60)
+                                .control(700, 0, 11, 120)});
+         },
+         {}, {}, {}, {"0 c11=0", "480 n60/480", "600 c11=60", "700 c11=120"}},
         {"015 a pressed switch becomes 127",
          [] { return songOf({track().control(0, 0, 64, 0).control(10, 0, 64, 100)}); }, {1}, {"005", "015"},
          {false, true}, {"0 c64=0", "10 c64=127"}},

@@ -201,6 +201,24 @@ TEST(EffectFile, UntrustedFilesAreClampedOrRefused) {
     EXPECT_EQ(parseEffect("9\nTime Shift\nx\n\n1\n2\nBeat\n", {}).settings.timeShift.TSValMax, "2");
 }
 
+// A slider value too large for 32 bits is a number all the same: clamped like 2147483647.
+TEST(EffectFile, SliderValuesBeyond32BitsAreClamped) {
+    struct Case {
+        std::string value;
+        int trackBar;
+    };
+    const Case cases[] = {{"2147483647", 50}, {"2147483648", 50}, {"99999999999999999999999", 50},
+                          {"-2147483649", -50}, {" +4294967296 ", 50}};
+    for (const Case& c : cases) {
+        std::string modify = crlf({"0009", "Modify PichBend/Control", "M", "\"\"", "0", "7", "1", "-128", "127", "0", "0",
+                                   "0", "Linear", "0", "Linear", "0", "Linear", "0", "0", c.value, "10", "10", "0"});
+        EXPECT_EQ(parseEffect(modify, {}).settings.function.TrackBar1, c.trackBar) << c.value;
+    }
+    EXPECT_EQ(refusal(crlf({"0009", "Modify PichBend/Control", "M", "\"\"", "0", "7", "1", "-128", "127", "0", "0", "0",
+                            "Linear", "0", "Linear", "0", "Linear", "0", "0", "2147483648x", "10", "10", "0"})),
+              "The effect file is broken: line 20 (TrackBar1) is not a number: 2147483648x");
+}
+
 TEST(EffectFile, SaveWritesAtomicallyAndRefusesLineBreaks) {
     tonvela::test::TempFolder dir;
     const std::string path = dir.file("swell.fxl");

@@ -3,6 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+
 #include "base/errors.h"
 #include "effect_fixture.h"
 #include "effects/curve.h"
@@ -23,6 +30,29 @@ std::vector<int32_t> timesOf(const std::vector<std::pair<int32_t, int>>& bends) 
     std::vector<int32_t> out;
     for (auto& b : bends) out.push_back(b.first);
     return out;
+}
+
+// Under the sanitizers an address-space limit cannot be set: their shadow memory is that large.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Lets this process grow by at most `bytes` more of address space.
+void limitGrowth(uint64_t bytes) {
+    std::ifstream statm("/proc/self/statm");
+    uint64_t pages = 0;
+    statm >> pages;
+    const uint64_t limit = pages * 4096 + bytes;
+    rlimit r{limit, limit};
+    setrlimit(RLIMIT_AS, &r);
 }
 
 // Undo every step of the run and compare with the song before it.
@@ -159,6 +189,73 @@ TEST(AddEvents, DataEntriesAreBracketedPerNoteAndOverwriteSparesRegisteredParame
     EXPECT_NE(std::find(kept.begin(), kept.end(), std::make_tuple(957, 98, 33, 0)), kept.end());
 }
 
+// OverWrite of "Filter Cutoff Frequency" over entries an earlier run wrote: the old brackets go
+// with the entries they held, and every data entry in the track, new or kept, plays under
+// parameter 1/32.
+TEST(AddEvents, OverwritingDataEntriesLeavesEveryEntryUnderItsParameter) {
+    struct Case {
+        const char* name;
+        std::function<void(EffectSettings&)> second;  // the second run's settings
+        int32_t from, to;                              // and its range
+        size_t keptFromFirst;                          // at least this many entries of the first run stay
+    } cases[] = {
+        {"the same notes at a finer interval", [](EffectSettings& s) { s.addEvent.Distance = "3"; }, 0, 7679, 0},
+        {"windows that start inside the old brackets", [](EffectSettings& s) { s.addEvent.StartShift = "200"; }, 0,
+         7679, 3},
+        {"one note between two others", [](EffectSettings& s) { s.addEvent.Distance = "1"; }, 1000, 1300, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        // Three legato notes, each bracket ending where the next begins; a fourth stands alone.
+        loadTracks(song, 4, {TrackBuilder().note(960, 60, 320).note(1280, 62, 320).note(1600, 64, 320).note(3840, 65, 480)});
+        EffectSettings s = effectOfType(0);
+        chooseAddItem(s.addEvent, 8);  // Filter Cutoff Frequency
+        s.addEvent.PostProcess = false;
+        apply(song, s);
+        std::vector<const anyEvent*> firstRun;
+        for (const anyEvent* e : song.track(1)->events())
+            if (e->kind() == kindControl && static_cast<const ControlChangeEvent*>(e)->controller() == 6) firstRun.push_back(e);
+        const std::string before = dumpSong(song);
+        const auto journals = journalSizes(song);
+
+        c.second(s);
+        Selection all = Selection::wholeSong(song);
+        all.firstTrack = all.lastTrack = 1;
+        EffectScope scope = EffectScope::of(song, all);
+        scope.range = {c.from, c.to};
+        applyEffect(song, s, scope);
+
+        int msb = -1, lsb = -1, entries = 0, opens = 0, closes = 0;
+        bool nrpn = false;
+        size_t kept = 0;
+        for (const anyEvent* e : song.track(1)->events()) {
+            if (e->kind() != kindControl) continue;
+            auto* cc = static_cast<const ControlChangeEvent*>(e);
+            switch (cc->controller()) {
+            case 99: msb = cc->value(), nrpn = true, ++opens; break;
+            case 98: lsb = cc->value(), nrpn = true; break;
+            case 101: msb = cc->value(), nrpn = false, ++closes; break;
+            case 100: lsb = cc->value(), nrpn = false; break;
+            case 6:
+                ++entries;
+                EXPECT_TRUE(nrpn && msb == 1 && lsb == 32) << "entry at " << e->time;
+                kept += std::find(firstRun.begin(), firstRun.end(), e) != firstRun.end();
+                break;
+            default: break;
+            }
+        }
+        EXPECT_GT(entries, static_cast<int>(firstRun.size()) / 4);
+        EXPECT_GE(kept, c.keptFromFirst) << "entries of the first run outside the second's windows stay";
+        if (c.keptFromFirst == 0) {
+            EXPECT_EQ(kept, 0u);
+        }
+        EXPECT_FALSE(nrpn) << "the last bracket is closed";
+        EXPECT_LE(closes, opens);
+        expectUndoRestores(song, before, journals);
+    }
+}
+
 TEST(AddEvents, TheBracketOfANoteAtTickZeroStillLeadsItsEntries) {
     midiSong song;
     loadTracks(song, 2, {TrackBuilder().note(0, 60, 100)});
@@ -176,6 +273,63 @@ TEST(AddEvents, TheBracketOfANoteAtTickZeroStillLeadsItsEntries) {
     EXPECT_EQ(std::get<1>(controls[1]), 98);
     EXPECT_EQ(std::get<2>(controls[1]), 8);
     EXPECT_EQ(std::get<1>(controls[2]), 6);
+}
+
+// A curve under a very long note at a 1-tick interval: memory follows the events written (a
+// controller changes some dozens of times), not the twenty million points computed; and a run
+// that does run out of memory says so in the program's words and changes nothing.
+TEST(AddEvents, ALongCurveNeedsMemoryForTheEventsWrittenAndRunningOutChangesNothing) {
+    if (kSanitized) GTEST_SKIP() << "no address-space limit under the sanitizers";
+    EXPECT_EXIT(
+        {
+            midiSong song;
+            loadTracks(song, 2, {TrackBuilder().note(0, 60, 20'000'000)});
+            limitGrowth(192u << 20);
+            EffectSettings s = effectOfType(0);
+            chooseAddItem(s.addEvent, 4);  // Expression
+            s.addEvent.Distance = "1";
+            s.addEvent.DurMax = "99999999";
+            int code = 0;
+            try {
+                apply(song, s);
+                const size_t written = controlsOf(*song.track(1)).size();
+                if (written < 10 || written > 1000) code = 2;
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                code = 1;
+            }
+            std::_Exit(code);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            // Pitch bends that restart with every bar of a long note: millions of events.
+            midiSong song;
+            loadTracks(song, 2, {TrackBuilder().note(0, 60, 20'000'000)});
+            midiTrack& t = *song.track(1);
+            t.beginUndoStep("Earlier");
+            t.setVelocity(static_cast<NoteOnEvent*>(t.at(0)), 90);
+            const std::string before = dumpSong(song);
+            const std::vector<std::string> journal = t.journal;
+            limitGrowth(96u << 20);
+            EffectSettings s = effectOfType(0);
+            s.addEvent.Distance = "1";
+            s.addEvent.DurMax = "99999999";
+            s.addEvent.MinimunDifference = "0";
+            s.addEvent.FunctionSource1 = 2;  // Beat
+            int code = 0;
+            try {
+                apply(song, s);
+                code = 3;
+            } catch (const MidiError& e) {
+                if (std::string(e.what()) != kOutOfMemoryMessage) code = 4;
+            } catch (...) {
+                code = 5;
+            }
+            if (dumpSong(song) != before || t.journal != journal || t.canRedo()) code = 6;
+            std::_Exit(code);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // ---- Delete Events ---------------------------------------------------------------------------
@@ -458,6 +612,28 @@ TEST(Echo, AnEchoTrackCollectsEveryTracksEchoesOnce) {
     EXPECT_EQ(notesOf(*again.track(2)).size(), 3u);
 }
 
+// A tempo event of four data bytes 80 00 00 01 is 2147483649 microseconds per quarter note, not
+// a negative tempo: a 150 ms delay is less than a tick, and the echo lands on the note.
+TEST(Echo, AMillisecondDelayUnderATempoPastTwoToThe31IsUnderATick) {
+    Bytes file = header(1, 2);
+    Bytes conductorChunk = trackChunk(cat({at(0, {0xFF, 0x51, 0x04, 0x80, 0x00, 0x00, 0x01}), at(3840, {0xFF, 0x01, 0x01, 'e'})}));
+    Bytes notes = trackChunk(TrackBuilder().note(0, 60, 10).bytes());
+    file.insert(file.end(), conductorChunk.begin(), conductorChunk.end());
+    file.insert(file.end(), notes.begin(), notes.end());
+    midiSong song;
+    load(song, file);
+    EXPECT_EQ(song.tempoAt(0), 2147483649u);
+    EffectSettings s = effectOfType(4);
+    s.echo.EchoDelayText = "150";
+    s.echo.EchoDelayUnit = 1;  // ms
+    s.echo.EchoCount = 1;
+    s.echo.Overlap = 2;  // "Not Care": the echo may start with its note
+    s.echo.EchoOtherTrack = true;
+    apply(song, s);
+    ASSERT_EQ(song.trackCount(), 3);
+    EXPECT_EQ(notesOf(*song.track(2)), (std::vector<Note>{{0, 60, 100, 10, 0}}));
+}
+
 TEST(Echo, SustainEmulationAndOwnChannels) {
     midiSong song;
     loadTracks(song, 2, {TrackBuilder().cc(0, 64, 0).note(0, 60, 10)});
@@ -570,6 +746,110 @@ TEST(EffectFrame, OneStepPerTrackAndNothingOnFailure) {
     EXPECT_FALSE(apply(song, zero, 1, 3).applied);
     EXPECT_EQ(journalSizes(song), journals);
     EXPECT_EQ(dumpSong(song), before);
+}
+
+// A run that gives up after it finished some tracks and opened a step in one that has written
+// nothing yet: every track's undo and redo are as they were, empty steps included, and the
+// steps before the run still undo.
+TEST(EffectFrame, AFailedRunLeavesEveryTracksUndoAndRedoAsTheyWere) {
+    midiSong song;
+    TrackBuilder first, second, third;
+    for (uint32_t i = 0; i < 2000; ++i) {
+        first.note(i * 10, 60, 5);
+        second.note(i * 10, 62, 5);
+    }
+    for (uint32_t i = 0; i < 1000; ++i) third.cc(i * 10, 7, 100);
+    loadTracks(song, 11, {first, second, third, TrackBuilder().note(0, 64, 5)});
+    auto note = [&](int t) { return static_cast<NoteOnEvent*>(song.track(t)->at(song.track(t)->size() - 1)); };
+    // Track 1: a step to keep and one undone (redo); track 2: a step, then an empty one;
+    // track 3: a step and a redo; track 4: nothing.
+    song.track(1)->beginUndoStep("Kept");
+    song.track(1)->setVelocity(note(1), 50);
+    song.track(1)->beginUndoStep("Redone");
+    song.track(1)->setVelocity(note(1), 20);
+    song.track(1)->undo();
+    song.track(2)->beginUndoStep("Earlier");
+    song.track(2)->setKey(note(2), 40);
+    song.track(2)->beginUndoStep("Empty");
+    song.track(3)->beginUndoStep("Earlier");
+    song.track(3)->setControlValue(static_cast<ControlChangeEvent*>(song.track(3)->at(0)), 1);
+    song.track(3)->beginUndoStep("Later");
+    song.track(3)->setControlValue(static_cast<ControlChangeEvent*>(song.track(3)->at(0)), 2);
+    song.track(3)->undo();
+    struct History {
+        std::vector<std::string> journal;
+        int redoCount;
+        std::string redoLabel;
+        bool operator==(const History&) const = default;
+    };
+    auto histories = [&] {
+        std::vector<History> out;
+        for (int t = 0; t < song.trackCount(); ++t)
+            out.push_back({song.track(t)->journal, song.track(t)->redoCount(), song.track(t)->redoLabel()});
+        return out;
+    };
+    const auto before = histories();
+    const std::string dump = dumpSong(song);
+
+    // The run gives up while it examines track 3, before it writes anything there.
+    EffectProgress stop;
+    stop.interval = std::chrono::milliseconds(0);
+    stop.report = [](const EffectCounts& c) {
+        if (c.examined > 4000) throw MidiError("The effect was stopped.");
+    };
+    EffectSettings s = effectOfType(2, "Soft");
+    EXPECT_THROW(applyEffect(song, s, scopeOf(song, 1, 4), stop), MidiError);
+    EXPECT_EQ(dumpSong(song), dump);
+    EXPECT_TRUE(histories() == before);
+    for (int t = 1; t <= 4; ++t) EXPECT_FALSE(song.track(t)->historyMarked());
+
+    song.track(1)->redo();
+    EXPECT_EQ(note(1)->velocity(), 20);
+    song.track(1)->undo();
+    song.track(1)->undo();
+    EXPECT_EQ(note(1)->velocity(), 100);
+    song.track(2)->undo();
+    EXPECT_EQ(note(2)->note(), 62);
+    song.track(3)->redo();
+    EXPECT_EQ(static_cast<ControlChangeEvent*>(song.track(3)->at(0))->value(), 2);
+}
+
+// Echo into a track it creates: undo of the run's steps takes the track away (name event and
+// all), so the song counts as unchanged and saves without it; redo brings it back.
+TEST(Echo, UndoOfTheRunRemovesTheTrackItCreatedAndRedoBringsItBack) {
+    midiSong song;
+    loadTracks(song, 2, {TrackBuilder().note(0, 60, 10), TrackBuilder().note(0, 64, 10, 100, 1)});
+    const std::string before = dumpSong(song);
+    EffectSettings s = effectOfType(4, "Slap");
+    s.echo.EchoOtherTrack = true;
+    s.echo.NewTrackName = "Echoes";
+    apply(song, s, 1, 2);
+    ASSERT_EQ(song.trackCount(), 4);
+    const std::string after = dumpSong(song);
+    midiTrack* made = song.track(3);
+    ASSERT_NE(made->nameEvent, nullptr);
+
+    // The echo track holds a step per source track; each source track an empty one.
+    while (song.trackCount() == 4 && song.track(3)->undoCount() != 0) song.undoTrack(3);
+    ASSERT_EQ(song.trackCount(), 3);
+    for (int t = 0; t < song.trackCount(); ++t) EXPECT_EQ(song.track(t)->undoCount(), 0) << t;
+    EXPECT_EQ(dumpSong(song), before);
+    EXPECT_TRUE(song.canRedoTrack(1));
+    EXPECT_EQ(song.redoLabelOfTrack(1), "Echo <Slap>");
+
+    song.redoTrack(1);  // track 1 has nothing to redo: the dropped track comes back
+    ASSERT_EQ(song.trackCount(), 4);
+    EXPECT_FALSE(song.canRedoTrack(1));
+    while (song.track(3)->canRedo()) song.redoTrack(3);
+    EXPECT_EQ(song.track(3), made);
+    EXPECT_EQ(dumpSong(song), after);
+    EXPECT_EQ(made->nameEvent->text(), "Echoes");
+
+    while (song.trackCount() == 4 && song.track(3)->undoCount() != 0) song.undoTrack(3);
+    midiSong saved;
+    load(saved, save(song));
+    EXPECT_EQ(saved.trackCount(), 3);
+    EXPECT_FALSE(song.canRedoTrack(1)) << "a save ends every redo";
 }
 
 TEST(EffectFrame, ATrackOutOfOrderIsSortedBeforeTheWalk) {

@@ -52,6 +52,32 @@ TEST(Units, AUnitChangeGoesThroughWholeTicks) {
     EXPECT_GE(ticksToUnit(zero, 1, 5), 0);
 }
 
+// Tempos are unsigned: any a file can hold (four data bytes) converts exactly and in range,
+// both ways, up to the largest values of the fields.
+TEST(Units, MillisecondsStayInRangeForEveryTempoAFileCanHold) {
+    struct Case {
+        uint32_t tempo;
+        int32_t timeBase;
+        double ms;
+        int32_t ticks;          // unitToTicks
+        int64_t backTicks;      // ticksToUnit of these ticks ...
+        double backMs;          // ... in ms
+    };
+    const Case cases[] = {
+        {0x80000001u, 480, 150, 0, 480, 2147483},         // a tempo past 2^31 is not negative
+        {0xFFFFFFFFu, 65535, 1e6, 15258, 65535, 4294967},
+        {0xFFFFFFFFu, 65535, 1e18, INT32_MAX, INT64_MAX, INT32_MAX},  // saturated, never wrapped
+        {0xFFFFFFFFu, 65535, -1e18, INT32_MIN, INT64_MIN, INT32_MIN},
+        {1, 65535, 1e18, INT32_MAX, 65535000, 1},
+        {500000, 480, 1e15, INT32_MAX, 1000000000, 1041666666},
+    };
+    for (const Case& c : cases) {
+        const UnitContext u{c.timeBase, c.tempo};
+        EXPECT_EQ(unitToTicks(u, 1, c.ms), c.ticks) << c.tempo << " " << c.ms;
+        EXPECT_EQ(ticksToUnit(u, 1, c.backTicks), c.backMs) << c.tempo << " " << c.backTicks;
+    }
+}
+
 TEST(Units, BendUnitsConvertThroughTheSensitivity) {
     EXPECT_EQ(toBendValue("1", 1, 2), 4096);
     EXPECT_EQ(toBendValue("-3", 1, 2), -8192);

@@ -550,6 +550,53 @@ TEST_F(EditorTest, TheEffectEditorOpensFromTheMainWindowAndEditsItsSelection) {
     EXPECT_TRUE(w->FileOpen->isEnabled());
 }
 
+// An echo into a new track adds a row to the grid and selects it; Undo takes the track and its
+// row away, the song counts as unchanged; Redo brings it back.
+TEST_F(EditorTest, UndoOfAnEchoIntoANewTrackTakesTheTrackAwayAndRedoBringsItBack) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    w->ActionEffectEditor->trigger();
+    auto* ed = w->tools().find<TEffectEditor>();
+    ASSERT_NE(ed, nullptr);
+    w->selectCell(1, 0);
+    const int tracks = w->song()->trackCount();
+    const std::string before = tonvela::dumpSong(*w->song());
+    choose(ed->TargetComboBox, 4);
+    ed->EchoOtherTrack->setChecked(true);
+    ed->SelectTarget->setChecked(true);
+    ed->NewTrackName->setCurrentText("Echoes");
+    ed->EffectName->setText("Slap");
+    ed->ModTest->click();
+    ASSERT_EQ(w->song()->trackCount(), tracks + 1);
+    EXPECT_EQ(w->MIDIDrawGrid11->rowCount(), tracks + 1);
+    EXPECT_EQ(w->selection().firstTrack, tracks) << "the echo track's row is selected";
+    const std::string after = tonvela::dumpSong(*w->song());
+
+    // The run's steps: the echo track's, and the piano's (its notes were shortened where their
+    // echoes begin).
+    w->updateActions();
+    ASSERT_TRUE(w->ActionUndo->isEnabled());
+    w->ActionUndo->trigger();
+    EXPECT_EQ(w->song()->trackCount(), tracks);
+    EXPECT_EQ(w->MIDIDrawGrid11->rowCount(), tracks);
+    w->selectCell(1, 0);
+    w->updateActions();
+    EXPECT_EQ(w->ActionUndo->text(), "Undo <Echo <Slap>>");
+    w->ActionUndo->trigger();
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), before);
+    EXPECT_FALSE(w->songChanged());
+
+    for (int i = 0; i < 2; ++i) {  // the piano's step, then the echo track
+        w->updateActions();
+        ASSERT_TRUE(w->ActionRedo->isEnabled());
+        EXPECT_EQ(w->ActionRedo->text(), "Redo <Echo <Slap>>");
+        w->ActionRedo->trigger();
+    }
+    EXPECT_EQ(w->song()->trackCount(), tracks + 1);
+    EXPECT_EQ(w->MIDIDrawGrid11->rowCount(), tracks + 1);
+    EXPECT_EQ(tonvela::dumpSong(*w->song()), after);
+    EXPECT_TRUE(w->songChanged());
+}
+
 TEST_F(EditorTest, PreviewPlaysInTimeUntilStoppedWithoutTouchingTheSong) {
     TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
     w->ActionEffectEditor->trigger();

@@ -9,18 +9,28 @@
 #include <thread>
 
 #include <QListView>
+#include <QListWidget>
+#include "radiogroup.h"
 
 #include "checker/datacheckwin.h"
+#include "drums/chanedrum.h"
 #include "eventlist/addeventwin.h"
 #include "eventlist/event_list_model.h"
 #include "eventlist/eventform.h"
 #include "eventlist/uniform_list_view.h"
 #include "effects/effecteditor.h"
+#include "expression/glissedit.h"
+#include "expression/portamentwin.h"
+#include "expression/trillwin.h"
 #include "gui_fixture.h"
 #include "host/tool_host.h"
 #include "optiondialog.h"
 #include "pianoroll/editwin.h"
 #include "singleinstance.h"
+#include "tempo/tempoeditor.h"
+#include "tempo/tempoplane.h"
+
+#include <QToolButton>
 
 using namespace guitest;
 
@@ -210,4 +220,98 @@ TEST_F(EditorTest, ScreenshotOfTheDataChecker) {
     const QImage shot = check->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(shot.save(out + "/data_check.png"));
+}
+
+// The expression editors over the demo song: a phrase chosen in each note list.
+TEST_F(EditorTest, ScreenshotsOfTheExpressionEditors) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->selectCell(2, 2);
+    w->updateActions();
+    auto shoot = [&](QWidget* window, const QString& name) {
+        window->adjustSize();
+        QCoreApplication::processEvents();
+        const QImage shot = window->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_TRUE(shot.save(out + "/" + name + ".png"));
+    };
+    w->ActionPortamentEditor->trigger();
+    auto* porta = w->tools().find<TPortamentEditor>();
+    ASSERT_NE(porta, nullptr);
+    ASSERT_GT(porta->ListBox1->count(), 2);
+    porta->RadioGroup1->setItemIndex(1);
+    Q_EMIT porta->RadioGroup1->itemClicked(1);
+    for (int r = 0; r < 3; ++r) porta->ListBox1->item(r)->setSelected(true);
+    shoot(porta, "portament_editor");
+    porta->hide();
+
+    w->ActionTrillEditor->trigger();
+    auto* trill = w->tools().find<TTrillEditor>();
+    ASSERT_NE(trill, nullptr);
+    shoot(trill, "trill_editor");
+    w->ActionSlurBender->trigger();
+    for (int r = 0; r < std::min(3, trill->ListBox1->count()); ++r) trill->ListBox1->item(r)->setSelected(true);
+    shoot(trill, "slur_bender");
+    trill->hide();
+
+    w->ActionGlissandEditor->trigger();
+    auto* gliss = w->tools().find<TGlissand>();
+    ASSERT_NE(gliss, nullptr);
+    gliss->UseAlt->setChecked(true);
+    gliss->setAlteration(0, "+1");
+    shoot(gliss, "glissand_editor");
+    gliss->close();
+}
+
+// The tempo editor over bars 5-25 of the demo song with its notes behind, the side panel open on
+// rit./accel. and a tempo change chosen.
+TEST_F(EditorTest, ScreenshotOfTheTempoEditor) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->MIDIDrawGrid11->setSelection(5, 1, 25, 3);
+    w->refreshSelectionViews();
+    w->updateActions();
+    w->ActionTempoEditor->trigger();
+    auto* tempo = w->tools().find<TTempoEditor>();
+    ASSERT_NE(tempo, nullptr);
+    tempo->resize(980, 560);
+    tempo->TempoToolButton->setChecked(true);
+    tempo->PageControl->setCurrentWidget(tempo->AccRit);
+    QCoreApplication::processEvents();
+    tempo->refreshFromEditor();
+    if (!tempo->ImageTempo->curve().points.empty()) tempo->choose(tempo->ImageTempo->curve().points.front().event);
+    QCoreApplication::processEvents();
+    const QImage shot = tempo->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/tempo_editor.png"));
+}
+
+// The drums/notes changer over the demo song: three mappings, a search listed.
+TEST_F(EditorTest, ScreenshotOfTheDrumsNotesChanger) {
+    const QString out = QStringLiteral(TONVELA_BUILD_DIR) + "/screenshots";
+    QDir().mkpath(out);
+    TMIDIPollimoMain* w = start(QStringLiteral(TONVELA_SOURCE_DIR) + "/examples/demo.mid");
+    ASSERT_NE(w->song(), nullptr);
+    w->updateActions();
+    w->ActionDrumsNotesChanger->trigger();
+    auto* changer = w->tools().find<TChaneDrum>();
+    ASSERT_NE(changer, nullptr);
+    for (auto [from, to] : {std::pair{42, 44}, std::pair{36, 35}, std::pair{38, 40}}) {
+        changer->fromCB->setCurrentIndex(from);
+        changer->toCB->setCurrentIndex(to);
+        changer->AddButton->click();
+    }
+    changer->SearchButton->click();
+    ASSERT_GT(changer->resultLines().size(), 1);
+    changer->adjustSize();
+    QCoreApplication::processEvents();
+    const QImage shot = changer->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_TRUE(shot.save(out + "/drums_notes_changer.png"));
+    prompts.answers.push_back(QMessageBox::No);
+    changer->close();
 }

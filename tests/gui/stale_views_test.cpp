@@ -136,3 +136,19 @@ TEST_F(EditorTest, ColumnsAreWideEnoughForBarNumbersAndInstrumentNames) {
     }
     EXPECT_EQ(cg->item(1, 1)->toolTip(), cg->item(1, 1)->text());
 }
+
+TEST_F(EditorTest, TheChannelGridNamesTheKitOfEveryDrumPart) {
+    // Channel 9 takes an XG drum kit by bank select, channel 4 is made a drum part by XG Part
+    // Mode, channel 5 stays a melodic part, all at program 0 before their notes.
+    const Bytes song = smf(1, {conductor(2), cat({at(0, {0xB8, 0, 127}), at(0, {0xC8, 0}), note(0, 8, 36, 120)}),
+                               cat({at(0, {0xF0, 0x08, 0x43, 0x10, 0x4C, 0x08, 0x03, 0x07, 0x01, 0xF7}),
+                                    at(0, {0xC3, 0}), note(0, 3, 38, 120)}),
+                               cat({at(0, {0xC4, 0}), note(0, 4, 60, 120)})});
+    TMIDIPollimoMain* w = start(writeSong("drums.mid", song));
+    ASSERT_NE(w->song(), nullptr);
+    const QString kit = QString::fromStdString(tonvela::MIDISpec::drumKitName(0));
+    EXPECT_EQ(instrument(w, 8), kit);
+    EXPECT_EQ(instrument(w, 3), kit);
+    EXPECT_EQ(instrument(w, 4), QString::fromStdString(tonvela::MIDISpec::programName(0)));
+    EXPECT_EQ(instrument(w, 9), kit) << "channel 10";
+}

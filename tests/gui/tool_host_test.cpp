@@ -92,3 +92,44 @@ TEST_F(EditorTest, AToolsOwnConditionJoinsTheRulesOfItsCommand) {
     w->updateActions();
     EXPECT_TRUE(action->isEnabled());
 }
+
+namespace {
+
+// A window that two commands open, told which one did.
+class SharedTool : public ProbeTool {
+public:
+    using ProbeTool::ProbeTool;
+    void opening(const QString& id) override { openedAs << id; }
+    QStringList openedAs;
+};
+
+}  // namespace
+
+TEST_F(EditorTest, TwoCommandsCanOpenOneWindowWhichLearnsWhichAndIsRefreshedOnce) {
+    TMIDIPollimoMain* w = start(writeSong("s.mid", pianoAndBass()));
+    int made = 0;
+    auto* first = new QAction("First", w);
+    auto* second = new QAction("Second", w);
+    const auto make = [&](EditorContext& c, QWidget* parent) -> ToolWindow* {
+        if (auto* existing = w->tools().find<SharedTool>()) return existing;
+        ++made;
+        return new SharedTool(c, parent);
+    };
+    w->tools().add("first", first, make);
+    w->tools().add("second", second, make);
+    w->updateActions();
+    EXPECT_TRUE(second->isEnabled());
+    second->trigger();
+    first->trigger();
+    EXPECT_EQ(made, 1);
+    auto* tool = w->tools().find<SharedTool>();
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(w->tools().window("first"), w->tools().window("second"));
+    EXPECT_EQ(tool->openedAs, (QStringList{"second", "first"}));
+    const int before = tool->refreshes;
+    static_cast<EditorContext*>(w)->songEdited();
+    EXPECT_EQ(tool->refreshes, before + 1) << "one window, one refresh";
+    const int replacedBefore = tool->replaced;
+    ASSERT_TRUE(w->openPath(writeSong("t.mid", pianoAndBass())));
+    EXPECT_EQ(tool->replaced, replacedBefore + 1);
+}

@@ -129,6 +129,8 @@ TEST_F(CliPlay, BadInputIsAMessage) {
         {"play " + (dir / "junk.mid").string(), 1, (dir / "junk.mid").string() + ": "},
         {"play " + song + " --tracks 0-1", 1, song + ": tracks 0-1 are not in the song (tracks 1-2 can be played)"},
         {"play " + song + " --bars 2-9", 1, song + ": bars 2-9 are not in the song"},
+        {"play " + song + " --bars 2-1", 2, "--bars 2-1: the range is reversed (write 1-2)"},
+        {"play " + song + " --tracks 5-1", 2, "--tracks 5-1: the range is reversed (write 1-5)"},
         {"play " + song + " --from-bar x", 2, "--from-bar needs a number"},
         {"play " + song + " --all --from-bar 2", 2, "two different ways of playing"},
         {"play " + song + " --tempo 2", 2, "--tempo takes"},

@@ -217,6 +217,23 @@ TEST(SelectionList, ATrackLeftOutOfOrderIsWalkedToItsEnd) {
     EXPECT_EQ(rig.lines(), (Lines{"0 B0 01 02", "500000 B0 01 03"}));
 }
 
+// A volume change moved from tick 0 to 960 and the move undone: the chase of bar 2 sends the
+// volume in force there (80, set at 480), as before the move.
+TEST_F(PlayModes, TheChaseAfterAnUndoneMoveSendsWhatWasInForce) {
+    midiSong moved;
+    test::load(moved, test::smf(1, {TrackWriter().bytes(),
+                                    TrackWriter().control(0, 0, 7, 100).control(480, 0, 7, 80).note(1920, 0, 60, 100, 480).bytes()}));
+    midiTrack& t = *moved.track(1);
+    t.beginUndoStep("Modify Control");
+    t.setEventTime(t.at(0), 960);
+    t.sortEvents();
+    t.undo();
+    ASSERT_TRUE(rig.device.playSelectedPart(moved, Selection{1, 1, 1, 1}, PlayOptions{}));
+    const Lines chase = chaseOf(split(rig, 100000).chase, "0");
+    EXPECT_NE(std::find(chase.begin(), chase.end(), "B0 07 50"), chase.end());
+    EXPECT_EQ(std::find(chase.begin(), chase.end(), "B0 07 64"), chase.end());
+}
+
 // The order a play list must have is the song's own: notes split into note on and note off,
 // sorted by time and creation (midiTrack::splitNotes). Random songs, some tracks out of order.
 TEST(PlayListOrder, MatchesTheSongsOwnSplitOfNotesOnRandomSongs) {
@@ -290,6 +307,52 @@ TEST_F(PlayModes, TempoOverrideReplacesTheSongsTempoFromTheStart) {
     ASSERT_TRUE(rig.device.playAll(song, o));
     EXPECT_EQ(tempos, (std::vector<int32_t>{500000, 250000})) << "the song's tempo at 0, then the override";
     EXPECT_EQ(split(rig, 50000).play.back(), "6550000 90 40 00") << "twice as fast";
+}
+
+}  // namespace
+}  // namespace tonvela
+
+namespace tonvela {
+namespace {
+
+// A tool's work track plays alone: from its first event at once after the chase, with the
+// sound of its track chased and the song's tempo changes over its span.
+TEST(WorkTrackPlay, PlaysTheWorkTrackAloneWithItsTracksSoundAndTheTempoChanges) {
+    test::TrackWriter conductor;
+    conductor.tempo(0, 500000).tempo(8160, 250000).tempo(20000, 1000000);
+    test::TrackWriter piano;  // channel 1 (0)
+    piano.program(0, 0, 5).control(3840, 0, 10, 20).note(7680, 0, 62, 100, 480);
+    midiSong song;
+    test::load(song, test::smf(1, {conductor.bytes(), piano.bytes()}));
+    midiTrack work(&song, 0, "");
+    auto* note = new NoteOnEvent(7680, 0x90);
+    note->setNote(70);
+    note->setVelocity(90);
+    note->setDuration(960);
+    work.appendEvent(note);
+    auto* bend = new PitchBendEvent(8160, 0xE0);
+    bend->setBend(4096);
+    work.appendEvent(bend);
+
+    CaptureRig rig;
+    std::vector<std::string> statuses;
+    rig.device.hooks.status = [&](const std::string& s) { statuses.push_back(s); };
+    ASSERT_TRUE(rig.device.playWorkTrack(song, work, 1, PlayOptions{}));
+    Played p = split(rig, 100000);
+    const Lines chase = chaseOf(p.chase, "0");
+    ASSERT_GE(chase.size(), 3u);
+    EXPECT_EQ(chase[0], "C0 05") << "the program of the work track's song track";
+    EXPECT_EQ(std::count(chase.begin(), chase.end(), "B0 0A 14"), 1) << "its pan";
+    EXPECT_EQ(p.play, (Lines{"100000 90 46 5A",     // the work track's note, not the song's
+                             "600000 E0 00 60",
+                             "850000 90 46 00"}))   // at the doubled tempo from tick 8160
+        << "nothing of the song's own notes, no tempo change after the span";
+    EXPECT_EQ(statuses, (Lines{"Making Play List...", "Preparing...", "Playing..."}));
+
+    midiTrack empty(&song, 0, "");
+    rig.log->clear();
+    EXPECT_FALSE(rig.device.playWorkTrack(song, empty, 1, PlayOptions{}));
+    EXPECT_TRUE(rig.log->messages().empty());
 }
 
 }  // namespace

@@ -434,3 +434,311 @@ TEST(Journal, ClearedNameIsNotBroughtBackByUndoOrRedo) {
     t.redo();
     EXPECT_EQ(nth<anyEvent>(t, kindTrackName), nullptr);
 }
+
+// ---- order ------------------------------------------------------------------------------------
+
+namespace {
+
+// Every event held, in list order: what a reader that walks the track sees.
+std::vector<const anyEvent*> order(const midiTrack& t) {
+    std::vector<const anyEvent*> out;
+    for (const anyEvent* e : t.events())
+        if (e) out.push_back(e);
+    return out;
+}
+
+// Track 1: volume 100 at 0, volume 80 at 480, three controllers sharing tick 960 and a note at
+// bar 2, so a sort has events of one tick to keep in creation order.
+const Bytes kOrderSong = smf(1, {
+    {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08},
+    {0x00, 0xB0, 0x07, 0x64, 0x83, 0x60, 0xB0, 0x07, 0x50, 0x83, 0x60, 0xB0, 0x0A, 0x10, 0x00, 0xB0, 0x0A, 0x20, 0x00,
+     0xB0, 0x0A, 0x30, 0x87, 0x40, 0x90, 0x3C, 0x64, 0x83, 0x60, 0x80, 0x3C, 0x00},
+});
+
+}  // namespace
+
+// A step that moves events and then sorts the track: undo gives back the list as it was before
+// the step, order included, and redo the sorted list; readers that stop at the first later
+// event (controllerAt) see the values they saw before.
+TEST(Journal, UndoAndRedoGiveBackTheOrderOfAStepThatSorted) {
+    using Edit = std::function<void(midiTrack&)>;
+    struct Case {
+        const char* name;
+        Edit edit;
+    } cases[] = {
+        {"a volume change moved from 0 to 960", [](midiTrack& t) { t.setEventTime(t.at(0), 960); }},
+        {"the first of a tick moved to its end", [](midiTrack& t) { t.moveEvent(t.at(2), 0); t.markUnsorted(); }},
+        {"events moved past each other both ways", [](midiTrack& t) {
+             t.moveEvent(t.at(0), 2000);
+             t.moveEvent(t.at(5), -1500);
+             t.setEventTime(t.at(3), 10);
+         }},
+        {"a removal, an addition and moves", [](midiTrack& t) {
+             t.removeEventAt(1);
+             t.addEvent(new ControlChangeEvent(960, 0xB0), false, true);
+             t.moveEvent(t.at(4), -960);
+         }},
+        {"two sorts in one step", [](midiTrack& t) {
+             t.moveEvent(t.at(0), 960);
+             t.sortEvents();
+             t.moveEvent(t.at(4), -960);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, kOrderSong);
+        midiTrack& t = *song.track(1);
+        const auto before = order(t);
+        const std::string dumpBefore = dumpSong(song);
+        ASSERT_EQ(t.controllerAt(100, 7, -1), 100);
+        t.beginUndoStep("Step");
+        c.edit(t);
+        t.sortEvents();
+        ASSERT_TRUE(t.isSorted());
+        const auto after = order(t);
+        const std::string dumpAfter = dumpSong(song);
+        for (int round = 0; round < 2; ++round) {
+            t.undo();
+            EXPECT_EQ(order(t), before);
+            EXPECT_EQ(dumpSong(song), dumpBefore);
+            EXPECT_EQ(t.controllerAt(100, 7, -1), 100);
+            t.redo();
+            EXPECT_EQ(order(t), after);
+            EXPECT_EQ(dumpSong(song), dumpAfter);
+        }
+    }
+}
+
+// Sorting outside any step (a freshly loaded or saved song) writes no journal line.
+TEST(Journal, SortingWithoutAStepIsNotAnEdit) {
+    midiSong song;
+    load(song, kOrderSong);
+    midiTrack& t = *song.track(1);
+    t.at(0)->time = 1000;
+    t.markUnsorted();
+    t.sortEvents();
+    EXPECT_TRUE(t.isSorted());
+    EXPECT_EQ(t.undoCount(), 0);
+}
+
+// An event that a step removed goes back right after the event it followed, even when that
+// event has since left the track without a journal line: then after the one before it, still
+// within its tick, not after every event of the tick.
+TEST(Journal, RemovedEventGoesBackInItsTickWhenItsPredecessorLeftUnjournaled) {
+    struct Case {
+        const char* name;
+        std::function<anyEvent*(midiSong&, midiTrack&)> predecessor;  // the event to drop
+        std::function<void(midiSong&, midiTrack&, anyEvent*)> drop;
+    } cases[] = {
+        {"setCopyright(\"\")", [](midiSong& s, midiTrack&) -> anyEvent* { return s.songCopyright; },
+         [](midiSong& s, midiTrack&, anyEvent*) { s.setCopyright(""); }},
+        {"deleteEventAt", [](midiSong&, midiTrack& t) -> anyEvent* { return nth<anyEvent>(t, kindTempo, 1); },
+         [](midiSong&, midiTrack& t, anyEvent* e) {
+             t.deleteEventAt(t.positionOf(e));
+             t.pack();
+         }},
+        {"setName(\"\")", [](midiSong&, midiTrack& t) -> anyEvent* { return t.nameEvent; },
+         [](midiSong&, midiTrack& t, anyEvent*) { t.setName(""); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, kEditSong);
+        midiTrack& t = *song.track(0);
+        // Tick 0 of track 0: time signature, two tempos, a name and a copyright, then a marker
+        // after the dropped event and one after every event of the tick.
+        t.setName("Title");
+        song.setCopyright("(c)");
+        save(song);  // the name and copyright become part of the song
+        anyEvent* dropped = c.predecessor(song, t);
+        const int at = t.positionOf(dropped);
+        ASSERT_GT(at, 0);
+        anyEvent* follower = new MarkerEvent(0);
+        t.insertEventAt(at + 1, follower);
+        anyEvent* before = t.at(at - 1);
+        anyEvent* last = new MarkerEvent(0);
+        t.addEvent(last, true, false);
+
+        t.beginUndoStep("Remove");
+        t.removeEvent(follower);
+        t.pack();
+        c.drop(song, t, dropped);
+        ASSERT_EQ(t.positionOf(dropped), -1);
+        for (int round = 0; round < 2; ++round) {
+            t.undo();
+            EXPECT_EQ(t.positionOf(follower), t.positionOf(before) + 1);
+            EXPECT_LT(t.positionOf(follower), t.positionOf(last));
+            t.redo();
+            EXPECT_EQ(t.positionOf(follower), -1);
+        }
+    }
+}
+
+// A sort's lines that name the event an unjournaled deletion took out: the moved event goes
+// back after the deleted event's predecessor.
+TEST(Journal, SortUndoneAfterItsAnchorWasDeletedKeepsTheTick) {
+    midiSong song;
+    load(song, kOrderSong);
+    midiTrack& t = *song.track(1);
+    anyEvent* first = t.at(2);  // the first controller of tick 960
+    anyEvent* second = t.at(3);
+    t.beginUndoStep("Move");
+    t.moveEvent(second, -960);  // to tick 0, sorted to the head's tick
+    t.sortEvents();
+    t.deleteEventAt(t.positionOf(first));
+    t.pack();
+    t.undo();
+    EXPECT_EQ(second->time, 960);
+    EXPECT_EQ(t.positionOf(second), 2) << "right after volume 80, where the deleted event was";
+}
+
+// ---- giving up part way -----------------------------------------------------------------------
+
+// An operation that gives up after it changed a track returns it to its mark: the lines it
+// journaled are undone and gone, and the redo steps it would have ended are back; an empty
+// step before the mark stays.
+TEST(Journal, AbandoningReturnsUndoAndRedoToTheMark) {
+    struct Case {
+        const char* name;
+        std::function<void(midiTrack&)> edit;
+    } cases[] = {
+        {"nothing written", [](midiTrack&) {}},
+        {"a step that wrote nothing", [](midiTrack& t) { t.beginUndoStep("Run"); }},
+        {"a step with every kind of line", [](midiTrack& t) {
+             t.beginUndoStep("Run");
+             t.setVelocity(nth<NoteOnEvent>(t, kindNote), 1);
+             t.moveEvent(t.at(1), 3000);
+             t.sortEvents();
+             t.removeEventAt(0);
+             t.pack();
+             t.addEvent(new ControlChangeEvent(5, 0xB3), true, true);
+         }},
+        {"lines without a step of their own", [](midiTrack& t) { t.setChannel(t.at(1), 4); }},
+        {"two steps", [](midiTrack& t) {
+             t.beginUndoStep("Run");
+             t.setChannel(t.at(1), 4);
+             t.beginUndoStep("Run 2");
+             t.removeEventAt(2);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        midiSong song;
+        load(song, kEditSong);
+        midiTrack& t = *song.track(1);
+        NoteOnEvent* n = nth<NoteOnEvent>(t, kindNote);
+        t.beginUndoStep("Kept");
+        t.setVelocity(n, 50);
+        t.beginUndoStep("Empty");
+        t.beginUndoStep("Redone");
+        t.setKey(n, 70);
+        t.undo();  // leaves "Empty" last in the journal and "Redone" to redo
+        const auto journal = t.journal;
+        ASSERT_EQ(journal.back(), "@,Empty");
+        const auto orderAtMark = order(t);
+        const std::string dumpAtMark = dumpSong(song);
+
+        t.markHistory();
+        c.edit(t);
+        t.abandonToMark();
+        EXPECT_FALSE(t.historyMarked());
+        EXPECT_EQ(t.journal, journal);
+        EXPECT_EQ(order(t), orderAtMark);
+        EXPECT_EQ(dumpSong(song), dumpAtMark);
+        EXPECT_EQ(t.redoCount(), 1);
+        EXPECT_EQ(t.redoLabel(), "Redone");
+        t.redo();
+        EXPECT_EQ(n->note(), 70);
+        t.undo();
+        t.undo();
+        EXPECT_EQ(n->velocity(), 100);
+        EXPECT_EQ(t.undoCount(), 0);
+    }
+}
+
+TEST(Journal, KeepingEndsRedoOnlyWhenSomethingWasJournaled) {
+    for (bool step : {false, true}) {
+        SCOPED_TRACE(step ? "a step begun" : "nothing journaled");
+        Fixture f;
+        f.track->beginUndoStep("Velocity");
+        f.track->setVelocity(f.note, 5);
+        f.track->undo();
+        f.track->markHistory();
+        EXPECT_FALSE(f.track->canRedo()) << "set aside while the operation runs";
+        if (step) f.track->beginUndoStep("Run");
+        f.track->keepSinceMark();
+        EXPECT_EQ(f.track->canRedo(), !step);
+    }
+}
+
+// ---- tracks an edit created ---------------------------------------------------------------------
+
+TEST(Journal, UndoDropsATrackAnEditCreatedAndRedoBringsItBack) {
+    midiSong song;
+    load(song, kEditSong);
+    const std::string before = dumpSong(song);
+    auto made = std::make_unique<midiTrack>(&song, 2, "Echo Track");
+    midiTrack* t = made.get();
+    t->createdByEdit = true;
+    song.tracks.push_back(std::move(made));
+    t->beginUndoStep("Echo <x>");
+    auto* name = new trackNameEvent(0);
+    name->setText("Echo Track");
+    t->addEvent(name, true, true);
+    auto* n = new NoteOnEvent(100, 0x90);
+    n->setNote(60);
+    n->setDuration(10);
+    t->addEvent(n, true, true);
+    t->beginUndoStep("Velocity");
+    t->setVelocity(n, 3);
+    const std::string after = dumpSong(song);
+
+    song.undoTrack(2);
+    ASSERT_EQ(song.trackCount(), 3) << "still holds its events";
+    song.undoTrack(2);
+    ASSERT_EQ(song.trackCount(), 2);
+    EXPECT_EQ(dumpSong(song), before);
+    for (int i = 0; i < song.trackCount(); ++i) EXPECT_EQ(song.track(i)->undoCount(), 0);
+    EXPECT_TRUE(song.canRedoTrack(1));
+    EXPECT_EQ(song.redoLabelOfTrack(1), "Echo <x>");
+    midiSong reloaded;
+    load(reloaded, save(song));
+    EXPECT_EQ(reloaded.trackCount(), 2) << "saved without the dropped track";
+
+    // A save ends the redo; without it, redo brings the track back.
+    midiSong again;
+    load(again, kEditSong);
+    auto made2 = std::make_unique<midiTrack>(&again, 2, "E");
+    midiTrack* t2 = made2.get();
+    t2->createdByEdit = true;
+    again.tracks.push_back(std::move(made2));
+    t2->beginUndoStep("Echo <y>");
+    t2->addEvent(new NoteOnEvent(10, 0x91), true, true);
+    const std::string made2Dump = dumpSong(again);
+    again.undoTrack(2);
+    ASSERT_EQ(again.trackCount(), 2);
+    again.track(1)->setVelocity(nth<NoteOnEvent>(*again.track(1), kindNote), 9);  // track 1 has lines to undo, none to redo
+    again.redoTrack(1);
+    ASSERT_EQ(again.trackCount(), 3);
+    EXPECT_EQ(again.track(2), t2);
+    EXPECT_EQ(t2->undoLabel(), "Echo <y>");
+    EXPECT_FALSE(again.canRedoTrack(1));
+    again.track(1)->undo();
+    EXPECT_EQ(dumpSong(again), made2Dump);
+    (void)after;
+}
+
+// A track the song read from its file is never dropped, even when undo leaves it empty.
+TEST(Journal, TracksOfTheFileStayWhenUndoEmptiesThem) {
+    midiSong song;
+    load(song, smf(1, {{0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08}, {0x00, 0xB0, 0x07, 0x64}}));
+    midiTrack& t = *song.track(1);
+    t.removeEventAt(0);
+    t.pack();
+    t.beginUndoStep("Add");
+    t.addEvent(new ControlChangeEvent(0, 0xB0), true, true);
+    song.undoTrack(1);
+    song.undoTrack(1);
+    EXPECT_EQ(song.trackCount(), 2);
+}

@@ -64,6 +64,7 @@ TEST(MidiChannelChecking, EachRuleReturnsItsFindingCode) {
         {"note on at the tick of a pitch bend", {{'b', 5, 9000}, {'n', 5, 60}}, {0, 14}},
         {"note on while volume is 0", {{'c', 0, 7, 0}, {'n', 10, 60}}, {0, 15}},
         {"note on while expression is 0 replaces doubling", {{'n', 0, 60}, {'c', 1, 11, 0}, {'n', 10, 60}}, {0, 0, 15}},
+        {"note of 2 ticks on an XG drum kit", {{'c', 0, 0, 127}, {'n', 10, 60}, {'f', 12, 60}}, {0, 0, 0}},
         {"unset volume is not 0", {{'n', 10, 60}}, {0}, false, true},
         // Control changes.
         {"same controller twice on one tick", {{'c', 0, 7, 90}, {'c', 0, 7, 80}}, {0, 11}},
@@ -87,6 +88,18 @@ TEST(MidiChannelChecking, EachRuleReturnsItsFindingCode) {
         if (rc.clearFirst) c.clearControllers();
         EXPECT_EQ(feed(c, rc.steps), rc.codes) << rc.name;
     }
+}
+
+// A note on at volume or expression 0 is listed 014; the finding it replaces is kept for a
+// checker that learns the note is heard after all.
+TEST(MidiChannelChecking, AMutedNoteOnKeepsTheFindingItReplaces) {
+    MidiChannel c;
+    EXPECT_EQ(feed(c, {{'n', 0, 60}, {'c', 1, 11, 0}, {'n', 10, 60}}), (std::vector<int>{0, 0, 15}));
+    EXPECT_EQ(c.shadowedFinding, 1);
+    EXPECT_EQ(feed(c, {{'n', 20, 62}}), (std::vector<int>{15}));
+    EXPECT_EQ(c.shadowedFinding, 0);
+    EXPECT_EQ(feed(c, {{'c', 30, 11, 100}, {'n', 40, 64}}), (std::vector<int>{0, 0}));
+    EXPECT_EQ(c.shadowedFinding, 0);
 }
 
 TEST(MidiChannelChecking, SwitchesAndLimitsDecideTheNoteFindings) {
