@@ -23,7 +23,7 @@ size_t roundUp(size_t n, size_t to) { return (n + to - 1) / to * to; }
 
 }  // namespace
 
-void* allocateHugeBlock(size_t bytes) {
+void* allocateHugeBlock(size_t bytes, bool hugePages) {
 #ifdef __linux__
     // Map one huge page more than asked and keep the aligned part.
     const size_t span = bytes + kHugePageBytes;
@@ -34,9 +34,10 @@ void* allocateHugeBlock(size_t bytes) {
     if (aligned > start) ::munmap(p, aligned - start);
     if (const size_t tail = start + span - (aligned + bytes); tail > 0)
         ::munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-    ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);  // a refusal leaves small pages
+    if (hugePages) ::madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);  // a refusal leaves small pages
     return reinterpret_cast<void*>(aligned);
 #else
+    (void)hugePages;
     void* p = std::aligned_alloc(kHugePageBytes, bytes);
     if (!p) throw std::bad_alloc();
     return p;

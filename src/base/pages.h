@@ -16,10 +16,10 @@ namespace tonvela {
 
 inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 
-// A block of `bytes` (a multiple of kHugePageBytes) aligned to kHugePageBytes and advised as
-// huge pages; its pages are taken from the system as they are first touched. Throws
-// std::bad_alloc.
-void* allocateHugeBlock(size_t bytes);
+// A block of `bytes` (a multiple of kHugePageBytes) aligned to kHugePageBytes and, unless
+// `hugePages` is false, advised as huge pages; its pages are taken from the system as they are
+// first touched. Throws std::bad_alloc.
+void* allocateHugeBlock(size_t bytes, bool hugePages = true);
 void freeHugeBlock(void* block, size_t bytes);
 
 // Asks for huge pages over the whole, aligned 2 MB pages inside [p, p + bytes), memory the

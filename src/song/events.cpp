@@ -31,7 +31,8 @@ std::atomic<uint32_t> g_serial{0};
 // laid out in the order they are made, as they were the first time; that order is the order
 // in which the reader, the writer and the player walk them.
 // Chunks are cut from blocks of 2 MB in huge pages: a song's events cost a page fault per 2 MB,
-// not per 4 KB, and the size classes share a block, so a small song takes one block.
+// not per 4 KB, and the size classes share a block, so a small song takes one block, the
+// first, which is in small pages.
 // Events freed by another thread are pushed onto the chunk's lock-free remote list and taken
 // back by the owner when it needs room. The chunks of a thread that ends (a song loaded on a
 // helper thread) pass to the next thread that needs a chunk of their size. Blocks are never
@@ -135,7 +136,9 @@ struct ThreadPool {
         if (Chunk* c = adoptOrphans(cls)) return c;
         if (g_uncut == g_uncutEnd) {
             g_blocks->reserve(g_blocks->size() + 1);
-            g_uncut = static_cast<char*>(allocateHugeBlock(kBlockBytes));
+            // The first block stays in small pages: a small song touches a few of them instead
+            // of having a whole huge page cleared for it.
+            g_uncut = static_cast<char*>(allocateHugeBlock(kBlockBytes, !g_blocks->empty()));
             g_uncutEnd = g_uncut + kBlockBytes;
             g_blocks->push_back(g_uncut);
         }

@@ -35,7 +35,7 @@ bool poolInUse() {
 
 }  // namespace
 
-TEST(EventPool, BlocksAreAlignedHugePagesThatHoldTheEvents) {
+TEST(EventPool, BlocksAreAlignedTo2MBAndHoldTheEvents) {
     if (!poolInUse()) GTEST_SKIP() << "events come from the general heap in this build";
     std::vector<anyEvent*> events = makeNotes(kRoundEvents);
     events.push_back(new ControlChangeEvent(0, 0xB0));
