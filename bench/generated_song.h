@@ -2,7 +2,8 @@
 
 // The generated test songs of the benchmarks, as Standard MIDI File bytes, the same on every
 // machine: the 16-track song of about 3 million events (notes with note offs, controller and
-// pitch-bend curves, tempo changes) in format 1 and format 0, and the pieces to build others.
+// pitch-bend curves, tempo changes) in format 1 and format 0, a track of note ons without note
+// offs, and the pieces to build others.
 // An "event" is one message of the file (note offs included).
 
 #include <algorithm>
@@ -157,6 +158,18 @@ inline std::pair<Input, Input> bigSong() {
     Input f0{header(0, 1, kTicksPerBeat), merged.size() + 1, countNotes(merged)};
     putTrack(f0.bytes, merged);
     return {std::move(f1), std::move(f0)};
+}
+
+// One track of note ons and no note off: every note lasts until its key strikes again.
+inline Input noteOnsOnly(size_t count) {
+    Rng rng{42};
+    std::vector<Message> m;
+    m.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        m.push_back({static_cast<uint32_t>(i * 30), {0x90, static_cast<uint8_t>(rng.below(128)), static_cast<uint8_t>(1 + rng.below(127))}});
+    Input in{header(1, 1, kTicksPerBeat), count + 1, count};
+    putTrack(in.bytes, m);
+    return in;
 }
 
 }  // namespace benchsong

@@ -43,18 +43,6 @@ using namespace benchsong;
 
 namespace {
 
-// One track of note ons and no note off: every note lasts until its key strikes again.
-Input noteOnsOnly(size_t count) {
-    Rng rng{42};
-    std::vector<Message> m;
-    m.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        m.push_back({static_cast<uint32_t>(i * 30), {0x90, static_cast<uint8_t>(rng.below(128)), static_cast<uint8_t>(1 + rng.below(127))}});
-    Input in{header(1, 1, kTicksPerBeat), count + 1, count};
-    putTrack(in.bytes, m);
-    return in;
-}
-
 // One track of notes with note offs, for the undo step.
 Input plainNotes(size_t notes) {
     Rng rng{7};

@@ -13,24 +13,37 @@
 
 namespace tonvela {
 
-std::vector<uint8_t> readFileBytes(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) throw MidiError(std::strerror(errno));
-    std::vector<uint8_t> bytes;
+FileBytes readWholeFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw MidiError(std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
-    if (::fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        throw MidiError(std::strerror(EISDIR));
+    if (::fstat(fd, &st) != 0) throw MidiError(std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) throw MidiError(std::strerror(EISDIR));
+    FileBytes file;
+    // A regular file is read in one go into a buffer of its size, with one byte of room to see
+    // whether it has grown since; other files (pipes, devices) grow the buffer as they go.
+    const size_t expected = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    file.buffer_ = ByteBuffer(expected + 1 > 65536 ? expected + 1 : 65536);
+    for (;;) {
+        if (file.size_ == file.buffer_.capacity()) file.buffer_.grow(file.size_ * 2, file.size_);
+        const ssize_t n = ::read(fd, file.buffer_.data() + file.size_, file.buffer_.capacity() - file.size_);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw MidiError(std::strerror(errno));
+        }
+        if (n == 0) break;
+        file.size_ += static_cast<size_t>(n);
     }
-    if (st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-    bool failed = std::ferror(f);
-    int err = errno;
-    std::fclose(f);
-    if (failed) throw MidiError(std::strerror(err));
-    return bytes;
+    return file;
+}
+
+std::vector<uint8_t> readFileBytes(const std::string& path) {
+    FileBytes file = readWholeFile(path);
+    return std::vector<uint8_t>(file.data(), file.data() + file.size());
 }
 
 namespace {

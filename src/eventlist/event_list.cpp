@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/pages.h"
 #include "song/song.h"
 
 namespace tonvela {
@@ -77,6 +78,11 @@ void EventList::fill(const midiSong& song, int firstTrack, int lastTrack, int fi
     std::vector<Part> parts;
     std::vector<uint64_t> keys;                  // of every listed event, run by run
     std::vector<std::vector<anyEvent*>> copies;  // tracks that are not plain ordered ranges
+    // A whole large song is listed: room for every key at once, faulted in as it fills.
+    size_t slotCount = 0;
+    for (int t = firstTrack; t <= lastTrack; ++t) slotCount += song.track(t)->events().size();
+    keys.reserve(slotCount);
+    FaultAhead keysAhead;
     for (int t = firstTrack; t <= lastTrack; ++t) {
         const std::vector<anyEvent*>& slots = song.track(t)->events();
         // One pass finds the listed range, keeps the keys, and sees whether the range can be
@@ -95,6 +101,7 @@ void EventList::fill(const midiSong& song, int firstTrack, int lastTrack, int fi
                 first = i;
             else if (k <= keys.back() && eventLess(e, slots[last]))
                 direct = false;
+            keysAhead.before(keys);
             keys.push_back(k);
             last = i;
         }
@@ -115,7 +122,7 @@ void EventList::fill(const midiSong& song, int firstTrack, int lastTrack, int fi
         parts.push_back({copies.back().data(), count, keyStart, static_cast<size_t>(t)});
     }
 
-    rows_.reserve(keys.size());
+    prepareToFill(rows_, keys.size());
     if (parts.size() == 1) {
         rows_.assign(parts[0].begin, parts[0].begin + parts[0].count);
         return;

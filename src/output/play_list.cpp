@@ -89,6 +89,8 @@ void PlayListBuilder::add(const anyEvent& e) {
         bytes_.push_back(std::move(bytes));
     }
     if (m.kind == PlayKind::tempo) hasTempo_ = true;
+    growAhead(items_);
+    itemsAhead_.before(items_);
     items_.push_back({e.serial, m});
     if (e.kind() != kindNote) return;
     // The note off a sounding note ends with. One at the note's own tick must follow the note, or
@@ -99,6 +101,8 @@ void PlayListBuilder::add(const anyEvent& e) {
     off.data2 = 0;
     const int64_t end = static_cast<int64_t>(n.time) + std::max<int32_t>(n.duration(), 0);
     off.time = static_cast<int32_t>(std::min<int64_t>(end, INT32_MAX));
+    growAhead(offs_);
+    offsAhead_.before(offs_);
     offs_.push_back({n.duration() <= 0 ? e.serial : 0, off});
 }
 
@@ -122,7 +126,9 @@ void sortByRuns(std::vector<Item>& items) {
         std::stable_sort(items.begin(), items.end(), itemLess<Item>);
         return;
     }
-    std::vector<Item> merged(items.size());
+    std::vector<Item> merged;
+    prepareToFill(merged, items.size());
+    merged.resize(items.size());
     while (bounds.size() > 2) {
         std::vector<size_t> next{0};
         for (size_t r = 0; r + 1 < bounds.size(); r += 2) {
@@ -142,13 +148,16 @@ void sortByRuns(std::vector<Item>& items) {
 }  // namespace
 
 std::shared_ptr<const PlayList> PlayListBuilder::build() const {
-    std::vector<Item> events = items_;
-    std::vector<Item> offs = offs_;
+    std::vector<Item> events, offs;
+    prepareToFill(events, items_.size());
+    events.assign(items_.begin(), items_.end());
+    prepareToFill(offs, offs_.size());
+    offs.assign(offs_.begin(), offs_.end());
     sortByRuns(events);
     sortByRuns(offs);
     auto list = std::make_shared<PlayList>();
     std::vector<PlayMessage>& out = list->messages_;
-    out.reserve(events.size() + offs.size());
+    prepareToFill(out, events.size() + offs.size());
     // The note offs come after every event in the order of adding: among equals the event goes
     // first, so a note and its own note off (same time and serial) keep that order.
     size_t e = 0, o = 0;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "base/pages.h"
 #include "song/selection.h"
 
 namespace tonvela {
@@ -92,6 +93,7 @@ private:
     };
     std::vector<Item> items_;
     std::vector<Item> offs_;  // after every event, as if appended at the end
+    FaultAhead itemsAhead_, offsAhead_;
     std::vector<std::string> bytes_;
     int32_t timeBase_;
     int32_t startTempo_;

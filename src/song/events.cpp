@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/errors.h"
+#include "base/pages.h"
 
 namespace tonvela {
 
@@ -29,13 +30,20 @@ std::atomic<uint32_t> g_serial{0};
 // whose events are all freed starts over from its beginning, so the events of the next song are
 // laid out in the order they are made, as they were the first time; that order is the order
 // in which the reader, the writer and the player walk them.
+// Chunks are cut from blocks of 2 MB in huge pages: a song's events cost a page fault per 2 MB,
+// not per 4 KB, and the size classes share a block, so a small song takes one block, the
+// first, which is in small pages.
 // Events freed by another thread are pushed onto the chunk's lock-free remote list and taken
-// back by the owner when it needs room. Chunks are never returned to the system; they are
-// recorded globally so that they stay reachable.
+// back by the owner when it needs room. The chunks of a thread that ends (a song loaded on a
+// helper thread) pass to the next thread that needs a chunk of their size. Blocks are never
+// returned to the system; they are recorded globally so that they stay reachable.
 constexpr size_t kGranule = 8;
 constexpr size_t kMaxPooled = 128;
 constexpr size_t kClasses = kMaxPooled / kGranule + 1;
 constexpr size_t kChunkBytes = 256 * 1024;
+constexpr size_t kBlockBytes = kEventPoolBlockBytes;  // one huge page
+static_assert(kBlockBytes % kHugePageBytes == 0);
+static_assert(kBlockBytes % kChunkBytes == 0);
 
 struct FreeBlock {
     FreeBlock* next;
@@ -54,8 +62,13 @@ struct alignas(64) Chunk {
     std::atomic<ThreadPool*> owner{nullptr};
 };
 
+// Guards the blocks, the part of the newest block not yet cut into chunks, and the chunks
+// whose thread has ended. Intentionally never freed.
 std::mutex g_chunkMutex;
-std::vector<void*>* g_chunks = nullptr;  // intentionally never freed
+std::vector<void*>* g_blocks = nullptr;
+char* g_uncut = nullptr;
+char* g_uncutEnd = nullptr;
+std::vector<Chunk*>* g_orphans = nullptr;  // kClasses lists
 
 Chunk* chunkOf(void* p) {
     return reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(p) & ~(static_cast<uintptr_t>(kChunkBytes) - 1));
@@ -67,9 +80,18 @@ struct ThreadPool {
     size_t scan[kClasses] = {};
 
     ~ThreadPool() {
-        // Chunks outlive their thread: later frees from any thread go to the remote lists.
-        for (auto& list : chunks)
-            for (Chunk* c : list) c->owner.store(nullptr, std::memory_order_release);
+        // Chunks outlive their thread: until another thread adopts them, frees from any thread
+        // go to the remote lists.
+        std::lock_guard lock(g_chunkMutex);
+        try {
+            for (size_t cls = 0; cls < kClasses; ++cls)
+                for (Chunk* c : chunks[cls]) {
+                    c->owner.store(nullptr, std::memory_order_release);
+                    g_orphans[cls].push_back(c);
+                }
+        } catch (const std::bad_alloc&) {
+            // Chunks not listed stay with their events; they are only not reused.
+        }
     }
 
     static void reclaimRemote(Chunk* c) {
@@ -91,18 +113,42 @@ struct ThreadPool {
         return c->free || static_cast<size_t>(c->end - c->bump) >= bytes;
     }
 
-    Chunk* newChunk(size_t cls) {
-        void* mem = std::aligned_alloc(kChunkBytes, kChunkBytes);
-        if (!mem) throw std::bad_alloc();
-        {
-            std::lock_guard lock(g_chunkMutex);
-            if (!g_chunks) g_chunks = new std::vector<void*>();
-            g_chunks->push_back(mem);
+    // Under g_chunkMutex: the orphaned chunks of this size become ours; one with room, if any.
+    Chunk* adoptOrphans(size_t cls) {
+        Chunk* found = nullptr;
+        chunks[cls].reserve(chunks[cls].size() + g_orphans[cls].size() + 1);
+        for (Chunk* c : g_orphans[cls]) {
+            c->owner.store(this, std::memory_order_release);
+            chunks[cls].push_back(c);
+            reclaimRemote(c);
+            if (!found && hasRoom(c, cls * kGranule)) found = c;
         }
+        g_orphans[cls].clear();
+        return found;
+    }
+
+    Chunk* newChunk(size_t cls) {
+        std::lock_guard lock(g_chunkMutex);
+        if (!g_blocks) {
+            g_blocks = new std::vector<void*>();
+            g_orphans = new std::vector<Chunk*>[kClasses];
+        }
+        if (Chunk* c = adoptOrphans(cls)) return c;
+        if (g_uncut == g_uncutEnd) {
+            g_blocks->reserve(g_blocks->size() + 1);
+            // The first block stays in small pages: a small song touches a few of them instead
+            // of having a whole huge page cleared for it.
+            g_uncut = static_cast<char*>(allocateHugeBlock(kBlockBytes, !g_blocks->empty()));
+            g_uncutEnd = g_uncut + kBlockBytes;
+            g_blocks->push_back(g_uncut);
+        }
+        chunks[cls].reserve(chunks[cls].size() + 1);
+        char* mem = g_uncut;
+        g_uncut += kChunkBytes;
         auto* c = new (mem) Chunk();
-        c->first = static_cast<char*>(mem) + sizeof(Chunk);
+        c->first = mem + sizeof(Chunk);
         c->bump = c->first;
-        c->end = static_cast<char*>(mem) + kChunkBytes;
+        c->end = mem + kChunkBytes;
         c->blockSize = static_cast<uint32_t>(cls * kGranule);
         c->owner.store(this, std::memory_order_release);
         chunks[cls].push_back(c);
@@ -182,6 +228,16 @@ void anyEvent::operator delete(void* p, size_t size) {
     }
 #endif
     ::operator delete(p);
+}
+
+std::vector<uintptr_t> eventPoolBlocks() {
+    std::vector<uintptr_t> out;
+#ifndef TONVELA_NO_EVENT_POOL
+    std::lock_guard lock(g_chunkMutex);
+    if (g_blocks)
+        for (void* b : *g_blocks) out.push_back(reinterpret_cast<uintptr_t>(b));
+#endif
+    return out;
 }
 
 uint32_t nextEventSerial() { return g_serial.load(std::memory_order_relaxed); }

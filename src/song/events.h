@@ -114,6 +114,12 @@ protected:
 // carries its note's serial and sorts right after it.
 bool eventLess(const anyEvent* a, const anyEvent* b);
 
+// The blocks the event pool has taken from the system, by start address, each
+// kEventPoolBlockBytes long and aligned to that size; they are never given back. Empty when
+// events come from the general heap (sanitizer builds).
+inline constexpr size_t kEventPoolBlockBytes = size_t{2} << 20;
+std::vector<uintptr_t> eventPoolBlocks();
+
 // Number of events created so far in this process (the next serial).
 uint32_t nextEventSerial();
 

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "base/pages.h"
 #include "song/song.h"
 #include "song/track.h"
 
@@ -142,6 +143,9 @@ private:
 
 void midiTrack::writeJournal(char letter, const anyEvent* e, int64_t old) {
     if (!redoLines_.empty()) clearRedo();  // a new edit ends what could be redone
+    // A long run's lines, without a page fault per page.
+    growAhead(journal);
+    journalAhead_.before(journal);
     journal.push_back(makeLine(letter, e->serial, hasValue(letter), old));
 }
 

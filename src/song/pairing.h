@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/pages.h"
 #include "song/events.h"
 
 namespace tonvela {
@@ -32,9 +33,7 @@ public:
         if (tail_[q] < 0) {
             head_[q] = r;
         } else {
-            Record& prev = records_[static_cast<size_t>(tail_[q])];
-            prev.next = r;
-            prev.nextTime = n->time;
+            records_[static_cast<size_t>(tail_[q])].next = r;
         }
         tail_[q] = r;
         ++count_[q];
@@ -46,7 +45,7 @@ public:
         int r = head_[q];
         if (r < 0) return;  // a note off without a sounding note disappears
         Record& rec = records_[static_cast<size_t>(r)];
-        setDuration(rec.note, static_cast<int64_t>(time) - rec.time);
+        setDuration(rec.note, static_cast<int64_t>(time) - rec.note->time);
         head_[q] = rec.next;
         if (head_[q] < 0) tail_[q] = -1;
         --count_[q];
@@ -84,12 +83,12 @@ public:
             int64_t d;
             auto it = ano.empty() ? ano.end() : std::upper_bound(ano.begin(), ano.end(), rec.pos);
             if (it != ano.end()) {
-                d = static_cast<int64_t>(allNotesOffTimes_[channel][static_cast<size_t>(it - ano.begin())]) - rec.time;
+                d = static_cast<int64_t>(allNotesOffTimes_[channel][static_cast<size_t>(it - ano.begin())]) - n->time;
             } else if (rec.next >= 0) {
-                d = static_cast<int64_t>(rec.nextTime) - rec.time - 1;
+                d = static_cast<int64_t>(records_[static_cast<size_t>(rec.next)].note->time) - n->time - 1;
                 if (d < 1) d = 1;
             } else {
-                d = static_cast<int64_t>(endTime) - rec.time;
+                d = static_cast<int64_t>(endTime) - n->time;
             }
             setDuration(n, d);
         }
@@ -108,8 +107,6 @@ private:
         NoteOnEvent* note;
         int32_t pos;       // -1 once matched
         int32_t next;      // next waiting note of the queue, or next free record
-        int32_t time;
-        int32_t nextTime;  // time of that next note, kept here so that finish() reads records in order
     };
 
     static int queueOf(int channel, int key) { return (channel & 15) * 128 + (key & 127); }
@@ -118,10 +115,11 @@ private:
         if (free_ >= 0) {
             int r = free_;
             free_ = records_[static_cast<size_t>(r)].next;
-            records_[static_cast<size_t>(r)] = {n, pos, -1, n->time, 0};
+            records_[static_cast<size_t>(r)] = {n, pos, -1};
             return r;
         }
-        records_.push_back({n, pos, -1, n->time, 0});
+        ahead_.before(records_);
+        records_.push_back({n, pos, -1});
         return static_cast<int>(records_.size()) - 1;
     }
 
@@ -129,6 +127,7 @@ private:
     int32_t tail_[16 * 128];
     int32_t count_[16 * 128];
     std::vector<Record> records_;
+    FaultAhead ahead_;
     int free_ = -1;
     int32_t pos_ = 0;
     std::vector<int32_t> allNotesOff_[16];

@@ -8,11 +8,9 @@
 #include <vector>
 
 #include "song/events.h"
+#include "song/song.h"
 
 namespace tonvela {
-
-struct TimeSignature;
-struct BarBeatTick;
 
 // A bar table larger than this means a broken file, not a song.
 constexpr size_t kMaxBars = 1000000;
@@ -35,6 +33,9 @@ private:
     uint16_t timeBase_;
     size_t prefix_ = 0;
     int32_t last_ = INT32_MIN;
+    // The signature of list_[appliedPrefix_ - 1], kept: most calls stay within one signature.
+    size_t appliedPrefix_ = SIZE_MAX;
+    TimeSignature current_{};
 };
 
 BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const TimeSignature& ts, int32_t time);
@@ -61,11 +62,6 @@ private:
     size_t bar_ = 0;
 };
 
-}  // namespace tonvela
-
-#include "song/song.h"
-
-namespace tonvela {
 
 inline void applyTimeSignature(const timeBeatEvent* e, uint16_t timeBase, TimeSignature& ts) {
     ts.ticksPerBeat = timeBase;
@@ -81,9 +77,12 @@ inline TimeSignature SignatureCursor::at(int32_t t) {
     if (t < last_) prefix_ = 0;
     last_ = t;
     while (prefix_ < list_.size() && list_[prefix_]->time <= t) ++prefix_;
-    TimeSignature ts{timeBase_, 4};
-    applyTimeSignature(prefix_ ? list_[prefix_ - 1] : nullptr, timeBase_, ts);
-    return ts;
+    if (prefix_ != appliedPrefix_) {
+        current_ = TimeSignature{timeBase_, 4};
+        applyTimeSignature(prefix_ ? list_[prefix_ - 1] : nullptr, timeBase_, current_);
+        appliedPrefix_ = prefix_;
+    }
+    return current_;
 }
 
 inline BarBeatTick barBeatTickWith(const std::vector<int32_t>& barStarts, const TimeSignature& ts, int32_t time) {

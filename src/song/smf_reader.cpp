@@ -106,6 +106,11 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
     auto& list = track.slots();
     // Three bytes is the smallest event with running status; half of them may be note offs.
     list.reserve(std::min(sizeHint, static_cast<size_t>(end_ - p_)) / 3);
+    FaultAhead ahead;
+    auto append = [&](anyEvent* e) {
+        ahead.before(list);
+        list.push_back(e);
+    };
     NotePairing pairing;
     pairing.reserve(list.capacity());  // untouched room costs address space only
     int64_t t = 0;
@@ -219,7 +224,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 }
                 if (made) {
                     made->refCount = 1;
-                    list.push_back(made);
+                    append(made);
                     if (hi != 0x90 && hi != 0xB0) pairing.skip();
                 }
                 continue;
@@ -238,7 +243,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 }
                 song_.sysexEvents.push_back(e);
                 e->refCount = 1;
-                list.push_back(e);
+                append(e);
                 pairing.skip();
                 continue;
             }
@@ -274,7 +279,7 @@ const uint8_t* TrackReader::read(midiTrack& track, int trackIndex, size_t sizeHi
                 default: break;
                 }
                 e->refCount = 1;
-                list.push_back(e);
+                append(e);
                 pairing.skip();
                 continue;
             }
@@ -487,11 +492,20 @@ void midiSong::splitFormat0() {
     for (int c = 0; c < 16; ++c) channelTracks.push_back(std::make_unique<midiTrack>(this, c + 1, ""));
     int32_t lastTime = 0;
     auto& slots = t0->slots();
+    // Each channel's list is sized once.
+    size_t perChannel[16] = {};
+    for (const anyEvent* e : slots)
+        if (e && e->status < 0xF0) ++perChannel[e->status & 0x0F];
+    FaultAhead ahead[16];
+    for (int c = 0; c < 16; ++c) channelTracks[static_cast<size_t>(c)]->reserve(perChannel[c]);
     for (anyEvent*& e : slots) {
         if (!e) continue;
         if (e->status < 0xF0) {
-            midiTrack& ct = *channelTracks[static_cast<size_t>(e->status & 0x0F)];
-            ct.slots().push_back(e);  // the reference moves with the event
+            const size_t channel = e->status & 0x0F;
+            midiTrack& ct = *channelTracks[channel];
+            auto& list = ct.slots();
+            ahead[channel].before(list);
+            list.push_back(e);  // the reference moves with the event
             // The channel tracks get their real extent, so that tools and drum detection see it.
             int64_t end = e->time;
             if ((e->status & 0xF0) == 0x90 && static_cast<NoteOnEvent*>(e)->velocity() != 0) {
@@ -507,6 +521,7 @@ void midiSong::splitFormat0() {
     }
     t0->endTime = lastTime;
     t0->pack();
+    slots.shrink_to_fit();  // the channel events have left; their room would stay resident
     for (int c = 0; c < 16; ++c) {
         midiTrack& ct = *channelTracks[static_cast<size_t>(c)];
         // Parts of an ordered list are in order; only a disordered first track needs a sort.

@@ -363,7 +363,7 @@ std::string midiSong::redoLabelOfTrack(int i) const {
 // ---- files --------------------------------------------------------------------------------------
 
 LoadReport midiSong::load(const std::string& path, const LoadOptions& options) {
-    std::vector<uint8_t> bytes = readFileBytes(path);
+    const FileBytes bytes = readWholeFile(path);
     return loadBytes(bytes.data(), bytes.size(), path, options);
 }
 

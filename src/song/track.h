@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/pages.h"
 #include "song/events.h"
 
 namespace tonvela {
@@ -196,6 +197,7 @@ private:
     void replay(bool undoing, size_t floor);
 
     std::vector<anyEvent*> events_;
+    FaultAhead journalAhead_;
     int holes_ = 0;          // empty slots not yet packed
     bool maybeUnsorted_ = false;  // set by operations that can break time order
     uint64_t layout_ = 0;    // changes whenever slots may have moved
