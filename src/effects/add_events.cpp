@@ -461,7 +461,11 @@ void addEvents(Run& run) {
             if (source == 0 && p.ReplaceEvent && !work.empty()) removeExisting(work.front()->time, work.back()->time);
             if (!work.empty()) {
                 lastProcessed = n->time;
-                for (anyEvent* w : work) pending.add(w, groups, channel);
+                // One at a time, so that running out of room leaves each event with one owner.
+                for (anyEvent*& w : work) {
+                    pending.add(w, groups, channel);
+                    w = nullptr;
+                }
                 ++groups;
             }
             work.clear();
