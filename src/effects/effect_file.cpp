@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "base/fileio.h"
+#include "base/text_lines.h"
 #include "effects/effect_controls.h"
 #include "settings/numbertext.h"
 
@@ -16,21 +17,6 @@ constexpr std::string_view kElementEnd = "Element End";
 bool isBlank(unsigned char c) { return c >= 1 && c <= 32; }
 
 // ---- reading --------------------------------------------------------------------------------
-
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = next;
-    }
-    return lines;
-}
 
 class Reader {
 public:

@@ -7,6 +7,7 @@
 
 #include "base/errors.h"
 #include "base/fileio.h"
+#include "base/text_lines.h"
 #include "effects/effect_file.h"
 #include "song/song.h"
 
@@ -64,17 +65,7 @@ void checkOneLine(const std::string& text, const char* what) {
 EffectGroup parseEffectGroup(std::string_view text) {
     if (text.size() > kMaxGroupFileBytes)
         throw MidiError("The effect group file is too large (" + std::to_string(text.size()) + " bytes).");
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        const size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
-        start = next;
-    }
+    const std::vector<std::string_view> lines = splitLines(text);
     const bool blank = std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
     if (blank) throw MidiError("The effect group file is empty.");
     for (size_t i = 0; i < lines.size(); ++i) {

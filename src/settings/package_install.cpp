@@ -8,6 +8,7 @@
 
 #include "base/errors.h"
 #include "base/fileio.h"
+#include "base/text_lines.h"
 
 namespace tonvela {
 
@@ -43,16 +44,9 @@ std::map<std::string, std::string> readRecord(const fs::path& file) {
     std::map<std::string, std::string> record;
     const auto bytes = readIfFile(file);
     if (!bytes) return record;
-    std::string text(bytes->begin(), bytes->end());
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > 17 && line[16] == ' ') record[line.substr(17)] = line.substr(0, 16);
-        start = end + 1;
-    }
+    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    for (std::string_view line : splitLines(text))
+        if (line.size() > 17 && line[16] == ' ') record[std::string(line.substr(17))] = std::string(line.substr(0, 16));
     return record;
 }
 
