@@ -22,6 +22,7 @@
 #include "effects/units.h"
 #include "eventlist/list_widgets.h"
 #include "expression/expression_edit.h"
+#include "expression/shown_range.h"
 #include "host/editor_context.h"
 #include "intinputwin.h"
 #include "radiogroup.h"
@@ -53,25 +54,8 @@ TPortamentEditor::TPortamentEditor(EditorContext& context, QWidget* parent) : To
     setObjectName("PortamentEditor");
     setWindowTitle("Portament Editor");
 
-    FromBar = field("FromBar", "1", 48);
-    FromBeat = field("FromBeat", "1", 32);
-    FromTickEdit = field("FromTickEdit", "0", 48);
-    ToBar = field("ToBar", "1", 48);
-    ToBeat = field("ToBeat", "1", 32);
-    ToTickEdit = field("ToTickEdit", "0", 48);
     // The range always shows the main window's selection; the list follows that.
-    for (QLineEdit* e : {FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit}) e->setReadOnly(true);
-    auto* range = new QGroupBox("Range");
-    range->setObjectName("Range");
-    {
-        auto* row = new QHBoxLayout(range);
-        row->addWidget(new QLabel("From"));
-        for (QLineEdit* e : {FromBar, FromBeat, FromTickEdit}) row->addWidget(e);
-        row->addSpacing(12);
-        row->addWidget(new QLabel("To"));
-        for (QLineEdit* e : {ToBar, ToBeat, ToTickEdit}) row->addWidget(e);
-        row->addStretch();
-    }
+    auto* range = makeShownRange({FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit});
 
     TrackName = new QComboBox;
     TrackName->setObjectName("TrackName");
@@ -219,13 +203,7 @@ void TPortamentEditor::refreshFromEditor() {
     }
     const Selection sel = context().selection();
     if (!sel.empty()) {
-        const RangeFields f = rangeFieldsFor(*song, sel);
-        FromBar->setText(QString::number(f.fromBar));
-        FromBeat->setText(QString::number(f.fromBeat));
-        FromTickEdit->setText(QString::number(f.fromTick));
-        ToBar->setText(QString::number(f.toBar));
-        ToBeat->setText(QString::number(f.toBeat));
-        ToTickEdit->setText(QString::number(f.toTick));
+        showRange({FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit}, rangeFieldsFor(*song, sel));
     }
     const int kept = TrackName->currentIndex();
     fillTrackNames(TrackName, *song);

@@ -23,6 +23,7 @@
 #include "base/errors.h"
 #include "eventlist/list_widgets.h"
 #include "expression/expression_edit.h"
+#include "expression/shown_range.h"
 #include "host/editor_context.h"
 #include "output/midi_device.h"
 #include "intinputwin.h"
@@ -74,24 +75,7 @@ TTrillEditor::TTrillEditor(EditorContext& context, QWidget* parent) : ToolWindow
     setObjectName("TrillEditor");
     setWindowTitle("Trill Editor");
 
-    FromBar = field("FromBar", "1", 48);
-    FromBeat = field("FromBeat", "1", 32);
-    FromTickEdit = field("FromTickEdit", "0", 48);
-    ToBar = field("ToBar", "1", 48);
-    ToBeat = field("ToBeat", "1", 32);
-    ToTickEdit = field("ToTickEdit", "0", 48);
-    for (QLineEdit* e : {FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit}) e->setReadOnly(true);
-    auto* range = new QGroupBox("Range");
-    range->setObjectName("Range");
-    {
-        auto* row = new QHBoxLayout(range);
-        row->addWidget(new QLabel("From"));
-        for (QLineEdit* e : {FromBar, FromBeat, FromTickEdit}) row->addWidget(e);
-        row->addSpacing(12);
-        row->addWidget(new QLabel("To"));
-        for (QLineEdit* e : {ToBar, ToBeat, ToTickEdit}) row->addWidget(e);
-        row->addStretch();
-    }
+    auto* range = makeShownRange({FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit});
 
     ListBox1 = new QListWidget;
     ListBox1->setObjectName("ListBox1");
@@ -341,13 +325,7 @@ void TTrillEditor::refreshFromEditor() {
         ListBox1->clear();
     } else {
         const Selection sel = context().selection();
-        const RangeFields f = rangeFieldsFor(*song, sel);
-        FromBar->setText(QString::number(f.fromBar));
-        FromBeat->setText(QString::number(f.fromBeat));
-        FromTickEdit->setText(QString::number(f.fromTick));
-        ToBar->setText(QString::number(f.toBar));
-        ToBeat->setText(QString::number(f.toBeat));
-        ToTickEdit->setText(QString::number(f.toTick));
+        showRange({FromBar, FromBeat, FromTickEdit, ToBar, ToBeat, ToTickEdit}, rangeFieldsFor(*song, sel));
         const std::vector<const void*> chosen = rememberSelectedItems(ListBox1);
         fillNoteList(ListBox1, *song, currentTrack(), sel);
         if (page() == SlurPage) restoreSelectedItems(ListBox1, chosen);
