@@ -377,9 +377,6 @@ void TTempoEditor::writePrefs() {
 
 void TTempoEditor::refreshFromEditor() {
     midiSong* song = context().song();
-    // Undoing a move restores the time but not the place in the list; the curve and the tempo
-    // in force are read in time order.
-    if (song && song->firstTrack && !song->firstTrack->orderKnown()) song->firstTrack->sortEvents();
     const int snap = std::clamp(ComboSnap->currentIndex(), 0, kNoteValueCount - 1);
     ImageTempo->setSnapTicks(noteValueTicks(static_cast<NoteValue>(snap), song ? song->timeBase : 480));
     ImageTempo->showSong(song, song ? context().selection() : Selection{});
