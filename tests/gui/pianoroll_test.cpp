@@ -18,6 +18,7 @@
 #include "song/dump.h"
 #include "song/midispec.h"
 #include "song/song.h"
+#include "mouse_steps.h"
 
 using namespace guitest;
 using tonvela::test::cat;
@@ -65,25 +66,6 @@ bool processUntil(const std::function<bool()>& done, int limitMs = 10000) {
     while (!done() && t.elapsed() < limitMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
 }
-
-// A drag with the left button, as a hand would do it: press, two moves, release, the modifier
-// keys held throughout.
-void drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::mousePress(w, Qt::LeftButton, modifiers, from);
-    for (QPoint p : {(from + to) / 2, to}) {
-        QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::LeftButton, modifiers);
-        QCoreApplication::sendEvent(w, &move);
-    }
-    QTest::mouseRelease(w, Qt::LeftButton, modifiers, to);
-}
-
-// The mouse passing over a point with no button held.
-void hover(QWidget* w, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &move);
-}
-
-QPoint centreOf(const QRect& r) { return QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2); }
 
 // Two tracks of four bars: Lead on channel 1 (keys 60, 62, 64 in bar 1, 67 in bar 3, a pitch bend
 // of 0 raw and one of 16383 in bar 2), Pad on channel 2 (key 48 through bar 1, an Expression

@@ -17,6 +17,7 @@
 #include "song/tempo_units.h"
 #include "tempo/tempoeditor.h"
 #include "tempo/tempoplane.h"
+#include "mouse_steps.h"
 
 using namespace guitest;
 using tonvela::test::cat;
@@ -55,23 +56,6 @@ std::string orderedDump(tonvela::midiSong& song) {
     for (int i = 0; i < song.trackCount(); ++i) song.track(i)->sortEvents();
     return tonvela::dumpSong(song);
 }
-
-// A left drag as a hand makes it: press, two moves, release, the modifiers held throughout.
-void drag(QWidget* w, QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = {}) {
-    QTest::mousePress(w, Qt::LeftButton, modifiers, from);
-    for (QPoint p : {(from + to) / 2, to}) {
-        QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::LeftButton, modifiers);
-        QCoreApplication::sendEvent(w, &move);
-    }
-    QTest::mouseRelease(w, Qt::LeftButton, modifiers, to);
-}
-
-void hover(QWidget* w, QPoint p) {
-    QMouseEvent move(QEvent::MouseMove, p, w->mapToGlobal(p), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &move);
-}
-
-QPoint centreOf(const QRect& r) { return QPoint(r.left() + r.width() / 2, r.top() + r.height() / 2); }
 
 class TempoEditorTest : public ::testing::Test {
 protected:
