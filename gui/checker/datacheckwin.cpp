@@ -19,9 +19,8 @@
 #include "appfolders.h"
 #include "checker/data_correct.h"
 #include "host/editor_context.h"
+#include "host/window_place.h"
 #include "prompts.h"
-#include "settings/placeprefs.h"
-#include "settings/preffile.h"
 #include "song/song.h"
 
 using namespace tonvela;
@@ -277,27 +276,9 @@ TDataCheckWindow::TDataCheckWindow(EditorContext& context, QWidget* parent)
 
 TDataCheckWindow::~TDataCheckWindow() { writePrefs(); }
 
-void TDataCheckWindow::readPrefs() {
-    const auto lines = readPrefLines(prefsPath_.toStdString());
-    if (!lines) return;
-    const PlacePrefs prefs = readPlacePrefs(*lines);
-    if (prefs.status == PlacePrefsStatus::newerVersion) {
-        prompts().message(this, QMessageBox::Warning, kNewerPrefVersion, QMessageBox::Ok);
-        return;
-    }
-    if (!prefs.place) return;
-    const WindowPlace& p = *prefs.place;
-    move(p.left, p.top);
-    if (p.width > 0 && p.height > 0) resize(p.width, p.height);
-}
+void TDataCheckWindow::readPrefs() { restoreWindowPlace(this, prefsPath_); }
 
-void TDataCheckWindow::writePrefs() {
-    try {
-        writePrefLines(prefsPath_.toStdString(), formatPlacePrefs({y(), x(), width(), height()}));
-    } catch (const std::exception&) {
-        // The program is ending: a place that cannot be kept is lost for the next run only.
-    }
-}
+void TDataCheckWindow::writePrefs() { keepWindowPlace(this, prefsPath_); }
 
 uint16_t TDataCheckWindow::channelMask() const {
     uint16_t mask = 0;

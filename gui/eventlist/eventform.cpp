@@ -21,8 +21,8 @@
 #include "eventlist/list_widgets.h"
 #include "eventlist/uniform_list_view.h"
 #include "host/editor_context.h"
+#include "host/window_place.h"
 #include "prompts.h"
-#include "settings/preffile.h"
 #include "song/song.h"
 #include "songtext.h"
 
@@ -118,27 +118,9 @@ TEventForm::TEventForm(EditorContext& context, QWidget* parent)
 
 TEventForm::~TEventForm() { writePrefs(); }
 
-void TEventForm::readPrefs() {
-    const auto lines = readPrefLines(prefsPath_.toStdString());
-    if (!lines) return;
-    const EventListPrefs prefs = readEventListPrefs(*lines);
-    if (prefs.status == EventListPrefsStatus::newerVersion) {
-        prompts().message(this, QMessageBox::Warning, kNewerPrefVersion, QMessageBox::Ok);
-        return;
-    }
-    if (!prefs.place) return;
-    const WindowPlace& p = *prefs.place;
-    move(p.left, p.top);
-    if (p.width > 0 && p.height > 0) resize(p.width, p.height);
-}
+void TEventForm::readPrefs() { restoreWindowPlace(this, prefsPath_); }
 
-void TEventForm::writePrefs() {
-    try {
-        writePrefLines(prefsPath_.toStdString(), formatEventListPrefs({y(), x(), width(), height()}));
-    } catch (const std::exception&) {
-        // The program is ending: a place that cannot be kept is lost for the next run only.
-    }
-}
+void TEventForm::writePrefs() { keepWindowPlace(this, prefsPath_); }
 
 // ---- following the editor -------------------------------------------------------------------
 
