@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QSpinBox>
 #include <QStackedWidget>
@@ -24,6 +23,7 @@
 
 #include "bargrid.h"
 #include "host/tool_host.h"
+#include "host/window_place.h"
 #include "logwin.h"
 #include "mainwin.h"
 #include "optiondialog.h"
@@ -102,14 +102,7 @@ void TMIDIPollimoMain::readMainPrefs() {
     if (!lines) return;
     prefs_ = tonvela::readMainPrefs(*lines, history_);
     if (!prefs_.place || prefs_.place->width <= 0 || prefs_.place->height <= 0) return;
-    const QRect wanted(prefs_.place->left, prefs_.place->top, prefs_.place->width, prefs_.place->height);
-    // A place on a screen that is no longer there would hide the window.
-    bool onScreen = false;
-    for (QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->availableGeometry().intersects(wanted);
-    if (onScreen)
-        setGeometry(wanted);
-    else
-        resize(wanted.size());
+    placeOnScreen(this, *prefs_.place);
     // The place is the normal one, to return to when the window is no longer maximised.
     if (prefs_.place->maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }

@@ -1,6 +1,9 @@
 #include "host/window_place.h"
 
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QRect>
+#include <QScreen>
 #include <QString>
 #include <QWidget>
 #include <exception>
@@ -11,6 +14,17 @@
 
 using namespace tonvela;
 
+void placeOnScreen(QWidget* window, const WindowPlace& place) {
+    if (place.width <= 0 || place.height <= 0) return;
+    const QRect wanted(place.left, place.top, place.width, place.height);
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->availableGeometry().intersects(wanted);
+    if (onScreen)
+        window->setGeometry(wanted);
+    else
+        window->resize(wanted.size());
+}
+
 void restoreWindowPlace(QWidget* window, const QString& path) {
     const auto lines = readPrefLines(path.toStdString());
     if (!lines) return;
@@ -19,10 +33,7 @@ void restoreWindowPlace(QWidget* window, const QString& path) {
         prompts().message(window, QMessageBox::Warning, kNewerPrefVersion, QMessageBox::Ok);
         return;
     }
-    if (!prefs.place) return;
-    const WindowPlace& p = *prefs.place;
-    window->move(p.left, p.top);
-    if (p.width > 0 && p.height > 0) window->resize(p.width, p.height);
+    if (prefs.place) placeOnScreen(window, *prefs.place);
 }
 
 void keepWindowPlace(const QWidget* window, const QString& path) noexcept {

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTabWidget>
@@ -24,6 +23,7 @@
 
 #include "appfolders.h"
 #include "host/editor_context.h"
+#include "host/window_place.h"
 #include "host/selection_steps.h"
 #include "output/midi_device.h"
 #include "pianoroll/roll_frame.h"
@@ -350,16 +350,7 @@ void TTempoEditor::readPrefs() {
         prompts().message(this, QMessageBox::Warning, QString::fromStdString(error), QMessageBox::Ok);
         return;
     }
-    if (prefs.place && prefs.place->width > 0 && prefs.place->height > 0) {
-        const QRect wanted(prefs.place->left, prefs.place->top, prefs.place->width, prefs.place->height);
-        bool onScreen = false;
-        for (QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->availableGeometry().intersects(wanted);
-        // A place on a screen that is no longer there would hide the window.
-        if (onScreen)
-            setGeometry(wanted);
-        else
-            resize(wanted.size());
-    }
+    if (prefs.place) placeOnScreen(this, *prefs.place);
     ShowGrid->setChecked(prefs.showGrid);
 }
 
