@@ -130,6 +130,7 @@ TEST_F(XgEditorTest, EveryChangeIsOneStepThatUndoAndRedoReplayExactly) {
         x.beginStep(c.what);
         c.body(x);
         x.endStep();
+        const std::string afterInListOrder = dumpSong(s);
         const std::string after = sortedDump(s);
         EXPECT_EQ(after != before, c.changes);
         EXPECT_TRUE(listsRight(s));
@@ -139,9 +140,11 @@ TEST_F(XgEditorTest, EveryChangeIsOneStepThatUndoAndRedoReplayExactly) {
             }
         undoSince(s, journals);
         EXPECT_EQ(journalSizes(s), journals);
+        EXPECT_EQ(dumpSong(s), before) << "undo gives the list order back too";
         EXPECT_EQ(sortedDump(s), before);
         EXPECT_TRUE(listsRight(s));
         redoAll(s);
+        EXPECT_EQ(dumpSong(s), afterInListOrder) << "redo gives the order after the change";
         EXPECT_EQ(sortedDump(s), after);
         EXPECT_TRUE(listsRight(s));
     }
